@@ -1,0 +1,21 @@
+#!/bin/bash
+# Installs the Debian packages the build needs when they are missing, then
+# configures and builds into the folder given ($1), with extra CMake options after it.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$1; shift
+
+packages="cmake g++ make pkg-config libgtest-dev libgmock-dev libsnmp-dev snmpd snmp"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $missing
+fi
+
+cmake -S "$top" -B "$build" "$@"
+cmake --build "$build" -j "$(nproc)"

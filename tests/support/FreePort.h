@@ -1,0 +1,10 @@
+#pragma once
+
+// Loopback UDP ports for tests: a port that was free a moment ago, picked by
+// the kernel, so that parallel test runs do not collide.
+namespace krwtest {
+
+// A UDP port on 127.0.0.1 that nothing is bound to; 0 when none could be had.
+unsigned short FindFreeUdpPort();
+
+}  // namespace krwtest

@@ -29,6 +29,7 @@ start_agent() {
     kill -0 "$agent" 2>/dev/null || { agent=""; return 1; }
     snmpget -v2c -c public -t 0.2 -r 0 "udp:127.0.0.1:$port" 1.3.6.1.2.1.1.3.0 >/dev/null 2>&1 && return 0
   done
+  kill "$agent" 2>/dev/null; wait "$agent" 2>/dev/null; agent=""
   return 1
 }
 for _ in $(seq 1 10); do

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "snmplib/SnmpErrors.h"
+
+#include <memory>
+#include <poll.h>
+#include <vector>
+
+class Pdu;
+class SnmpTarget;
+class Snmp;
+
+// Completion of an asynchronous request. reason is SNMP_CLASS_ASYNC_RESPONSE
+// for a response (the agent's error status is in pdu), SNMP_CLASS_TIMEOUT when
+// every attempt went unanswered, SNMP_CLASS_SESSION_DESTROYED when the Snmp
+// object is deleted first, or the failure's own result (an SNMPv3 report or a
+// security failure; pdu's error status then carries the same number).
+typedef void (*snmp_callback)(int reason, Snmp* session, Pdu& pdu, SnmpTarget& target, void* data);
+
+// One manager session. It sends to any number of agents; requests to one
+// agent with one set of parameters share a socket, which is closed again when
+// it has been idle for a while.
+class Snmp {
+public:
+    // status receives SNMP_CLASS_SUCCESS when the session can be used. Only a
+    // local port of 0 (any free port) is offered.
+    Snmp(int& status, unsigned short port = 0, bool bind_ipv6 = false);
+    // Completes every outstanding asynchronous request with
+    // SNMP_CLASS_SESSION_DESTROYED, then closes every socket.
+    ~Snmp();
+    Snmp(const Snmp&) = delete;
+    Snmp& operator=(const Snmp&) = delete;
+
+    // Blocking requests: the response's variable bindings, error status and
+    // error index are put into pdu. Result SNMP_CLASS_SUCCESS, the agent's
+    // error status (1..18) when it reported one, or a failure result. No other
+    // request's callback runs while they wait.
+    int get(Pdu& pdu, const SnmpTarget& target);
+    int get_next(Pdu& pdu, const SnmpTarget& target);
+    int set(Pdu& pdu, const SnmpTarget& target);
+
+    // Asynchronous requests: SNMP_CLASS_SUCCESS when sent; then callback is
+    // called exactly once, from SNMPProcessPendingEvents or from ~Snmp. On any
+    // other result no callback follows.
+    int get(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
+    int get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback,
+                 const void* callback_data = nullptr);
+    int set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl;
+};
+
+// Handles every event that is ready on every Snmp object (responses,
+// expired time-outs, due retransmissions) without waiting, and calls the
+// callbacks of the requests that have finished. Returns SNMP_CLASS_SUCCESS.
+int SNMPProcessPendingEvents();
+
+// For a message loop that wants to sleep until the library has work: fills
+// fds with the sockets to watch for input and returns the milliseconds until
+// the next time-out or retransmission is due (-1: nothing is pending, 0: call
+// SNMPProcessPendingEvents now).
+int SNMPGetPendingEvents(std::vector<pollfd>& fds);

@@ -1,0 +1,16 @@
+#pragma once
+// Everything of the platform layer.
+
+#include "platform/AfxTypes.h"
+#include "platform/AfxDebug.h"
+#include "platform/AfxString.h"
+#include "platform/AfxObject.h"
+#include "platform/AfxCollections.h"
+#include "platform/AfxTime.h"
+#include "platform/AfxMessages.h"
+#include "platform/AfxWindow.h"
+#include "platform/AfxApp.h"
+#include "platform/AfxModule.h"
+#include "platform/AfxKernel.h"
+#include "platform/AfxCrt.h"
+#include "platform/AfxWinsock.h"

@@ -1,0 +1,26 @@
+#pragma once
+// Functions of the Microsoft C runtime that have no POSIX equivalent under the same name.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+// Copy allocated with malloc (release with free); null for a null text.
+char* _strdup(const char* strSource);
+
+// Byte-wise comparisons of texts in a single-byte code page; <0, 0 or >0.
+int _mbscmp(const unsigned char* string1, const unsigned char* string2);
+int _mbsicmp(const unsigned char* string1, const unsigned char* string2);
+int _stricmp(const char* string1, const char* string2);
+int _strnicmp(const char* string1, const char* string2, size_t count);
+int _memicmp(const void* buffer1, const void* buffer2, size_t count);
+
+// Digits in radix 2 to 36, lower-case letters. Only radix 10 writes a minus sign;
+// other radixes show the two's complement of a negative value. An invalid radix
+// gives the empty text. The buffer must hold the result (up to 33 / 65 bytes).
+char* _itoa(int value, char* buffer, int radix);
+char* _ltoa(long value, char* buffer, int radix);
+char* _ultoa(unsigned long value, char* buffer, int radix);
+char* _i64toa(int64_t value, char* buffer, int radix);
+char* _ui64toa(uint64_t value, char* buffer, int radix);

@@ -1,0 +1,115 @@
+#include "snmpfw/SnmpSession.h"
+
+#include "common/QvErrors.h"
+#include "common/QvException.h"
+#include "common/TextToValue.h"
+#include "snmpfw/EventProcessorWnd.h"
+#include "snmplib/SnmpLib.h"
+
+namespace
+{
+
+// Process-wide state; see the state table of the session: the pointer, the
+// defaults and the window object exist from load to unload.
+Snmp* s_pSnmp = nullptr;
+CSnmpTargetParams s_defaultParams;
+CEventProcessorWnd s_eventProcessor;
+
+CSnmpTargetParams MakeDefaults()
+{
+    CSnmpTargetParams params;
+    params.timeout = 100;
+    // retries is left alone: every request object sets its own.
+    params.address = "127.0.0.1";
+    params.port = 161;
+    params.version = 0;
+    params.readCommunity = "garnet";
+    params.writeCommunity = "harbour";
+    params.securityModel = 1;
+    params.securityLevel = 1;
+    params.authProtocol = 1;
+    params.privProtocol = 1;
+    return params;
+}
+
+void CreateSnmp()
+{
+    int status = SNMP_CLASS_SUCCESS;
+    s_pSnmp = new Snmp(status, 0);
+    if (status != SNMP_CLASS_SUCCESS)
+        ThrowQVException(QV_ERR_CREATE_SESSION);
+}
+
+unsigned int AdvanceBootCounter(const OctetStr& path, const OctetStr& engineId)
+{
+    unsigned int counter = 0;
+    // No entry for our engine (-1) or no file at all (-2) both start from 0.
+    if (getBootCounter(path, engineId, counter) < -2)
+        ThrowQVException(QV_ERR_LOAD_BOOTCOUNTER);
+    ++counter;
+    if (saveBootCounter(path, engineId, counter) != 0)
+        ThrowQVException(QV_ERR_SAVE_BOOTCOUNTER);
+    return counter;
+}
+
+} // namespace
+
+const char* const CSnmpSession::kEngineId = "QvSNMP_PP_Application";
+const char* const CSnmpSession::kBootCounterFileName = "QvSNMP_PP_BootCounter";
+
+BOOL CSnmpSession::Start(const CString& strDirectory, const CString& /*strReserved*/)
+{
+    CreateSnmp();
+    const OctetStr engineId = OctetStrFromText(kEngineId);
+    const unsigned int counter =
+        AdvanceBootCounter(OctetStrFromText(JoinPath(strDirectory, kBootCounterFileName)), engineId);
+    mpInit(s_pSnmp, engineId, counter);
+    s_defaultParams = MakeDefaults();
+    if (!s_eventProcessor.Create())
+        ThrowQVException(QV_ERR_TIMER_INIT);
+    return TRUE;
+}
+
+void CSnmpSession::Stop()
+{
+    if (s_eventProcessor.GetSafeHwnd() != nullptr)
+        s_eventProcessor.StopTimer();
+    if (s_pSnmp == nullptr)
+        return;
+    // Deleting completes outstanding requests from inside the destructor;
+    // a callback that asks for the session then finds it stopped rather than
+    // an object half torn down.
+    Snmp* pSnmp = s_pSnmp;
+    s_pSnmp = nullptr;
+    delete pSnmp;
+    mpFinish();
+}
+
+Snmp* CSnmpSession::GetSnmp()
+{
+    return s_pSnmp;
+}
+
+const CSnmpTargetParams& CSnmpSession::GetDefaultTargetParams()
+{
+    return s_defaultParams;
+}
+
+CEventProcessorWnd& CSnmpSession::GetEventProcessor()
+{
+    return s_eventProcessor;
+}
+
+CString CSnmpSession::JoinPath(const CString& strDirectory, const CString& strFileName)
+{
+#ifdef _WIN32
+    const char separator = '\\';
+#else
+    const char separator = '/';
+#endif
+    if (strDirectory.IsEmpty())
+        return strFileName;
+    if (strDirectory[strDirectory.GetLength() - 1] == separator)
+        return strDirectory + strFileName;
+    return strDirectory + separator + strFileName;
+}

@@ -1,0 +1,144 @@
+#include "snmplib/Oid.h"
+
+namespace {
+
+// Reads one decimal sub-identifier at p; advances p past it. False when there is
+// no digit or the value does not fit in 32 bits.
+bool ReadSubid(const char*& p, SmiUINT32& out)
+{
+    if (*p < '0' || *p > '9')
+        return false;
+    unsigned long long v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + static_cast<unsigned long long>(*p - '0');
+        if (v > SMI_MAX_SUBID)
+            return false;
+    }
+    out = static_cast<SmiUINT32>(v);
+    return true;
+}
+
+}  // namespace
+
+bool Oid::parse(const char* dotted, std::vector<SmiUINT32>& out)
+{
+    if (dotted == nullptr)
+        return false;
+    const char* p = dotted;
+    if (*p == '.')
+        ++p;
+    std::vector<SmiUINT32> parsed;
+    while (true) {
+        SmiUINT32 subid = 0;
+        if (!ReadSubid(p, subid))
+            return false;
+        parsed.push_back(subid);
+        if (*p == '\0')
+            break;
+        if (*p != '.')
+            return false;
+        ++p;
+    }
+    out.swap(parsed);
+    return true;
+}
+
+Oid::Oid(const char* dotted)
+{
+    *this = dotted;
+}
+
+Oid::Oid(const std::string& dotted) : Oid(dotted.c_str()) {}
+
+Oid::Oid(const SmiUINT32* raw, unsigned long count)
+{
+    set_data(raw, count);
+}
+
+Oid& Oid::operator=(const char* dotted)
+{
+    if (!parse(dotted, subids))
+        subids.clear();
+    return *this;
+}
+
+Oid& Oid::operator=(const std::string& dotted)
+{
+    return *this = dotted.c_str();
+}
+
+Oid& Oid::operator+=(const Oid& tail)
+{
+    subids.insert(subids.end(), tail.subids.begin(), tail.subids.end());
+    return *this;
+}
+
+Oid& Oid::operator+=(const char* dotted)
+{
+    std::vector<SmiUINT32> tail;
+    if (parse(dotted, tail))
+        subids.insert(subids.end(), tail.begin(), tail.end());
+    return *this;
+}
+
+Oid& Oid::operator+=(SmiUINT32 subid)
+{
+    subids.push_back(subid & SMI_MAX_SUBID);
+    return *this;
+}
+
+SmiUINT32 Oid::operator[](unsigned long index) const
+{
+    return index < subids.size() ? subids[index] : 0;
+}
+
+void Oid::set_data(const SmiUINT32* raw, unsigned long count)
+{
+    subids.clear();
+    if (raw == nullptr)
+        return;
+    subids.reserve(count);
+    for (unsigned long i = 0; i < count; ++i)
+        subids.push_back(raw[i] & SMI_MAX_SUBID);
+}
+
+void Oid::trim(unsigned long n)
+{
+    subids.resize(n >= subids.size() ? 0 : subids.size() - n);
+}
+
+std::string Oid::to_string() const
+{
+    std::string text;
+    for (size_t i = 0; i < subids.size(); ++i) {
+        if (i > 0)
+            text += '.';
+        text += std::to_string(subids[i]);
+    }
+    return text;
+}
+
+const char* Oid::get_printable() const
+{
+    printable = to_string();
+    return printable.c_str();
+}
+
+int Oid::nCompare(unsigned long n, const Oid& other) const
+{
+    for (unsigned long i = 0; i < n; ++i) {
+        const bool mineEnded = i >= subids.size();
+        const bool otherEnded = i >= other.subids.size();
+        if (mineEnded || otherEnded)
+            return mineEnded == otherEnded ? 0 : (mineEnded ? -1 : 1);
+        if (subids[i] != other.subids[i])
+            return subids[i] < other.subids[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+int Oid::compare(const Oid& other) const
+{
+    const unsigned long longest = subids.size() > other.subids.size() ? len() : other.len();
+    return nCompare(longest, other);
+}

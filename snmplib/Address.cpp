@@ -180,7 +180,16 @@ GenAddress::GenAddress(const std::string& text)
     parse(text);
 }
 
-GenAddress::GenAddress(const IpAddress& ip) : udp(ip), type(ip.valid() ? type_ip : type_invalid) {}
+GenAddress::GenAddress(const IpAddress& ip)
+{
+    // A UDP address handed over as its base keeps its port.
+    if (const auto* address = dynamic_cast<const UdpAddress*>(&ip)) {
+        *this = GenAddress(*address);
+        return;
+    }
+    udp = UdpAddress(ip);
+    type = ip.valid() ? type_ip : type_invalid;
+}
 
 GenAddress::GenAddress(const UdpAddress& address)
     : udp(address), type(address.valid() ? type_udp : type_invalid)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -128,7 +129,7 @@ bool ParseCounter(const LineHead& line, size_t start, unsigned int& counter)
 // A temporary file next to path, with the permissions of the file it replaces.
 FILE* CreateTempNextTo(const std::string& path, FILE* existing, std::string& tempPath)
 {
-    static unsigned int sequence = 0;
+    static std::atomic<unsigned int> sequence{0};
     for (int attempt = 0; attempt < tempNameAttempts; ++attempt) {
         tempPath = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++sequence);
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

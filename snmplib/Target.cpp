@@ -22,6 +22,9 @@ bool SnmpTarget::set_address(const UdpAddress& address)
 
 bool SnmpTarget::set_address(const IpAddress& address)
 {
+    // A UDP address handed over as its base keeps its port.
+    if (const auto* udp = dynamic_cast<const UdpAddress*>(&address))
+        return set_address(*udp);
     return set_address(UdpAddress(address));
 }
 

@@ -89,9 +89,13 @@ TEST(SnmplibUdpAddress, SetPortAndCompare)
     EXPECT_STREQ(a.get_printable(), "192.0.2.1/16161");
     EXPECT_TRUE(a == UdpAddress("192.0.2.1:16161"));
     EXPECT_FALSE(a == UdpAddress("192.0.2.1:16162"));
-    // Seen through its base, the address keeps its port in the text.
+    // Seen through its base, the address keeps its port.
     const IpAddress& base = a;
     EXPECT_STREQ(base.get_printable(), "192.0.2.1/16161");
+    EXPECT_STREQ(GenAddress(base).get_printable(), "192.0.2.1/16161");
+    CTarget target;
+    ASSERT_TRUE(target.set_address(base));
+    EXPECT_EQ(target.get_udp_address().get_port(), 16161);
 }
 
 TEST(SnmplibGenAddress, PrintableIsAddressSlashPort)

@@ -1,0 +1,186 @@
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "snmpfw/Expression.h"
+#include "snmpfw/ExpressionScan.h"
+
+using namespace ExpressionScan;
+
+// Groups are resolved first (leftmost first, each replaced by "true" or
+// "false"), then "|", "&" and "!" split at their first occurrence; what is
+// left is one comparison. As in the arithmetic evaluator the recursion runs
+// on an explicit stack. A text whose value is that of another text (the
+// right side of "|" and "&", the text after "!", the text with a group
+// replaced) is evaluated in the same frame; "!" only flips the frame's sign.
+
+namespace
+{
+
+const char KEYWORD_TRUE[] = "true";
+const char KEYWORD_FALSE[] = "false";
+
+enum class Step
+{
+    Examine,
+    AfterGroup,
+    AfterOrLeft,
+    AfterAndLeft
+};
+
+struct Frame
+{
+    Frame(std::string_view t, GroupFinder* f) : text(t), finder(f) {}
+
+    // Replaces the text by one that this frame owns.
+    void Own(std::string replaced)
+    {
+        own.swap(replaced);
+        text = own;
+        ownFinder = std::make_unique<GroupFinder>(own);
+        finder = ownFinder.get();
+    }
+
+    std::string_view text;
+    GroupFinder* finder;      // of the text that text is a view of
+    std::string own;
+    std::unique_ptr<GroupFinder> ownFinder;
+    Step step = Step::Examine;
+    bool negate = false;
+    Group group;
+    size_t split = 0;
+};
+
+// Only the first pair of double quotes counts.
+class QuotedSpan
+{
+public:
+    explicit QuotedSpan(std::string_view text)
+    {
+        first = FindChar(text, '"');
+        if (first != npos)
+        {
+            size_t next = FindChar(text.substr(first + 1), '"');
+            second = next == npos ? npos : first + 1 + next;
+        }
+    }
+
+    bool Covers(size_t pos) const
+    {
+        return first != npos && second != npos && pos > first && pos < second;
+    }
+
+private:
+    size_t first = npos;
+    size_t second = npos;
+};
+
+class LogicMachine
+{
+public:
+    bool Run(std::string_view text)
+    {
+        GroupFinder finder(text);
+        frames.emplace_back(text, &finder);
+        bool value = false;
+        bool returning = false;
+        while (true)
+        {
+            returning = returning ? Resume(value) : Examine(value);
+            if (returning && frames.empty())
+                return value;
+        }
+    }
+
+private:
+    // An operator whose first occurrence is quoted does not count at all.
+    static size_t FindOperator(std::string_view text, const QuotedSpan& quoted, char op)
+    {
+        size_t pos = FindChar(text, op);
+        return pos != npos && quoted.Covers(pos) ? npos : pos;
+    }
+
+    void Push(Frame& parent, Step step, std::string_view child)
+    {
+        parent.step = step;
+        frames.emplace_back(child, parent.finder);
+    }
+
+    bool Complete(bool result, bool& value)
+    {
+        value = frames.back().negate != result;
+        frames.pop_back();
+        return true;
+    }
+
+    bool Examine(bool& value)
+    {
+        Frame& frame = frames.back();
+        QuotedSpan quoted(frame.text);
+        frame.group = frame.finder->Find(frame.text);
+        if (frame.group.found && !quoted.Covers(frame.group.open) && !quoted.Covers(frame.group.close))
+        {
+            Push(frame, Step::AfterGroup, Inner(frame.text, frame.group));
+            return false;
+        }
+        size_t pos = FindOperator(frame.text, quoted, '|');
+        if (pos != npos)
+        {
+            frame.split = pos;
+            Push(frame, Step::AfterOrLeft, frame.text.substr(0, pos));
+            return false;
+        }
+        pos = FindOperator(frame.text, quoted, '&');
+        if (pos != npos)
+        {
+            frame.split = pos;
+            Push(frame, Step::AfterAndLeft, frame.text.substr(0, pos));
+            return false;
+        }
+        pos = FindOperator(frame.text, quoted, '!');
+        if (pos != npos)
+        {
+            frame.negate = !frame.negate;
+            frame.text = frame.text.substr(pos + 1);
+            return false;
+        }
+        CString terms(frame.text.data(), static_cast<int>(frame.text.size()));
+        return Complete(CompareTerms(terms), value);
+    }
+
+    bool Resume(bool& value)
+    {
+        Frame& frame = frames.back();
+        switch (frame.step)
+        {
+        case Step::AfterGroup:
+        {
+            frame.Own(ReplaceGroup(frame.text, frame.group, value ? KEYWORD_TRUE : KEYWORD_FALSE));
+            break;
+        }
+        case Step::AfterOrLeft:
+            if (value)
+                return Complete(true, value);
+            frame.text = frame.text.substr(frame.split + 1);
+            break;
+        default:
+            if (!value)
+                return Complete(false, value);
+            frame.text = frame.text.substr(frame.split + 1);
+            break;
+        }
+        frame.step = Step::Examine;
+        return false;
+    }
+
+    std::deque<Frame> frames;
+};
+
+}  // namespace
+
+bool EvaluateLogic(const CString& text)
+{
+    LogicMachine machine;
+    return machine.Run(std::string_view(text, static_cast<size_t>(text.GetLength())));
+}

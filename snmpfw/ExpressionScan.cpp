@@ -1,0 +1,125 @@
+#include "snmpfw/ExpressionScan.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace ExpressionScan
+{
+
+size_t FindChar(std::string_view text, char ch)
+{
+    if (text.empty())
+        return npos;
+    const void* hit = std::memchr(text.data(), ch, text.size());
+    return hit == nullptr ? npos : static_cast<const char*>(hit) - text.data();
+}
+
+namespace
+{
+
+// A group shorter than this is found by scanning it.
+constexpr size_t SCAN_LIMIT = 256;
+
+}  // namespace
+
+GroupFinder::GroupFinder(std::string_view text) : whole(text) {}
+
+Group GroupFinder::Find(std::string_view view)
+{
+    Group group;
+    size_t open = FindChar(view, '(');
+    if (open == npos)
+        return group;
+    size_t close = npos;
+    size_t depth = 1;
+    size_t end = view.size();
+    size_t i = open + 1;
+    for (; i < end && i - open < SCAN_LIMIT; ++i)
+    {
+        if (view[i] == '(')
+            ++depth;
+        else if (view[i] == ')' && --depth == 0)
+        {
+            close = i;
+            break;
+        }
+    }
+    if (close == npos && i < end)
+    {
+        // The depth from a "(" first returns to 0 at the same place whether
+        // counted within the view or within the whole text; the group only
+        // exists when that place lies inside the view.
+        RecordPartners();
+        size_t base = static_cast<size_t>(view.data() - whole.data());
+        size_t partner = partners[base + open];
+        if (partner != npos && partner - base < end)
+            close = partner - base;
+    }
+    if (close != npos)
+    {
+        group.found = true;
+        group.open = open;
+        group.close = close;
+    }
+    return group;
+}
+
+void GroupFinder::RecordPartners()
+{
+    if (recorded)
+        return;
+    recorded = true;
+    partners.assign(whole.size(), npos);
+    std::vector<size_t> opens;
+    for (size_t i = 0; i < whole.size(); ++i)
+    {
+        if (whole[i] == '(')
+            opens.push_back(i);
+        else if (whole[i] == ')' && !opens.empty())
+        {
+            partners[opens.back()] = i;
+            opens.pop_back();
+        }
+    }
+}
+
+std::string_view Inner(std::string_view text, const Group& group)
+{
+    return text.substr(group.open + 1, group.close - group.open - 1);
+}
+
+std::string ReplaceGroup(std::string_view text, const Group& group,
+                         std::string_view replacement)
+{
+    std::string result;
+    result.reserve(text.size() - (group.close - group.open + 1) + replacement.size());
+    result.append(text.substr(0, group.open));
+    result.append(replacement);
+    result.append(text.substr(group.close + 1));
+    return result;
+}
+
+double ReadNumber(std::string_view text)
+{
+    // atof needs the terminator right after the view: a view such as "1e"
+    // taken from "1e+5" must not read on into the rest of the text.
+    std::string leaf(text);
+    return std::atof(leaf.c_str());
+}
+
+bool EqualsNoCase(std::string_view text, std::string_view keyword)
+{
+    if (text.size() != keyword.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        unsigned char a = static_cast<unsigned char>(text[i]);
+        unsigned char b = static_cast<unsigned char>(keyword[i]);
+        if (std::tolower(a) != std::tolower(b))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace ExpressionScan

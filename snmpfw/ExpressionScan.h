@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Procedures that both evaluators share. They work on views into a text so
+// that splitting never copies; a view never reaches outside its text.
+namespace ExpressionScan
+{
+
+constexpr size_t npos = std::string_view::npos;
+
+// Position of the first occurrence of a character, or npos.
+size_t FindChar(std::string_view text, char ch);
+
+// The group that the first "(" opens: it ends at the ")" that brings the
+// depth back to 0. A text that ends first has no group.
+struct Group
+{
+    bool found = false;
+    size_t open = 0;     // positions within the view searched
+    size_t close = 0;
+};
+
+// Finds groups in views of one text. Short groups are found by scanning;
+// the first long scan records the partner of every "(" of the whole text at
+// once, so that deeply nested groups cost one pass instead of one per level.
+class GroupFinder
+{
+public:
+    explicit GroupFinder(std::string_view whole);
+
+    // view must lie within the whole text.
+    Group Find(std::string_view view);
+
+private:
+    void RecordPartners();
+
+    std::string_view whole;
+    std::vector<size_t> partners;   // per position of "(": its ")", or npos
+    bool recorded = false;
+};
+
+// The text between the two parentheses of a group.
+std::string_view Inner(std::string_view text, const Group& group);
+
+// The text with the group, parentheses included, replaced.
+std::string ReplaceGroup(std::string_view text, const Group& group,
+                         std::string_view replacement);
+
+// A leaf read as atof reads it; a text without a number gives 0.
+double ReadNumber(std::string_view text);
+
+bool EqualsNoCase(std::string_view text, std::string_view keyword);
+
+}  // namespace ExpressionScan

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <strings.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Afx.h"
+#include "snmpfw/Expression.h"
+#include "snmpfw/ExpressionClock.h"
+
+namespace
+{
+
+constexpr double FIXED_NOW = 46000.75;   // a moment in 2025, exact in binary
+
+double FixedClock()
+{
+    return FIXED_NOW;
+}
+
+class ArithmeticTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { previous = SetExpressionClock(&FixedClock); }
+    void TearDown() override { SetExpressionClock(previous); }
+
+    ExpressionClock previous = nullptr;
+};
+
+struct Case
+{
+    const char* text;
+    double expected;
+};
+
+void ExpectCases(const std::vector<Case>& cases)
+{
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(EvaluateArithmetic(c.text), c.expected) << "text '" << c.text << "'";
+}
+
+TEST_F(ArithmeticTest, OperatorsSplitAtTheirFirstOccurrence)
+{
+    ExpectCases({
+        {"2*3+4", 10},
+        {"2+3*4", 14},
+        {"8-2-1", 7},           // 8-(2-1)
+        {"7-2+1", 6},           // (7-2)+1
+        {"6/2*3", 18},          // the left operand of "*" is the leaf "6/2"
+        {"2*3*4", 24},
+        {"12/2/3", 18},         // 12/(2/3)
+        {"10/4", 2.5},
+        {"1.5+2.25", 3.75},
+    });
+}
+
+TEST_F(ArithmeticTest, SignsBlanksAndUnreadableLeaves)
+{
+    ExpectCases({
+        {"-5", -5},
+        {"", 0},
+        {"abc", 0},
+        {" 7", 7},
+        {"7 ", 7},
+        {"3x+1", 4},
+        {"1e+5", 6},            // split at "+": the leaf "1e" reads as 1
+        {"2.5e2", 250},
+        {"*5", 0},
+    });
+}
+
+TEST_F(ArithmeticTest, GroupsAreReplacedByTheirFixedText)
+{
+    ExpectCases({
+        {"(1+2)*3", 9},
+        {"((2))", 2},
+        {"2*(3+4)*5", 70},
+        {"(1)+(2)+(3)", 6},
+        {"(1/3)*3", 0.999999},  // the group goes back in as "0.333333"
+        {"2*(0-3)", -3},        // "2*-3.000000" splits at "-": (2*0)-3
+        {"(1+2", 2},            // unbalanced: no group, "(1" reads as 0
+        {"1+2)", 3},
+    });
+}
+
+TEST_F(ArithmeticTest, DivisionByZeroRaisesNothing)
+{
+    EXPECT_TRUE(std::isinf(EvaluateArithmetic("1/0")));
+    EXPECT_GT(EvaluateArithmetic("1/0"), 0);
+    EXPECT_TRUE(std::isnan(EvaluateArithmetic("0/0")));
+    EXPECT_TRUE(std::isinf(EvaluateArithmetic("(1/0)+1")));
+}
+
+TEST_F(ArithmeticTest, NowReadsTheClock)
+{
+    ExpectCases({
+        {"NOW", FIXED_NOW},
+        {"NOW-1", FIXED_NOW - 1},
+        {"NOW+0.25", FIXED_NOW + 0.25},
+        {"NOW - 1", -1},        // the leaf "NOW " is not the keyword
+        {"now", 0},             // the final leaf is case-sensitive
+        {"now*1", FIXED_NOW},   // the left operand of "*" is not
+        {"Now/2", FIXED_NOW / 2},
+        {"2*NOW", 2 * FIXED_NOW},
+        {"2*now", 0},
+        {"(NOW)", FIXED_NOW},
+    });
+}
+
+TEST(ArithmeticClockTest, NullRestoresTheSystemClock)
+{
+    ExpressionClock previous = SetExpressionClock(&FixedClock);
+    EXPECT_EQ(SetExpressionClock(nullptr), &FixedClock);
+    double before = COleDateTime::GetCurrentTime().m_dt;
+    double now = EvaluateArithmetic("NOW");
+    double after = COleDateTime::GetCurrentTime().m_dt;
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, after);
+    SetExpressionClock(previous);
+}
+
+// Runs on a thread of its own with the default stack size.
+double EvaluateOnThread(const std::string& text)
+{
+    double result = 0;
+    std::thread worker([&] { result = EvaluateArithmetic(text.c_str()); });
+    worker.join();
+    return result;
+}
+
+std::string Repeat(const std::string& piece, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+TEST_F(ArithmeticTest, DeepAndLongTextsEvaluate)
+{
+    const int n = 10000;
+    EXPECT_DOUBLE_EQ(EvaluateOnThread(Repeat("(", n) + "1+2" + Repeat(")", n)), 3);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread("1" + Repeat("+1", n)), n + 1);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread("1" + Repeat("-1", n)), 1);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread("1" + Repeat("*1", n)), 1);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread("1" + Repeat("/1", n)), 1);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread("(1)" + Repeat("+(1)", n - 1)), n);
+    EXPECT_DOUBLE_EQ(EvaluateOnThread(Repeat("(1+", n) + "1" + Repeat(")", n)), n + 1);
+}
+
+// The evaluation rules transcribed literally, recursion and all: the
+// evaluator must give exactly these results.
+double LiteralArithmetic(const std::string& t)
+{
+    size_t open = t.find('(');
+    size_t close = std::string::npos;
+    if (open != std::string::npos)
+    {
+        int depth = 1;
+        for (size_t i = open + 1; i < t.size() && close == std::string::npos; ++i)
+        {
+            if (t[i] == '(')
+                ++depth;
+            else if (t[i] == ')' && --depth == 0)
+                close = i;
+        }
+    }
+    if (close != std::string::npos)
+    {
+        char value[512];
+        std::snprintf(value, sizeof value, "%f", LiteralArithmetic(t.substr(open + 1, close - open - 1)));
+        return LiteralArithmetic(t.substr(0, open) + value + t.substr(close + 1));
+    }
+    auto factor = [](const std::string& s) {
+        return strcasecmp(s.c_str(), "NOW") == 0 ? FixedClock() : std::atof(s.c_str());
+    };
+    size_t pos;
+    if ((pos = t.find('+')) != std::string::npos)
+        return LiteralArithmetic(t.substr(0, pos)) + LiteralArithmetic(t.substr(pos + 1));
+    if ((pos = t.find('-')) != std::string::npos)
+        return LiteralArithmetic(t.substr(0, pos)) - LiteralArithmetic(t.substr(pos + 1));
+    if ((pos = t.find('*')) != std::string::npos)
+        return factor(t.substr(0, pos)) * LiteralArithmetic(t.substr(pos + 1));
+    if ((pos = t.find('/')) != std::string::npos)
+        return factor(t.substr(0, pos)) / LiteralArithmetic(t.substr(pos + 1));
+    return t == "NOW" ? FixedClock() : std::atof(t.c_str());
+}
+
+bool SameValue(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || a == b;
+}
+
+TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnArbitraryText)
+{
+    const std::string alphabet = "0123456789+-*/() .eNOWnow";
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 24);
+    for (int round = 0; round < 20000; ++round)
+    {
+        std::string text;
+        for (int i = length(random); i > 0; --i)
+            text += alphabet[pick(random)];
+        double expected = LiteralArithmetic(text);
+        double actual = EvaluateArithmetic(text.c_str());
+        ASSERT_TRUE(SameValue(actual, expected)) << "text '" << text << "': " << actual << " vs " << expected;
+    }
+}
+
+// Ordinary precedence for digits, "+", "*" and parentheses; both operators
+// group to the right, as the evaluator splits at the first occurrence.
+class ReferenceParser
+{
+public:
+    explicit ReferenceParser(const std::string& t) : text(t) {}
+
+    double Sum()
+    {
+        double value = Product();
+        if (Peek() != '+')
+            return value;
+        ++pos;
+        return value + Sum();
+    }
+
+private:
+    char Peek() const { return pos < text.size() ? text[pos] : '\0'; }
+
+    double Product()
+    {
+        double value = Primary();
+        if (Peek() != '*')
+            return value;
+        ++pos;
+        return value * Product();
+    }
+
+    double Primary()
+    {
+        if (Peek() == '(')
+        {
+            ++pos;
+            double value = Sum();
+            ++pos;   // ")"
+            return value;
+        }
+        double value = 0;
+        while (std::isdigit(static_cast<unsigned char>(Peek())))
+            value = value * 10 + (text[pos++] - '0');
+        return value;
+    }
+
+    const std::string& text;
+    size_t pos = 0;
+};
+
+std::string RandomExpression(std::mt19937& random, int depth)
+{
+    std::uniform_int_distribution<int> choice(0, 9);
+    int c = choice(random);
+    if (depth <= 0 || c < 4)
+        return std::to_string(std::uniform_int_distribution<int>(0, 99)(random));
+    if (c < 6)
+        return "(" + RandomExpression(random, depth - 1) + ")";
+    return RandomExpression(random, depth - 1) + (c < 8 ? "+" : "*") + RandomExpression(random, depth - 1);
+}
+
+TEST(ArithmeticGrammarTest, AgreesWithOrdinaryPrecedenceForSumsAndProducts)
+{
+    std::mt19937 random(6180);
+    for (int round = 0; round < 3000; ++round)
+    {
+        std::string text = RandomExpression(random, 6);
+        double expected = ReferenceParser(text).Sum();
+        ASSERT_DOUBLE_EQ(EvaluateArithmetic(text.c_str()), expected) << "text '" << text << "'";
+    }
+}
+
+}  // namespace

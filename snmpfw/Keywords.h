@@ -1,0 +1,15 @@
+#pragma once
+
+#include "snmpfw/OptionList.h"
+
+// Keyword tables of the three code spaces, each ended by a pair whose keyword
+// is null.
+extern const OptionPair ItemTypeKeywordTable[];
+extern const OptionPair SyntaxKeywordTable[];
+extern const OptionPair AccessKeywordTable[];
+
+// Process-wide lookups built from the tables at module start: code to keyword
+// with ValueToText, keyword (any letter case) to code with TextToValue.
+extern COptionList ItemTypeKeywords;
+extern COptionList SyntaxKeywords;
+extern COptionList AccessKeywords;

@@ -170,5 +170,7 @@ public:
     bool operator>=(const CTime& o) const { return m_time >= o.m_time; }
 
 private:
+    struct tm LocalFields() const;  // zeroed when the time cannot be converted
+
     time_t m_time;
 };

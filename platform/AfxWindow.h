@@ -30,8 +30,8 @@ protected:                                             \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap()                               \
     {                                                                             \
-        typedef theClass ThisClass;                                               \
-        typedef baseClass TheBaseClass;                                           \
+        using ThisClass [[maybe_unused]] = theClass;                              \
+        using TheBaseClass = baseClass;                                           \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                        \
@@ -137,4 +137,5 @@ private:
 
     CString m_strWindowText;
     DWORD m_dwStyle = 0;
+    bool m_bDestroying = false;  // WM_DESTROY handlers may call DestroyWindow again
 };

@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,8 +12,7 @@ using namespace ExpressionScan;
 // The evaluation is the recursive one (group first, then "+", "-", "*", "/"
 // split at their first occurrence), run on an explicit stack of frames so
 // that a long or deeply nested text cannot exhaust the thread's stack.
-// Operands are views into the text of the frame that split them; a frame
-// owns a text only after it has replaced a group.
+// Operands are views into the text of the frame that split them.
 
 namespace
 {
@@ -32,21 +30,9 @@ enum class Step
 
 struct Frame
 {
-    Frame(std::string_view t, GroupFinder* f) : text(t), finder(f) {}
+    Frame(std::string_view view, GroupFinder* finder) : text(view, finder) {}
 
-    // Replaces the text by one that this frame owns.
-    void Own(std::string replaced)
-    {
-        own.swap(replaced);
-        text = own;
-        ownFinder = std::make_unique<GroupFinder>(own);
-        finder = ownFinder.get();
-    }
-
-    std::string_view text;
-    GroupFinder* finder;      // of the text that text is a view of
-    std::string own;
-    std::unique_ptr<GroupFinder> ownFinder;
+    FrameText text;
     Step step = Step::Examine;
     Group group;
     char op = 0;
@@ -108,39 +94,40 @@ private:
     bool Examine(double& value)
     {
         Frame& frame = frames.back();
-        frame.group = frame.finder->Find(frame.text);
+        std::string_view text = frame.text.View();
+        frame.group = frame.text.FindGroup();
         if (frame.group.found)
         {
             frame.step = Step::AfterGroup;
-            frames.emplace_back(Inner(frame.text, frame.group), frame.finder);
+            frames.emplace_back(Inner(text, frame.group), frame.text.Finder());
             return false;
         }
         for (char op : {'+', '-'})
         {
-            size_t pos = FindChar(frame.text, op);
+            size_t pos = FindChar(text, op);
             if (pos != npos)
             {
                 frame.op = op;
                 frame.split = pos;
                 frame.step = Step::AfterLeft;
-                frames.emplace_back(frame.text.substr(0, pos), frame.finder);
+                frames.emplace_back(text.substr(0, pos), frame.text.Finder());
                 return false;
             }
         }
         for (char op : {'*', '/'})
         {
-            size_t pos = FindChar(frame.text, op);
+            size_t pos = FindChar(text, op);
             if (pos != npos)
             {
                 frame.op = op;
                 frame.split = pos;
-                frame.left = ReadFactor(frame.text.substr(0, pos));
+                frame.left = ReadFactor(text.substr(0, pos));
                 frame.step = Step::AfterRight;
-                frames.emplace_back(frame.text.substr(pos + 1), frame.finder);
+                frames.emplace_back(text.substr(pos + 1), frame.text.Finder());
                 return false;
             }
         }
-        value = ReadLeaf(frame.text);
+        value = ReadLeaf(text);
         frames.pop_back();
         return true;
     }
@@ -152,14 +139,14 @@ private:
         {
         case Step::AfterGroup:
         {
-            frame.Own(ReplaceGroup(frame.text, frame.group, FormatGroupValue(value)));
+            frame.text.ReplaceGroup(frame.group, FormatGroupValue(value));
             frame.step = Step::Examine;
             return false;
         }
         case Step::AfterLeft:
             frame.left = value;
             frame.step = Step::AfterRight;
-            frames.emplace_back(frame.text.substr(frame.split + 1), frame.finder);
+            frames.emplace_back(frame.text.View().substr(frame.split + 1), frame.text.Finder());
             return false;
         default:
             value = Combine(frame.op, frame.left, value);

@@ -1,5 +1,4 @@
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,21 +30,9 @@ enum class Step
 
 struct Frame
 {
-    Frame(std::string_view t, GroupFinder* f) : text(t), finder(f) {}
+    Frame(std::string_view view, GroupFinder* finder) : text(view, finder) {}
 
-    // Replaces the text by one that this frame owns.
-    void Own(std::string replaced)
-    {
-        own.swap(replaced);
-        text = own;
-        ownFinder = std::make_unique<GroupFinder>(own);
-        finder = ownFinder.get();
-    }
-
-    std::string_view text;
-    GroupFinder* finder;      // of the text that text is a view of
-    std::string own;
-    std::unique_ptr<GroupFinder> ownFinder;
+    FrameText text;
     Step step = Step::Examine;
     bool negate = false;
     Group group;
@@ -104,7 +91,7 @@ private:
     void Push(Frame& parent, Step step, std::string_view child)
     {
         parent.step = step;
-        frames.emplace_back(child, parent.finder);
+        frames.emplace_back(child, parent.text.Finder());
     }
 
     bool Complete(bool result, bool& value)
@@ -117,35 +104,36 @@ private:
     bool Examine(bool& value)
     {
         Frame& frame = frames.back();
-        QuotedSpan quoted(frame.text);
-        frame.group = frame.finder->Find(frame.text);
+        std::string_view text = frame.text.View();
+        QuotedSpan quoted(text);
+        frame.group = frame.text.FindGroup();
         if (frame.group.found && !quoted.Covers(frame.group.open) && !quoted.Covers(frame.group.close))
         {
-            Push(frame, Step::AfterGroup, Inner(frame.text, frame.group));
+            Push(frame, Step::AfterGroup, Inner(text, frame.group));
             return false;
         }
-        size_t pos = FindOperator(frame.text, quoted, '|');
+        size_t pos = FindOperator(text, quoted, '|');
         if (pos != npos)
         {
             frame.split = pos;
-            Push(frame, Step::AfterOrLeft, frame.text.substr(0, pos));
+            Push(frame, Step::AfterOrLeft, text.substr(0, pos));
             return false;
         }
-        pos = FindOperator(frame.text, quoted, '&');
+        pos = FindOperator(text, quoted, '&');
         if (pos != npos)
         {
             frame.split = pos;
-            Push(frame, Step::AfterAndLeft, frame.text.substr(0, pos));
+            Push(frame, Step::AfterAndLeft, text.substr(0, pos));
             return false;
         }
-        pos = FindOperator(frame.text, quoted, '!');
+        pos = FindOperator(text, quoted, '!');
         if (pos != npos)
         {
             frame.negate = !frame.negate;
-            frame.text = frame.text.substr(pos + 1);
+            frame.text.KeepAfter(pos);
             return false;
         }
-        CString terms(frame.text.data(), static_cast<int>(frame.text.size()));
+        CString terms(text.data(), static_cast<int>(text.size()));
         return Complete(CompareTerms(terms), value);
     }
 
@@ -156,18 +144,18 @@ private:
         {
         case Step::AfterGroup:
         {
-            frame.Own(ReplaceGroup(frame.text, frame.group, value ? KEYWORD_TRUE : KEYWORD_FALSE));
+            frame.text.ReplaceGroup(frame.group, value ? KEYWORD_TRUE : KEYWORD_FALSE);
             break;
         }
         case Step::AfterOrLeft:
             if (value)
                 return Complete(true, value);
-            frame.text = frame.text.substr(frame.split + 1);
+            frame.text.KeepAfter(frame.split);
             break;
         default:
             if (!value)
                 return Complete(false, value);
-            frame.text = frame.text.substr(frame.split + 1);
+            frame.text.KeepAfter(frame.split);
             break;
         }
         frame.step = Step::Examine;

@@ -25,6 +25,12 @@ constexpr size_t SCAN_LIMIT = 256;
 
 GroupFinder::GroupFinder(std::string_view text) : whole(text) {}
 
+void GroupFinder::Reset(std::string_view text)
+{
+    whole = text;
+    recorded = false;
+}
+
 Group GroupFinder::Find(std::string_view view)
 {
     Group group;
@@ -89,15 +95,37 @@ std::string_view Inner(std::string_view text, const Group& group)
     return text.substr(group.open + 1, group.close - group.open - 1);
 }
 
-std::string ReplaceGroup(std::string_view text, const Group& group,
-                         std::string_view replacement)
+FrameText::FrameText(std::string_view v, GroupFinder* f)
+    : view(v), finder(f), ownFinder(std::string_view())
 {
-    std::string result;
-    result.reserve(text.size() - (group.close - group.open + 1) + replacement.size());
-    result.append(text.substr(0, group.open));
-    result.append(replacement);
-    result.append(text.substr(group.close + 1));
-    return result;
+}
+
+void FrameText::KeepAfter(size_t pos)
+{
+    view = view.substr(pos + 1);
+}
+
+void FrameText::ReplaceGroup(const Group& group, std::string_view replacement)
+{
+    size_t length = group.close - group.open + 1;
+    if (owned)
+    {
+        // The view may be a tail of the owned text: make the two equal first.
+        own.erase(0, static_cast<size_t>(view.data() - own.data()));
+        own.resize(view.size());
+        own.replace(group.open, length, replacement);
+    }
+    else
+    {
+        own.reserve(view.size() - length + replacement.size());
+        own.append(view.substr(0, group.open));
+        own.append(replacement);
+        own.append(view.substr(group.close + 1));
+        owned = true;
+    }
+    view = own;
+    ownFinder.Reset(own);
+    finder = &ownFinder;
 }
 
 double ReadNumber(std::string_view text)

@@ -32,6 +32,9 @@ class GroupFinder
 public:
     explicit GroupFinder(std::string_view whole);
 
+    // Starts over on another text (the recorded partners are forgotten).
+    void Reset(std::string_view text);
+
     // view must lie within the whole text.
     Group Find(std::string_view view);
 
@@ -46,9 +49,34 @@ private:
 // The text between the two parentheses of a group.
 std::string_view Inner(std::string_view text, const Group& group);
 
-// The text with the group, parentheses included, replaced.
-std::string ReplaceGroup(std::string_view text, const Group& group,
-                         std::string_view replacement);
+// The current text of one evaluation step. It is a view into the text of
+// the step that split it off until a group in it is replaced; from then on
+// the step owns its text and changes it in place, so that a long text with
+// many groups is not copied once per group.
+class FrameText
+{
+public:
+    FrameText(std::string_view view, GroupFinder* finder);
+    FrameText(const FrameText&) = delete;
+    FrameText& operator=(const FrameText&) = delete;
+
+    std::string_view View() const { return view; }
+    GroupFinder* Finder() const { return finder; }
+    Group FindGroup() const { return finder->Find(view); }
+
+    // The text after pos becomes the whole text.
+    void KeepAfter(size_t pos);
+
+    // The group, parentheses included, is replaced.
+    void ReplaceGroup(const Group& group, std::string_view replacement);
+
+private:
+    std::string_view view;
+    GroupFinder* finder;       // of the text that view lies in
+    std::string own;
+    GroupFinder ownFinder;
+    bool owned = false;
+};
 
 // A leaf read as atof reads it; a text without a number gives 0.
 double ReadNumber(std::string_view text);

@@ -170,6 +170,9 @@ TEST(EvaluateLogicTest, OnlyTheFirstQuotedSpanHidesOperators)
         {"\"a\" = \"a\"|\"x|y\" = z", true},
         {"\"x\" = y|\"a|b\" = \"a|b\"", true},
         {"\"x\" = \"y\"&\"a|b\" = \"a|b\"", false},
+        // A "(" without a partner hides the last group until "&" splits it off.
+        {"(a = a)&\"(\" = \"(\"&(b = c)", false},
+        {"(a = a)&\"(\" = \"(\"&(b = b)", true},
     });
 }
 

@@ -46,7 +46,6 @@ bool IsBlank(char c)
 struct LineHead {
     std::string text;
     bool truncated = false;  // the line goes on after text
-    bool newline = false;    // the line ended with a line feed
 };
 
 // Reads the next line's first limit characters. False at the end of the file.
@@ -57,16 +56,12 @@ bool ReadLineHead(FILE* in, size_t limit, LineHead& line)
         const int c = getc(in);
         if (c == EOF)
             return !line.text.empty();
-        if (c == '\n') {
-            line.newline = true;
+        if (c == '\n')
             return true;
-        }
         line.text += static_cast<char>(c);
     }
     const int next = getc(in);
-    if (next == '\n')
-        line.newline = true;
-    else if (next != EOF) {
+    if (next != '\n' && next != EOF) {
         ungetc(next, in);
         line.truncated = true;
     }

@@ -1,0 +1,230 @@
+#include "common/QvException.h"
+#include "snmpfw/EventProcessorWnd.h"
+#include "snmpfw/SnmpSession.h"
+#include "snmplib/SnmpLib.h"
+#include "tests/support/FreePort.h"
+#include "tests/support/SnmpdAgent.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const char* const kSysDescr = "1.3.6.1.2.1.1.1.0";
+const char* const kSysUpTime = "1.3.6.1.2.1.1.3.0";
+const UINT kGenerousMs = 15000;
+
+struct Completion
+{
+    int calls = 0;
+    int reason = 0;
+    int errorStatus = -1;
+    std::vector<std::string> values;
+    std::thread::id thread;
+    bool sessionRunningInside = false;
+};
+
+void OnCompletion(int reason, Snmp*, Pdu& pdu, SnmpTarget&, void* data)
+{
+    Completion* completion = static_cast<Completion*>(data);
+    ++completion->calls;
+    completion->reason = reason;
+    completion->errorStatus = pdu.get_error_status();
+    completion->thread = std::this_thread::get_id();
+    completion->sessionRunningInside = CSnmpSession::GetSnmp() != nullptr;
+    for (int i = 0; i < pdu.get_vb_count(); ++i)
+        completion->values.push_back(pdu.vb_at(i)->get_printable_value());
+}
+
+// Dispatches this thread's messages until done() holds or a reference thread
+// timer of waitMs fires; countedWindow's timer messages are counted in *ticks.
+bool PumpUntil(const std::function<bool()>& done, UINT waitMs, HWND countedWindow = nullptr,
+               int* ticks = nullptr)
+{
+    const UINT_PTR reference = ::SetTimer(nullptr, 0, waitMs, nullptr);
+    MSG msg;
+    for (int guard = 0; guard < 1000000 && !done(); ++guard)
+    {
+        if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
+            break;
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == reference)
+            break;
+        if (ticks != nullptr && msg.message == WM_TIMER && msg.hwnd == countedWindow)
+            ++*ticks;
+        ::DispatchMessage(&msg);
+    }
+    ::KillTimer(nullptr, reference);
+    return done();
+}
+
+CTarget MakeTarget(unsigned short port, unsigned long timeout)
+{
+    UdpAddress address("127.0.0.1");
+    address.set_port(port);
+    CTarget target(address, OctetStr(krwtest::CSnmpdAgent::readCommunity),
+                   OctetStr(krwtest::CSnmpdAgent::readCommunity));
+    target.set_version(version2c);
+    target.set_timeout(timeout);
+    target.set_retry(0);
+    return target;
+}
+
+Pdu MakeGet()
+{
+    Pdu pdu;
+    pdu += Vb(Oid(kSysDescr));
+    pdu += Vb(Oid(kSysUpTime));
+    return pdu;
+}
+
+class SessionAsyncGetTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        agent = new krwtest::CSnmpdAgent();
+        std::string error;
+        agentStarted = agent->Start(&error);
+        agentError = error;
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete agent;
+        agent = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(agentStarted) << agentError;
+        char pattern[] = "/tmp/krw-session-get-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+
+    void TearDown() override
+    {
+        CSnmpSession::Stop();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    void StartSession()
+    {
+        try
+        {
+            CSnmpSession::Start(CString(folder.c_str()), CString(""));
+        }
+        catch (CQVException* e)
+        {
+            ADD_FAILURE() << static_cast<const char*>(e->GetText());
+            e->Delete();
+        }
+    }
+
+    // A blocking round trip of another process to the same agent. The agent
+    // answers in order, so once it is back our own answer has been sent too.
+    static void WaitForTheAgentToAnswerEarlierRequests()
+    {
+        int status = -1;
+        agent->Snmpget(kSysUpTime, &status);
+        ASSERT_EQ(status, 0);
+    }
+
+    static krwtest::CSnmpdAgent* agent;
+    static bool agentStarted;
+    static std::string agentError;
+    std::string folder;
+};
+
+krwtest::CSnmpdAgent* SessionAsyncGetTest::agent = nullptr;
+bool SessionAsyncGetTest::agentStarted = false;
+std::string SessionAsyncGetTest::agentError;
+
+// Must run before any session start of this process.
+TEST_F(SessionAsyncGetTest, TicksProcessNothingUntilTheSessionRuns)
+{
+    ASSERT_EQ(CSnmpSession::GetSnmp(), nullptr);
+    int status = -1;
+    Snmp* own = new Snmp(status, 0);
+    ASSERT_EQ(status, SNMP_CLASS_SUCCESS);
+
+    Completion completion;
+    Pdu pdu = MakeGet();
+    ASSERT_EQ(own->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion),
+              SNMP_CLASS_SUCCESS);
+    WaitForTheAgentToAnswerEarlierRequests();
+
+    CEventProcessorWnd processor;
+    ASSERT_TRUE(processor.Create());
+    int ticks = 0;
+    PumpUntil([&] { return ticks >= 10; }, kGenerousMs, processor.GetSafeHwnd(), &ticks);
+    EXPECT_GE(ticks, 10);
+    EXPECT_EQ(completion.calls, 0) << "a tick processed events without a session";
+
+    // The library processes every Snmp object, so the answer waiting for our
+    // own one arrives as soon as the session's window ticks.
+    StartSession();
+    EXPECT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs));
+    EXPECT_EQ(completion.calls, 1);
+    EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
+    delete own;
+}
+
+TEST_F(SessionAsyncGetTest, CompletesOnlyWhileThisThreadPumps)
+{
+    StartSession();
+    ASSERT_NE(CSnmpSession::GetSnmp(), nullptr);
+
+    Completion completion;
+    Pdu pdu = MakeGet();
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion,
+                                           &completion),
+              SNMP_CLASS_SUCCESS);
+    WaitForTheAgentToAnswerEarlierRequests();
+    EXPECT_EQ(completion.calls, 0) << "completed while the thread did not pump";
+
+    ASSERT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs));
+    EXPECT_EQ(completion.calls, 1);
+    EXPECT_EQ(completion.thread, std::this_thread::get_id());
+    EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
+    EXPECT_EQ(completion.errorStatus, 0);
+    ASSERT_EQ(completion.values.size(), 2u);
+    EXPECT_FALSE(completion.values[0].empty());
+    EXPECT_FALSE(completion.values[1].empty());
+}
+
+TEST_F(SessionAsyncGetTest, StopCompletesAnOutstandingRequestAsSessionDestroyed)
+{
+    StartSession();
+    const unsigned short silentPort = krwtest::FindFreeUdpPort();
+    ASSERT_NE(silentPort, 0);
+
+    Completion completion;
+    Pdu pdu = MakeGet();
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(silentPort, 6000), OnCompletion,
+                                           &completion),
+              SNMP_CLASS_SUCCESS);
+    // A few ticks with the request outstanding.
+    int ticks = 0;
+    const HWND window = CSnmpSession::GetEventProcessor().GetSafeHwnd();
+    PumpUntil([&] { return ticks >= 3; }, kGenerousMs, window, &ticks);
+    EXPECT_EQ(completion.calls, 0);
+
+    CSnmpSession::Stop();
+    EXPECT_EQ(completion.calls, 1);
+    EXPECT_EQ(completion.reason, SNMP_CLASS_SESSION_DESTROYED);
+    EXPECT_FALSE(completion.sessionRunningInside);
+    EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+}
+
+} // namespace

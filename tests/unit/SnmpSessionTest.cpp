@@ -1,0 +1,242 @@
+#include "common/QvErrors.h"
+#include "common/QvException.h"
+#include "snmpfw/EventProcessorWnd.h"
+#include "snmpfw/SnmpSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// Hexadecimal form of the engine id, as the counter file keys its lines.
+std::string EngineIdHex()
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const char* p = CSnmpSession::kEngineId; *p != '\0'; ++p)
+    {
+        hex += digits[(static_cast<unsigned char>(*p) >> 4) & 0xF];
+        hex += digits[static_cast<unsigned char>(*p) & 0xF];
+    }
+    return hex;
+}
+
+bool SameHex(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The counter stored for our engine id, or -1 when the file has no such line.
+long StoredCounter(const fs::path& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        std::istringstream fields(line);
+        std::string id;
+        long counter = -1;
+        if (fields >> id >> counter && SameHex(id, EngineIdHex()))
+            return counter;
+    }
+    return -1;
+}
+
+std::string ReadAll(const fs::path& file)
+{
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Catches the CQVException raised by Start and returns its code (0 when it
+// returned normally).
+int StartAndCatch(const std::string& directory)
+{
+    try
+    {
+        CSnmpSession::Start(CString(directory.c_str()), CString(""));
+        return 0;
+    }
+    catch (CQVException* e)
+    {
+        const int code = e->m_nCode;
+        e->Delete();
+        return code;
+    }
+}
+
+class SnmpSessionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/krw-session-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+
+    void TearDown() override
+    {
+        CSnmpSession::Stop();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    fs::path CounterFile() const { return folder / CSnmpSession::kBootCounterFileName; }
+
+    fs::path folder;
+};
+
+TEST(SnmpSessionJoinPath, JoinsWithASlashOnce)
+{
+    struct Case
+    {
+        const char* directory;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"", "QvSNMP_PP_BootCounter"},
+        {"/tmp", "/tmp/QvSNMP_PP_BootCounter"},
+        {"/tmp/", "/tmp/QvSNMP_PP_BootCounter"},
+        {"/", "/QvSNMP_PP_BootCounter"},
+        {"rel/dir", "rel/dir/QvSNMP_PP_BootCounter"},
+        // Only the last character counts, and a backslash is an ordinary
+        // character here.
+        {"a//", "a//QvSNMP_PP_BootCounter"},
+        {"C:\\Temp\\", "C:\\Temp\\/QvSNMP_PP_BootCounter"},
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(static_cast<const char*>(
+                         CSnmpSession::JoinPath(CString(c.directory), "QvSNMP_PP_BootCounter")),
+                     c.path)
+            << "directory '" << c.directory << "'";
+}
+
+TEST_F(SnmpSessionTest, EachStartAddsOneToTheCounterFile)
+{
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    EXPECT_NE(CSnmpSession::GetSnmp(), nullptr);
+    EXPECT_EQ(StoredCounter(CounterFile()), 1);
+    CSnmpSession::Stop();
+    EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+
+    ASSERT_EQ(StartAndCatch(folder.string() + "/"), 0);
+    EXPECT_EQ(StoredCounter(CounterFile()), 2);
+}
+
+TEST_F(SnmpSessionTest, FileWithoutOurLineCountsFromZeroAndKeepsTheRest)
+{
+    {
+        std::ofstream out(CounterFile());
+        out << "# engine boots\n"
+            << "80001F8880AABBCC 41\n";
+    }
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    EXPECT_EQ(StoredCounter(CounterFile()), 1);
+    const std::string text = ReadAll(CounterFile());
+    EXPECT_NE(text.find("# engine boots"), std::string::npos);
+    EXPECT_NE(text.find("80001F8880AABBCC 41"), std::string::npos);
+}
+
+TEST_F(SnmpSessionTest, ExistingCounterIsContinued)
+{
+    {
+        std::ofstream out(CounterFile());
+        out << EngineIdHex() << " 41\n";
+    }
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    EXPECT_EQ(StoredCounter(CounterFile()), 42);
+}
+
+TEST_F(SnmpSessionTest, MalformedLineFailsToLoadAndLeavesTheSnmpObjectForStop)
+{
+    {
+        std::ofstream out(CounterFile());
+        out << EngineIdHex() << " many\n";
+    }
+    EXPECT_EQ(StartAndCatch(folder.string()), QV_ERR_LOAD_BOOTCOUNTER);
+    EXPECT_NE(CSnmpSession::GetSnmp(), nullptr);
+    CSnmpSession::Stop();
+    EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+}
+
+TEST_F(SnmpSessionTest, UnwritableCounterFileFailsToSaveAfterTheSnmpObjectExists)
+{
+    // Root writes into read-only folders, so use places no one can write to.
+    {
+        std::ofstream out(folder / "plain-file");
+        out << "not a folder\n";
+    }
+    const std::string unwritable[] = {
+        (folder / "missing" / "deeper").string(),
+        (folder / "plain-file").string(),
+    };
+    for (const std::string& directory : unwritable)
+    {
+        SCOPED_TRACE(directory);
+        EXPECT_EQ(StartAndCatch(directory), QV_ERR_SAVE_BOOTCOUNTER);
+        EXPECT_NE(CSnmpSession::GetSnmp(), nullptr);
+        CSnmpSession::Stop();
+        EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+    }
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(SnmpSessionTest, StartSetsTheDefaultTargetParameters)
+{
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    const CSnmpTargetParams& params = CSnmpSession::GetDefaultTargetParams();
+    EXPECT_EQ(params.timeout, 100);
+    EXPECT_EQ(params.retries, 0);
+    EXPECT_STREQ(static_cast<const char*>(params.address), "127.0.0.1");
+    EXPECT_EQ(params.port, 161);
+    EXPECT_TRUE(params.contextEngineId.IsEmpty());
+    EXPECT_TRUE(params.contextName.IsEmpty());
+    EXPECT_EQ(params.version, 0);
+    EXPECT_STREQ(static_cast<const char*>(params.readCommunity), "garnet");
+    EXPECT_STREQ(static_cast<const char*>(params.writeCommunity), "harbour");
+    EXPECT_EQ(params.securityModel, 1);
+    EXPECT_EQ(params.securityLevel, 1);
+    EXPECT_TRUE(params.securityName.IsEmpty());
+    EXPECT_TRUE(params.authPassword.IsEmpty());
+    EXPECT_TRUE(params.privPassword.IsEmpty());
+    EXPECT_EQ(params.authProtocol, 1);
+    EXPECT_EQ(params.privProtocol, 1);
+}
+
+TEST_F(SnmpSessionTest, StopKeepsTheWindowAndASecondStopDoesNothing)
+{
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    CEventProcessorWnd& processor = CSnmpSession::GetEventProcessor();
+    ASSERT_NE(processor.GetSafeHwnd(), nullptr);
+    EXPECT_TRUE(::IsWindow(processor.GetSafeHwnd()));
+    CString title;
+    processor.GetWindowText(title);
+    EXPECT_STREQ(static_cast<const char*>(title), "Snmp EventProcessor");
+    EXPECT_EQ(processor.GetStyle(), WS_POPUP);
+
+    CSnmpSession::Stop();
+    EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+    EXPECT_TRUE(::IsWindow(processor.GetSafeHwnd()));
+    CSnmpSession::Stop();
+    EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
+    EXPECT_TRUE(::IsWindow(processor.GetSafeHwnd()));
+}
+
+} // namespace

@@ -47,7 +47,8 @@ typedef HICON__* HICON;
 struct HINSTANCE__;
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
-typedef intptr_t (*FARPROC)();
+// Generic function pointer; void (*)() converts to any function type without warnings.
+typedef void (*FARPROC)();
 
 #ifndef TRUE
 #define TRUE 1

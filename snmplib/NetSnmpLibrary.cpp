@@ -12,6 +12,7 @@ namespace {
 const char kApplication[] = "krw-snmplib";
 
 bool running = false;
+bool exactEngineIdUsed = false;
 std::string scratchFolder;
 
 std::string MakeScratchFolder()
@@ -51,14 +52,26 @@ void InitWithoutMibs()
         unsetenv("MIBS");
 }
 
+void SetExactEngineId(const std::string& engineId)
+{
+    set_exact_engineID(reinterpret_cast<const u_char*>(engineId.data()), engineId.size());
+    exactEngineIdUsed = true;
+}
+
 bool Start(const std::string* engineId)
 {
     scratchFolder = MakeScratchFolder();
     if (scratchFolder.empty())
         return false;
     SetNoPersistence();
-    if (engineId)
-        set_exact_engineID(reinterpret_cast<const u_char*>(engineId->data()), engineId->size());
+    if (engineId) {
+        SetExactEngineId(*engineId);
+    } else if (exactEngineIdUsed) {
+        // The identifier type of an exact identifier outlives a shutdown, and
+        // a start without one would complain about it.
+        char ipv4Type[] = "1";
+        engineIDType_conf("engineIDType", ipv4Type);
+    }
     InitWithoutMibs();
     running = true;
     return true;
@@ -82,6 +95,8 @@ bool NetSnmpLibraryStartWithEngine(const std::string& engineId, unsigned int eng
 {
     if (!running && !Start(&engineId))
         return false;
+    if (!LocalEngineIs(engineId))
+        SetExactEngineId(engineId);
     if (!LocalEngineIs(engineId))
         return false;
     // The library stores one more than it is given.

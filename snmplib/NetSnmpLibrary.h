@@ -12,9 +12,9 @@
 // Starts the library if it is not running. False when it cannot be started.
 bool NetSnmpLibraryEnsure();
 
-// Starts the library with this local engine identifier unless it already
-// runs; then sets the engine-boots counter. False when the library already
-// ran with another identifier.
+// Starts the library with this local engine identifier (or gives the running
+// library this identifier), then sets the engine-boots counter. False when
+// the library cannot be started or refuses the identifier.
 bool NetSnmpLibraryStartWithEngine(const std::string& engineId, unsigned int engineBoots);
 
 bool NetSnmpLibraryRunning();

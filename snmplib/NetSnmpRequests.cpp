@@ -73,6 +73,11 @@ void NetSnmpRequestFinish(CPendingRequest& request, int reason, const Pdu& pdu)
         Finished().push_back(request.id);
 }
 
+bool NetSnmpHasFinished()
+{
+    return !Finished().empty();
+}
+
 void NetSnmpDeliverFinished()
 {
     for (int delivered = 0; delivered < kMaxDeliveriesPerPass && !Finished().empty(); ++delivered) {

@@ -39,6 +39,8 @@ std::vector<std::uint64_t> NetSnmpRequestsOf(const Snmp* snmp);
 // request is only marked; an asynchronous one is queued for delivery.
 void NetSnmpRequestFinish(CPendingRequest& request, int reason, const Pdu& pdu);
 
+bool NetSnmpHasFinished();
+
 // Calls the callbacks of the queued requests, oldest first. Requests a
 // callback sends meanwhile are queued behind and delivered in the same pass.
 void NetSnmpDeliverFinished();

@@ -180,7 +180,7 @@ int SNMPGetPendingEvents(std::vector<pollfd>& fds)
     int timeoutMs = -1;
     for (const Snmp::Impl* impl : Registry())
         impl->pool.AddWatches(fds, timeoutMs);
-    return timeoutMs;
+    return NetSnmpHasFinished() ? 0 : timeoutMs;
 }
 
 void NetSnmpRetireUser(const std::string& securityName)

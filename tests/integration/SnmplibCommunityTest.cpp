@@ -335,4 +335,35 @@ TEST_F(SnmplibCommunityTest, ManyAgentsInTurnKeepFewSocketsOpen)
     EXPECT_LE(krwtest::OpenDescriptorCount(), before + 10);
 }
 
+TEST_F(SnmplibCommunityTest, ReceivedValuesKeepTheirSyntax)
+{
+    struct Case {
+        const char* oid;
+        SmiUINT32 syntax;
+        bool stable;  // the value does not change between two reads
+    } cases[] = {
+        {kSysDescr, sNMP_SYNTAX_OCTETS, true},
+        {kSysObjectId, sNMP_SYNTAX_OID, true},
+        {kSysUpTime, sNMP_SYNTAX_TIMETICKS, false},
+        {"1.3.6.1.2.1.2.2.1.7.1", sNMP_SYNTAX_INT, true},           // ifAdminStatus
+        {"1.3.6.1.2.1.2.2.1.10.1", sNMP_SYNTAX_CNTR32, false},      // ifInOctets
+        {"1.3.6.1.2.1.2.2.1.5.1", sNMP_SYNTAX_GAUGE32, true},       // ifSpeed
+        {"1.3.6.1.2.1.4.20.1.1.127.0.0.1", sNMP_SYNTAX_IPADDR, true},  // ipAdEntAddr
+        {"1.3.6.1.2.1.31.1.1.1.6.1", sNMP_SYNTAX_CNTR64, false},    // ifHCInOctets
+    };
+    std::vector<std::string> oids;
+    for (const Case& c : cases)
+        oids.push_back(c.oid);
+    Pdu pdu = PduOf(oids);
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, Target()));
+    ASSERT_EQ(static_cast<int>(oids.size()), pdu.get_vb_count());
+    for (size_t i = 0; i < oids.size(); ++i) {
+        SCOPED_TRACE(cases[i].oid);
+        EXPECT_EQ(cases[i].syntax, pdu.vb_at(static_cast<int>(i))->get_syntax());
+        if (cases[i].stable && cases[i].syntax != sNMP_SYNTAX_OCTETS && cases[i].syntax != sNMP_SYNTAX_OID) {
+            EXPECT_EQ(ToolValue(cases[i].oid, "-Oe"), ValueText(pdu, static_cast<int>(i)));
+        }
+    }
+}
+
 }  // namespace

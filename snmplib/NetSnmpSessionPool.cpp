@@ -79,6 +79,15 @@ void CNetSnmpSessionPool::Retire(const std::string& securityName)
     }
 }
 
+void CNetSnmpSessionPool::Retire(const CSessionParams& params)
+{
+    auto found = sessions.find(params);
+    if (found == sessions.end())
+        return;
+    retired.push_back(std::move(found->second));
+    sessions.erase(found);
+}
+
 void CNetSnmpSessionPool::AddWatches(std::vector<pollfd>& fds, int& timeoutMs) const
 {
     auto watch = [&](const CNetSnmpSession& session) {

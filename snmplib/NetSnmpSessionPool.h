@@ -24,6 +24,7 @@ public:
     // Sessions of this security name are used no more and closed once idle:
     // the user's credentials have changed.
     void Retire(const std::string& securityName);
+    void Retire(const CSessionParams& params);
 
     void AddWatches(std::vector<pollfd>& fds, int& timeoutMs) const;
     size_t Count() const { return sessions.size() + retired.size(); }

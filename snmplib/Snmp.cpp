@@ -40,10 +40,16 @@ bool Registered(const Snmp::Impl* impl)
     return std::find(Registry().begin(), Registry().end(), impl) != Registry().end();
 }
 
+// Longer waits than this are taken as this long.
+const double kLongestWaitSeconds = 86400.0;
+
 std::chrono::steady_clock::time_point BlockingDeadline(const CPendingRequest& request, int retries)
 {
-    const auto attempts = std::chrono::milliseconds(static_cast<long long>(request.timeout) * 10 * (retries + 1));
-    return std::chrono::steady_clock::now() + 2 * attempts + kBlockingGrace;
+    double seconds = 2.0 * static_cast<double>(request.timeout) / 100.0 * (static_cast<double>(retries) + 1.0);
+    if (seconds > kLongestWaitSeconds)
+        seconds = kLongestWaitSeconds;
+    const auto attempts = std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
+    return std::chrono::steady_clock::now() + attempts + kBlockingGrace;
 }
 
 }  // namespace
@@ -121,8 +127,10 @@ int Snmp::Impl::Wait(Pdu& pdu, std::uint64_t id, CNetSnmpSession& session)
     session.WaitFor(waiting, BlockingDeadline(waiting, session.Params().retries));
     std::unique_ptr<CPendingRequest> request = NetSnmpRequestTake(id);
     if (!request->done) {
-        // Net-SNMP still holds the request; a fresh session serves the next one.
-        pool.Retire(session.Params().securityName);
+        // Net-SNMP still holds the request; a fresh session serves the next
+        // one, and this one closes as soon as the pool looks at it.
+        session.RequestEnded();
+        pool.Retire(session.Params());
         return SNMP_CLASS_TIMEOUT;
     }
     pool.CloseIdle();

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <memory>
 
 using krwtest::CCompletion;
@@ -364,6 +367,42 @@ TEST_F(SnmplibCommunityTest, ReceivedValuesKeepTheirSyntax)
             EXPECT_EQ(ToolValue(cases[i].oid, "-Oe"), ValueText(pdu, static_cast<int>(i)));
         }
     }
+}
+
+// Descriptors above 1023 do not fit a plain fd_set.
+TEST_F(SnmplibCommunityTest, SocketsAboveDescriptor1023Work)
+{
+    rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &saved));
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 1200)
+        GTEST_SKIP() << "the descriptor limit is too low";
+    rlimit raised = saved;
+    raised.rlim_cur = saved.rlim_max == RLIM_INFINITY || saved.rlim_max > 2048 ? 2048 : saved.rlim_max;
+    ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &raised));
+    std::vector<int> fillers;
+    while (fillers.size() < 2048 && (fillers.empty() || fillers.back() < 1100)) {
+        const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            break;
+        fillers.push_back(fd);
+    }
+    ASSERT_FALSE(fillers.empty());
+    EXPECT_GE(fillers.back(), 1100);
+
+    CCompletion done;
+    Pdu pdu = PduOf({kSysLocation});
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, Target(), krwtest::RecordCompletion, &done));
+    EXPECT_TRUE(PumpUntil([&] { return Called(done); }, kBound));
+    EXPECT_EQ(SNMP_CLASS_ASYNC_RESPONSE, done.reason);
+    EXPECT_EQ("krw-test-agent", ValueText(done.pdu, 0));
+    Pdu blocking = PduOf({kSysLocation});
+    EXPECT_EQ(SNMP_CLASS_SUCCESS, snmp->get(blocking, Target()));
+    EXPECT_EQ("krw-test-agent", ValueText(blocking, 0));
+
+    snmp.reset();
+    for (int fd : fillers)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 }  // namespace

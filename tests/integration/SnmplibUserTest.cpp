@@ -64,6 +64,8 @@ protected:
         if (status == SNMP_CLASS_SUCCESS) {
             EXPECT_EQ(SNMP_CLASS_ASYNC_RESPONSE, done.reason);
             EXPECT_EQ(0, done.pdu.get_error_status());
+        } else if (status == SNMP_CLASS_TIMEOUT) {
+            EXPECT_EQ(SNMP_CLASS_TIMEOUT, done.reason);
         } else {
             // A failure comes as the reason and as the response's error status alike.
             EXPECT_EQ(status, done.reason);
@@ -117,21 +119,25 @@ TEST_F(SnmplibUserTest, SecurityFailuresGiveTheirOwnResults)
         const char* userName;
         long priv;
         const char* authPassword;
+        const char* privPassword;
         int level;
         int result;
     } cases[] = {
-        {"wrong password", "wrongPassword", "authUser", SNMP_PRIVPROTOCOL_NONE, "not-the-password",
+        {"wrong password", "wrongPassword", "authUser", SNMP_PRIVPROTOCOL_NONE, "not-the-password", "",
          SNMP_SECURITY_LEVEL_AUTH_NOPRIV, SNMPv3_USM_AUTHENTICATION_FAILURE},
-        {"user unknown to the agent", "stranger", "stranger", SNMP_PRIVPROTOCOL_NONE, "authpassword1",
+        {"user unknown to the agent", "stranger", "stranger", SNMP_PRIVPROTOCOL_NONE, "authpassword1", "",
          SNMP_SECURITY_LEVEL_AUTH_NOPRIV, SNMPv3_USM_UNKNOWN_SECURITY_NAME},
         {"level the agent's user lacks", "privForAuthUser", "authUser", SNMP_PRIVPROTOCOL_AES128, "authpassword1",
-         SNMP_SECURITY_LEVEL_AUTH_PRIV, SNMPv3_USM_UNSUPPORTED_SECURITY_LEVEL},
+         "privpassword1", SNMP_SECURITY_LEVEL_AUTH_PRIV, SNMPv3_USM_UNSUPPORTED_SECURITY_LEVEL},
+        // The agent drops what it cannot decrypt without a report.
+        {"wrong privacy password", "wrongPrivacy", "privUser", SNMP_PRIVPROTOCOL_AES128, "authpassword1",
+         "not-the-password", SNMP_SECURITY_LEVEL_AUTH_PRIV, SNMP_CLASS_TIMEOUT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName(c.securityName, c.userName, SNMP_AUTHPROTOCOL_HMACSHA, c.priv,
-                                                c.authPassword, "privpassword1"));
-        EXPECT_EQ(c.result, GetLocation(c.securityName, c.level, nullptr));
+                                                c.authPassword, c.privPassword));
+        EXPECT_EQ(c.result, GetLocation(c.securityName, c.level, nullptr, 20));
     }
 }
 

@@ -61,8 +61,8 @@ BOOL CSnmpSession::Start(const CString& strDirectory, const CString& /*strReserv
 {
     CreateSnmp();
     const OctetStr engineId = OctetStrFromText(kEngineId);
-    const unsigned int counter =
-        AdvanceBootCounter(OctetStrFromText(JoinPath(strDirectory, kBootCounterFileName)), engineId);
+    const OctetStr path = OctetStrFromText(JoinPath(strDirectory, kBootCounterFileName));
+    const unsigned int counter = AdvanceBootCounter(path, engineId);
     mpInit(s_pSnmp, engineId, counter);
     s_defaultParams = MakeDefaults();
     if (!s_eventProcessor.Create())

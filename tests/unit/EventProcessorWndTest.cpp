@@ -33,13 +33,6 @@ const UINT kGenerousMs = 10000;
 // About ten tick intervals of the processor.
 const UINT kQuietMs = 200;
 
-TEST(EventProcessorWnd, NothingBeforeCreate)
-{
-    CEventProcessorWnd processor;
-    EXPECT_EQ(processor.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(CSnmpSession::GetEventProcessor().GetSafeHwnd(), nullptr);
-}
-
 TEST(EventProcessorWnd, KeepsTickingWithoutASession)
 {
     ASSERT_EQ(CSnmpSession::GetSnmp(), nullptr);

@@ -154,16 +154,6 @@ TEST_F(SnmpSessionTest, FileWithoutOurLineCountsFromZeroAndKeepsTheRest)
     EXPECT_NE(text.find("80001F8880AABBCC 41"), std::string::npos);
 }
 
-TEST_F(SnmpSessionTest, ExistingCounterIsContinued)
-{
-    {
-        std::ofstream out(CounterFile());
-        out << EngineIdHex() << " 41\n";
-    }
-    ASSERT_EQ(StartAndCatch(folder.string()), 0);
-    EXPECT_EQ(StoredCounter(CounterFile()), 42);
-}
-
 TEST_F(SnmpSessionTest, MalformedLineFailsToLoadAndLeavesTheSnmpObjectForStop)
 {
     {

@@ -231,4 +231,24 @@ TEST_F(SnmplibUserTest, FinishingMessageProcessingEndsOutstandingRequests)
     EXPECT_EQ(1, done.calls);
 }
 
+TEST_F(SnmplibUserTest, KnownEngineIdentifierIsUsedWithoutDiscovery)
+{
+    Pdu engine = PduOf({"1.3.6.1.6.3.10.2.1.1.0"});  // snmpEngineID
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(engine, krwtest::CommunityTarget(agent->Port(), version2c)));
+    OctetStr engineId;
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, engine.vb_at(0)->get_value(engineId));
+    ASSERT_GT(engineId.len(), 4UL);
+
+    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("privUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_AES128,
+                                            "authpassword1", "privpassword1"));
+    UTarget target = UserTarget(agent->Port(), "privUser");
+    target.set_engine_id(engineId);
+    CCompletion done;
+    Pdu pdu = PduOf({kSysLocation}, SNMP_SECURITY_LEVEL_AUTH_PRIV);
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, target, krwtest::RecordCompletion, &done));
+    ASSERT_TRUE(PumpUntil([&] { return done.calls > 0; }, kBound));
+    EXPECT_EQ(SNMP_CLASS_ASYNC_RESPONSE, done.reason);
+    EXPECT_EQ("krw-test-agent", ValueText(done.pdu, 0));
+}
+
 }  // namespace

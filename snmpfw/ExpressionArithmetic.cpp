@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -42,6 +43,10 @@ struct Frame
 
 std::string FormatGroupValue(double value)
 {
+    // The sign of a NaN is whatever the arithmetic left in it; printed as
+    // "-nan" it would put a "-" operator into the text, so it is dropped.
+    if (std::isnan(value))
+        value = std::fabs(value);
     int length = std::snprintf(nullptr, 0, GROUP_VALUE_FORMAT, value);
     std::string text(static_cast<size_t>(length), '\0');
     std::snprintf(&text[0], text.size() + 1, GROUP_VALUE_FORMAT, value);

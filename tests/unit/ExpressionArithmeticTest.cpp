@@ -85,6 +85,7 @@ TEST_F(ArithmeticTest, GroupsAreReplacedByTheirFixedText)
         {"(1)+(2)+(3)", 6},
         {"(1/3)*3", 0.999999},  // the group goes back in as "0.333333"
         {"2*(0-3)", -3},        // "2*-3.000000" splits at "-": (2*0)-3
+        {"5(0/0)", 5},          // "5nan" reads as 5: a NaN goes in without a sign
         {"(1+2", 2},            // unbalanced: no group, "(1" reads as 0
         {"1+2)", 3},
     });
@@ -175,7 +176,8 @@ double LiteralArithmetic(const std::string& t)
     if (close != std::string::npos)
     {
         char value[512];
-        std::snprintf(value, sizeof value, "%f", LiteralArithmetic(t.substr(open + 1, close - open - 1)));
+        double inner = LiteralArithmetic(t.substr(open + 1, close - open - 1));
+        std::snprintf(value, sizeof value, "%f", std::isnan(inner) ? std::fabs(inner) : inner);
         return LiteralArithmetic(t.substr(0, open) + value + t.substr(close + 1));
     }
     auto factor = [](const std::string& s) {
@@ -198,21 +200,39 @@ bool SameValue(double a, double b)
     return (std::isnan(a) && std::isnan(b)) || a == b;
 }
 
-TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnArbitraryText)
+std::string RandomText(std::mt19937& random, const std::vector<std::string>& pieces, int minCount,
+                       int maxCount)
 {
-    const std::string alphabet = "0123456789+-*/() .eNOWnow";
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    std::string text;
+    for (int i = std::uniform_int_distribution<int>(minCount, maxCount)(random); i > 0; --i)
+        text += pieces[pick(random)];
+    return text;
+}
+
+void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)
+{
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
-    std::uniform_int_distribution<int> length(0, 24);
-    for (int round = 0; round < 20000; ++round)
+    for (int round = 0; round < rounds; ++round)
     {
-        std::string text;
-        for (int i = length(random); i > 0; --i)
-            text += alphabet[pick(random)];
+        std::string text = RandomText(random, pieces, minCount, maxCount);
         double expected = LiteralArithmetic(text);
         double actual = EvaluateArithmetic(text.c_str());
         ASSERT_TRUE(SameValue(actual, expected)) << "text '" << text << "': " << actual << " vs " << expected;
     }
+}
+
+TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnArbitraryText)
+{
+    ExpectLiteralResults({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "+", "-", "*", "/", "(", ")",
+                          " ", ".", "e", "N", "O", "W", "n", "o", "w"},
+                         0, 24, 20000);
+}
+
+TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnLongGroups)
+{
+    // Groups longer than a short scan reaches are found another way.
+    ExpectLiteralResults({"(", ")", "(", ")", "1", "2.5", "+", "-", "*", "/", " ", "NOW"}, 300, 900, 200);
 }
 
 // Ordinary precedence for digits, "+", "*" and parentheses; both operators

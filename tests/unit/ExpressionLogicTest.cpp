@@ -243,19 +243,29 @@ bool LiteralLogic(const std::string& t)
     return CompareTerms(t.c_str());
 }
 
-TEST(EvaluateLogicTest, AgreesWithTheLiteralRulesOnArbitraryText)
+void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)
 {
-    const std::string alphabet = "ab =<>!&|()\"true";
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
-    std::uniform_int_distribution<int> length(0, 20);
-    for (int round = 0; round < 20000; ++round)
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    for (int round = 0; round < rounds; ++round)
     {
         std::string text;
-        for (int i = length(random); i > 0; --i)
-            text += alphabet[pick(random)];
+        for (int i = std::uniform_int_distribution<int>(minCount, maxCount)(random); i > 0; --i)
+            text += pieces[pick(random)];
         ASSERT_EQ(EvaluateLogic(text.c_str()), LiteralLogic(text)) << "text '" << text << "'";
     }
+}
+
+TEST(EvaluateLogicTest, AgreesWithTheLiteralRulesOnArbitraryText)
+{
+    ExpectLiteralResults({"a", "b", " ", "=", "<", ">", "!", "&", "|", "(", ")", "\"", "t", "r", "u", "e"},
+                         0, 20, 20000);
+}
+
+TEST(EvaluateLogicTest, AgreesWithTheLiteralRulesOnLongGroups)
+{
+    // Groups longer than a short scan reaches are found another way.
+    ExpectLiteralResults({"(", ")", "(", ")", "a = a", "a = b", "true", "|", "&", "!", "\"", " "}, 300, 900, 200);
 }
 
 }  // namespace

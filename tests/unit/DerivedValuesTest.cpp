@@ -66,8 +66,8 @@ class DerivedValuesTest : public ::testing::Test
 protected:
     DerivedValuesTest() : band(BAND_SOURCE, COptionList::KIND_INTEGER, false)
     {
-        for (const ItemSpec& spec : ITEMS)
-            AddItem(spec.syntax, spec.value, spec.band ? &band : nullptr);
+        for (const ItemSpec& entry : ITEMS)
+            AddItem(entry.syntax, entry.value, entry.band ? &band : nullptr);
     }
 
     // Appends one item to the request's own list and returns its number.

@@ -1,14 +1,15 @@
 #include "common/QvErrors.h"
-#include "common/QvException.h"
 #include "plugin/ClientVarSet.h"
 #include "snmpfw/SnmpRequest.h"
+#include "tests/support/RaisedCode.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 
 namespace {
+
+using krwtest::RaisedCode;
 
 struct KeyColumns
 {
@@ -62,21 +63,6 @@ CString Encode(CSnmpVarList& list, int index, const CString& value)
     CString output = "untouched";
     request.TextToIndex(index, output, list);
     return output;
-}
-
-int RaisedCode(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (CQVException* e)
-    {
-        const int code = e->m_nCode;
-        e->Delete();
-        return code;
-    }
-    return 0;
 }
 
 TEST(ConversionIndexToText, OctetStringKeyWithAndWithoutLength)

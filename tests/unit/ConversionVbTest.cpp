@@ -1,17 +1,18 @@
 #include "common/QvErrors.h"
-#include "common/QvException.h"
 #include "plugin/ClientVarSet.h"
 #include "snmpfw/SnmpRequest.h"
 #include "snmpfw/ValueConversion.h"
 #include "snmplib/SnmpLib.h"
+#include "tests/support/RaisedCode.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
 namespace {
+
+using krwtest::RaisedCode;
 
 CSnmpVarList ListOf(int syntax, COptionList* options = nullptr)
 {
@@ -62,21 +63,6 @@ Vb ValueVb(const T& value)
     Vb vb;
     vb.set_value(value);
     return vb;
-}
-
-int RaisedCode(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (CQVException* e)
-    {
-        const int code = e->m_nCode;
-        e->Delete();
-        return code;
-    }
-    return 0;
 }
 
 TEST(ConversionVbToText, IntegerSyntaxes)

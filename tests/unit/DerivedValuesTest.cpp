@@ -1,21 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "common/QvErrors.h"
-#include "common/QvException.h"
 #include "platform/Afx.h"
 #include "snmpfw/OptionList.h"
 #include "snmpfw/SnmpRequest.h"
 #include "snmpfw/SnmpVarDef.h"
 #include "snmpfw/SnmpVarList.h"
+#include "tests/support/RaisedCode.h"
 
 namespace
 {
+
+using krwtest::RaisedCode;
 
 const OptionPair BAND_SOURCE[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
 
@@ -103,25 +104,6 @@ protected:
     std::vector<std::unique_ptr<CString>> values;
     CSnmpRequest request;
 };
-
-// Runs the action and returns the code of the exception it raises (0 for
-// none), releasing the exception as every catcher must.
-int RaisedCode(const std::function<void()>& action, CString* text = nullptr)
-{
-    try
-    {
-        action();
-    }
-    catch (CQVException* e)
-    {
-        int code = e->m_nCode;
-        if (text != nullptr)
-            *text = e->GetText();
-        e->Delete();
-        return code;
-    }
-    return 0;
-}
 
 struct SubstitutionCase
 {

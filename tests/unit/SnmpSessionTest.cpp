@@ -1,7 +1,7 @@
 #include "common/QvErrors.h"
-#include "common/QvException.h"
 #include "snmpfw/EventProcessorWnd.h"
 #include "snmpfw/SnmpSession.h"
+#include "tests/support/RaisedCode.h"
 
 #include <gtest/gtest.h>
 
@@ -64,21 +64,10 @@ std::string ReadAll(const fs::path& file)
     return text.str();
 }
 
-// Catches the CQVException raised by Start and returns its code (0 when it
-// returned normally).
+// The code Start raises (0 when it returned normally).
 int StartAndCatch(const std::string& directory)
 {
-    try
-    {
-        CSnmpSession::Start(CString(directory.c_str()), CString(""));
-        return 0;
-    }
-    catch (CQVException* e)
-    {
-        const int code = e->m_nCode;
-        e->Delete();
-        return code;
-    }
+    return krwtest::RaisedCode([&] { CSnmpSession::Start(CString(directory.c_str()), CString("")); });
 }
 
 class SnmpSessionTest : public ::testing::Test

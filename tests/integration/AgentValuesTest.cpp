@@ -5,6 +5,7 @@
 #include "snmpfw/SnmpRequest.h"
 #include "snmpfw/ValueConversion.h"
 #include "snmplib/SnmpLib.h"
+#include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
 
 #include <gtest/gtest.h>
@@ -116,15 +117,12 @@ time_t HexDateSeconds(const std::string& hex)
     return DateTextSeconds(text);
 }
 
-class AgentValuesTest : public ::testing::Test
+class AgentValuesTest : public krwtest::CSharedAgentTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        agent = new krwtest::CSnmpdAgent;
-        std::string error;
-        started = agent->Start(&error);
-        startError = error;
+        CSharedAgentTest::SetUpTestSuite();
         int status = SNMP_CLASS_ERROR;
         snmp = new Snmp(status);
         snmpStatus = status;
@@ -134,13 +132,12 @@ protected:
     {
         delete snmp;
         snmp = nullptr;
-        delete agent;  // stops snmpd by its process id
-        agent = nullptr;
+        CSharedAgentTest::TearDownTestSuite();
     }
 
     void SetUp() override
     {
-        ASSERT_TRUE(started) << startError;
+        ASSERT_NO_FATAL_FAILURE(CSharedAgentTest::SetUp());
         ASSERT_EQ(SNMP_CLASS_SUCCESS, snmpStatus);
     }
 
@@ -202,17 +199,11 @@ protected:
         return first;
     }
 
-    static krwtest::CSnmpdAgent* agent;
     static Snmp* snmp;
-    static bool started;
-    static std::string startError;
     static int snmpStatus;
 };
 
-krwtest::CSnmpdAgent* AgentValuesTest::agent = nullptr;
 Snmp* AgentValuesTest::snmp = nullptr;
-bool AgentValuesTest::started = false;
-std::string AgentValuesTest::startError;
 int AgentValuesTest::snmpStatus = SNMP_CLASS_ERROR;
 
 TEST_F(AgentValuesTest, DisplayStringAndObjectIdentifier)

@@ -3,6 +3,7 @@
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/SnmpLib.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
 
 #include <gtest/gtest.h>
@@ -86,26 +87,12 @@ Pdu MakeGet()
     return pdu;
 }
 
-class SessionAsyncGetTest : public ::testing::Test
+class SessionAsyncGetTest : public krwtest::CSharedAgentTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        agent = new krwtest::CSnmpdAgent();
-        std::string error;
-        agentStarted = agent->Start(&error);
-        agentError = error;
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete agent;
-        agent = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(agentStarted) << agentError;
+        ASSERT_NO_FATAL_FAILURE(CSharedAgentTest::SetUp());
         char pattern[] = "/tmp/krw-session-get-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
@@ -140,15 +127,8 @@ protected:
         ASSERT_EQ(status, 0);
     }
 
-    static krwtest::CSnmpdAgent* agent;
-    static bool agentStarted;
-    static std::string agentError;
     std::string folder;
 };
-
-krwtest::CSnmpdAgent* SessionAsyncGetTest::agent = nullptr;
-bool SessionAsyncGetTest::agentStarted = false;
-std::string SessionAsyncGetTest::agentError;
 
 // Must run before any session start of this process.
 TEST_F(SessionAsyncGetTest, TicksProcessNothingUntilTheSessionRuns)

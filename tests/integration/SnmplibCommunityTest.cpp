@@ -1,5 +1,6 @@
 #include "snmplib/SnmpLib.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
 #include "tests/support/SnmplibPump.h"
 
@@ -9,7 +10,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
-#include <memory>
 
 using krwtest::CCompletion;
 using krwtest::CommunityTarget;
@@ -29,30 +29,8 @@ const char kSysLocation[] = "1.3.6.1.2.1.1.6.0";
 const char kSystemGroup[] = "1.3.6.1.2.1.1";
 const milliseconds kBound(10000);
 
-class SnmplibCommunityTest : public ::testing::Test {
+class SnmplibCommunityTest : public krwtest::CSharedAgentSessionTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        agent = new krwtest::CSnmpdAgent();
-        std::string error;
-        if (!agent->Start(&error))
-            startError = error.empty() ? "snmpd did not start" : error;
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete agent;
-        agent = nullptr;
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(startError.empty()) << startError;
-        int status = -1;
-        snmp.reset(new Snmp(status));
-        ASSERT_EQ(SNMP_CLASS_SUCCESS, status);
-    }
-
     // What snmpget prints as the bare value of oid (-Oqv), with these output options.
     std::string ToolValue(const std::string& oid, const std::string& options) const
     {
@@ -66,14 +44,7 @@ protected:
     {
         return CommunityTarget(agent->Port(), version, timeout, retries);
     }
-
-    static krwtest::CSnmpdAgent* agent;
-    static std::string startError;
-    std::unique_ptr<Snmp> snmp;
 };
-
-krwtest::CSnmpdAgent* SnmplibCommunityTest::agent = nullptr;
-std::string SnmplibCommunityTest::startError;
 
 bool Called(const CCompletion& completion)
 {

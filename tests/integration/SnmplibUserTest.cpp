@@ -1,11 +1,11 @@
 #include "snmplib/SnmpLib.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
 #include "tests/support/SnmplibPump.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 using krwtest::CCompletion;
 using krwtest::PduOf;
@@ -20,28 +20,11 @@ const char kSysDescr[] = "1.3.6.1.2.1.1.1.0";
 const char kSysLocation[] = "1.3.6.1.2.1.1.6.0";
 const milliseconds kBound(15000);
 
-class SnmplibUserTest : public ::testing::Test {
+class SnmplibUserTest : public krwtest::CSharedAgentSessionTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        agent = new krwtest::CSnmpdAgent();
-        std::string error;
-        if (!agent->Start(&error))
-            startError = error.empty() ? "snmpd did not start" : error;
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete agent;
-        agent = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(startError.empty()) << startError;
-        int status = -1;
-        snmp.reset(new Snmp(status));
-        ASSERT_EQ(SNMP_CLASS_SUCCESS, status);
+        ASSERT_NO_FATAL_FAILURE(CSharedAgentSessionTest::SetUp());
         ASSERT_EQ(SNMPv3_MP_OK, mpInit(snmp.get(), "QvSNMP_PP_Application", 1));
     }
 
@@ -75,14 +58,7 @@ protected:
             *value = ValueText(blocking, 0);
         return status;
     }
-
-    static krwtest::CSnmpdAgent* agent;
-    static std::string startError;
-    std::unique_ptr<Snmp> snmp;
 };
-
-krwtest::CSnmpdAgent* SnmplibUserTest::agent = nullptr;
-std::string SnmplibUserTest::startError;
 
 TEST_F(SnmplibUserTest, EverySecurityLevelAndTheStrongestProtocolsWork)
 {

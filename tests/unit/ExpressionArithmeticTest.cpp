@@ -8,15 +8,19 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/Afx.h"
 #include "snmpfw/Expression.h"
 #include "snmpfw/ExpressionClock.h"
+#include "tests/support/ExpressionTexts.h"
 
 namespace
 {
+
+using krwtest::FirstLiteralGroup;
+using krwtest::RandomText;
+using krwtest::Repeat;
 
 constexpr double FIXED_NOW = 46000.75;   // a moment in 2025, exact in binary
 
@@ -127,21 +131,9 @@ TEST(ArithmeticClockTest, NullRestoresTheSystemClock)
     SetExpressionClock(previous);
 }
 
-// Runs on a thread of its own with the default stack size.
 double EvaluateOnThread(const std::string& text)
 {
-    double result = 0;
-    std::thread worker([&] { result = EvaluateArithmetic(text.c_str()); });
-    worker.join();
-    return result;
-}
-
-std::string Repeat(const std::string& piece, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += piece;
-    return text;
+    return krwtest::EvaluateOnThread(EvaluateArithmetic, text);
 }
 
 TEST_F(ArithmeticTest, DeepAndLongTextsEvaluate)
@@ -160,19 +152,7 @@ TEST_F(ArithmeticTest, DeepAndLongTextsEvaluate)
 // evaluator must give exactly these results.
 double LiteralArithmetic(const std::string& t)
 {
-    size_t open = t.find('(');
-    size_t close = std::string::npos;
-    if (open != std::string::npos)
-    {
-        int depth = 1;
-        for (size_t i = open + 1; i < t.size() && close == std::string::npos; ++i)
-        {
-            if (t[i] == '(')
-                ++depth;
-            else if (t[i] == ')' && --depth == 0)
-                close = i;
-        }
-    }
+    const auto [open, close] = FirstLiteralGroup(t);
     if (close != std::string::npos)
     {
         char value[512];
@@ -198,16 +178,6 @@ double LiteralArithmetic(const std::string& t)
 bool SameValue(double a, double b)
 {
     return (std::isnan(a) && std::isnan(b)) || a == b;
-}
-
-std::string RandomText(std::mt19937& random, const std::vector<std::string>& pieces, int minCount,
-                       int maxCount)
-{
-    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
-    std::string text;
-    for (int i = std::uniform_int_distribution<int>(minCount, maxCount)(random); i > 0; --i)
-        text += pieces[pick(random)];
-    return text;
 }
 
 void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)

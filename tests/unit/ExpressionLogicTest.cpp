@@ -2,14 +2,18 @@
 
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/Afx.h"
 #include "snmpfw/Expression.h"
+#include "tests/support/ExpressionTexts.h"
 
 namespace
 {
+
+using krwtest::FirstLiteralGroup;
+using krwtest::RandomText;
+using krwtest::Repeat;
 
 struct TextCase
 {
@@ -178,18 +182,7 @@ TEST(EvaluateLogicTest, OnlyTheFirstQuotedSpanHidesOperators)
 
 bool EvaluateOnThread(const std::string& text)
 {
-    bool result = false;
-    std::thread worker([&] { result = EvaluateLogic(text.c_str()); });
-    worker.join();
-    return result;
-}
-
-std::string Repeat(const std::string& piece, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += piece;
-    return text;
+    return krwtest::EvaluateOnThread(EvaluateLogic, text);
 }
 
 TEST(EvaluateLogicTest, DeepAndLongTextsEvaluate)
@@ -215,19 +208,7 @@ bool LiteralLogic(const std::string& t)
         size_t p = t.find(op);
         return p != npos && quoted(p) ? npos : p;
     };
-    size_t open = t.find('(');
-    size_t close = npos;
-    if (open != npos)
-    {
-        int depth = 1;
-        for (size_t i = open + 1; i < t.size() && close == npos; ++i)
-        {
-            if (t[i] == '(')
-                ++depth;
-            else if (t[i] == ')' && --depth == 0)
-                close = i;
-        }
-    }
+    const auto [open, close] = FirstLiteralGroup(t);
     if (close != npos && !quoted(open) && !quoted(close))
     {
         bool inner = LiteralLogic(t.substr(open + 1, close - open - 1));
@@ -246,12 +227,9 @@ bool LiteralLogic(const std::string& t)
 void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)
 {
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
     for (int round = 0; round < rounds; ++round)
     {
-        std::string text;
-        for (int i = std::uniform_int_distribution<int>(minCount, maxCount)(random); i > 0; --i)
-            text += pieces[pick(random)];
+        const std::string text = RandomText(random, pieces, minCount, maxCount);
         ASSERT_EQ(EvaluateLogic(text.c_str()), LiteralLogic(text)) << "text '" << text << "'";
     }
 }

@@ -1,11 +1,11 @@
 #include <cmath>
 #include <cstdio>
-#include <deque>
 #include <string>
 #include <string_view>
 
 #include "snmpfw/Expression.h"
 #include "snmpfw/ExpressionClock.h"
+#include "snmpfw/ExpressionMachine.h"
 #include "snmpfw/ExpressionScan.h"
 
 using namespace ExpressionScan;
@@ -76,26 +76,10 @@ double Combine(char op, double left, double right)
     }
 }
 
-class ArithmeticMachine
+class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double>
 {
-public:
-    double Run(std::string_view text)
-    {
-        GroupFinder finder(text);
-        frames.emplace_back(text, &finder);
-        double value = 0;
-        bool returning = false;
-        while (true)
-        {
-            returning = returning ? Resume(value) : Examine(value);
-            if (returning && frames.empty())
-                return value;
-        }
-    }
+    friend class FrameMachine<ArithmeticMachine, Frame, double>;
 
-private:
-    // Each step either pushes a frame (returns false) or completes the top
-    // frame with value and pops it (returns true).
     bool Examine(double& value)
     {
         Frame& frame = frames.back();
@@ -159,10 +143,6 @@ private:
             return true;
         }
     }
-
-    // A deque keeps every frame in place while others are pushed, so the
-    // views into a parent's own text stay valid.
-    std::deque<Frame> frames;
 };
 
 }  // namespace

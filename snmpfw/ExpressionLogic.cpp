@@ -1,8 +1,8 @@
-#include <deque>
 #include <string>
 #include <string_view>
 
 #include "snmpfw/Expression.h"
+#include "snmpfw/ExpressionMachine.h"
 #include "snmpfw/ExpressionScan.h"
 
 using namespace ExpressionScan;
@@ -63,24 +63,10 @@ private:
     size_t second = npos;
 };
 
-class LogicMachine
+class LogicMachine : public FrameMachine<LogicMachine, Frame, bool>
 {
-public:
-    bool Run(std::string_view text)
-    {
-        GroupFinder finder(text);
-        frames.emplace_back(text, &finder);
-        bool value = false;
-        bool returning = false;
-        while (true)
-        {
-            returning = returning ? Resume(value) : Examine(value);
-            if (returning && frames.empty())
-                return value;
-        }
-    }
+    friend class FrameMachine<LogicMachine, Frame, bool>;
 
-private:
     // An operator whose first occurrence is quoted does not count at all.
     static size_t FindOperator(std::string_view text, const QuotedSpan& quoted, char op)
     {
@@ -161,8 +147,6 @@ private:
         frame.step = Step::Examine;
         return false;
     }
-
-    std::deque<Frame> frames;
 };
 
 }  // namespace

@@ -273,16 +273,26 @@ bool IsWindowOfQueue(HWND hwnd, const QueuePtr& queue)
     return it != registry.windows.end() && it->second.owner == queue;
 }
 
+// The queue of the thread that owns a window; the caller holds the registry
+// lock, so the window cannot go while the queue is used. Null, with the last
+// error set, when the handle names no window.
+ThreadQueue* OwnerOfWindow(Registry& registry, HWND hwnd)
+{
+    const auto window = registry.windows.find(hwnd);
+    if (window == registry.windows.end()) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return window->second.owner.get();
+}
+
 UINT_PTR SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, Clock::duration interval, TIMERPROC proc)
 {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> registryLock(registry.mutex);
-    const auto window = registry.windows.find(hWnd);
-    if (window == registry.windows.end()) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    ThreadQueue& queue = *window->second.owner;
+    ThreadQueue* owner = OwnerOfWindow(registry, hWnd);
+    if (owner == nullptr) return 0;
+    ThreadQueue& queue = *owner;
     const UINT_PTR returned = nIDEvent != 0 ? nIDEvent : 1;
     {
         std::lock_guard<std::mutex> lock(queue.mutex);
@@ -422,12 +432,8 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent)
     }
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
-    const auto window = registry.windows.find(hWnd);
-    if (window == registry.windows.end()) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    return EraseTimer(*window->second.owner, hWnd, uIDEvent);
+    ThreadQueue* owner = OwnerOfWindow(registry, hWnd);
+    return owner != nullptr && EraseTimer(*owner, hWnd, uIDEvent);
 }
 
 BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
@@ -437,12 +443,9 @@ BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     // Posting under the registry lock keeps a message from reaching a window
     // that DestroyWindow is purging at the same time.
     std::lock_guard<std::mutex> lock(registry.mutex);
-    const auto window = registry.windows.find(hWnd);
-    if (window == registry.windows.end()) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    Post(*window->second.owner, MakeMsg(hWnd, Msg, wParam, lParam));
+    ThreadQueue* owner = OwnerOfWindow(registry, hWnd);
+    if (owner == nullptr) return FALSE;
+    Post(*owner, MakeMsg(hWnd, Msg, wParam, lParam));
     return TRUE;
 }
 

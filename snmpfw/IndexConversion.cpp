@@ -192,11 +192,6 @@ void AppendHalves(double value, SubIds& subIds)
     subIds.push_back(high);
 }
 
-OctetStr OctetsOfHexText(const CString& text)
-{
-    return OctetStr::from_hex_string(OctetStr(static_cast<const char*>(text)));
-}
-
 void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
 {
     switch (syntax)
@@ -239,14 +234,8 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
         break;
     }
     case SYNTAX_DATETIME:
-    {
-        SnmpDateAndTime date;
-        date.FromText(text);
-        unsigned char octets[SnmpDateAndTime::OCTET_COUNT];
-        date.ToOctets(octets);
-        AppendOctets(OctetStr(octets, sizeof octets), false, subIds);
+        AppendOctets(DateAndTimeOctets(text), false, subIds);
         break;
-    }
     case SYNTAX_BCDATETIME:
         AppendHalves(ParseDisplayDate(text).m_dt, subIds);
         break;

@@ -1,5 +1,7 @@
 #include "snmpfw/ValueConversion.h"
 
+#include "snmpfw/SnmpDateAndTime.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,20 @@ CString OctetsToHexText(const unsigned char* octets, unsigned long count)
     }
     text.ReleaseBuffer(static_cast<int>(count * 2));
     return text;
+}
+
+OctetStr OctetsOfHexText(const CString& text)
+{
+    return OctetStr::from_hex_string(OctetStr(static_cast<const char*>(text)));
+}
+
+OctetStr DateAndTimeOctets(const CString& text)
+{
+    SnmpDateAndTime date;
+    date.FromText(text);
+    unsigned char octets[SnmpDateAndTime::OCTET_COUNT];
+    date.ToOctets(octets);
+    return OctetStr(octets, sizeof octets);
 }
 
 CString DurationText(unsigned long hundredths)

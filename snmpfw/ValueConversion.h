@@ -4,10 +4,15 @@
 #include "snmplib/SnmpLib.h"
 #include "snmpfw/SnmpVarDef.h"
 
-// Display forms shared by the conversions and the derived values.
+// Display and octet forms shared by the conversions and the derived values.
 
 // Two upper-case hexadecimal digits per octet, no separators.
 CString OctetsToHexText(const unsigned char* octets, unsigned long count);
+// The way back, as the library reads hexadecimal text.
+OctetStr OctetsOfHexText(const CString& text);
+
+// The eleven octets of a DateAndTime given in its text form.
+OctetStr DateAndTimeOctets(const CString& text);
 
 // Hundredths of a second as "h:mm:ss.hh", "1 day h:mm:ss.hh" or
 // "N days, h:mm:ss.hh".

@@ -196,14 +196,8 @@ void WriteValue(int syntax, const CString& text, Vb& vb)
         vb.set_value(TimeTicks(UnsignedFromText(text)));
         break;
     case SYNTAX_DATETIME:
-    {
-        SnmpDateAndTime date;
-        date.FromText(text);
-        unsigned char octets[SnmpDateAndTime::OCTET_COUNT];
-        date.ToOctets(octets);
-        vb.set_value(OctetStr(octets, sizeof octets));
+        vb.set_value(DateAndTimeOctets(text));
         break;
-    }
     case SYNTAX_BCDATETIME:
         vb.set_value(OctetsOfDouble(ParseDisplayDate(text).m_dt));
         break;
@@ -211,7 +205,7 @@ void WriteValue(int syntax, const CString& text, Vb& vb)
         vb.set_value(OctetStrFromText(text));
         break;
     default:  // bitstr, octetstr, opaque, macaddress
-        vb.set_value(OctetStr::from_hex_string(OctetStr(static_cast<const char*>(text))));
+        vb.set_value(OctetsOfHexText(text));
         break;
     }
 }

@@ -3,13 +3,12 @@
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/SnmpLib.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -17,8 +16,6 @@
 
 namespace
 {
-
-namespace fs = std::filesystem;
 
 const char* const kSysDescr = "1.3.6.1.2.1.1.1.0";
 const char* const kSysUpTime = "1.3.6.1.2.1.1.3.0";
@@ -93,16 +90,14 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(CSharedAgentTest::SetUp());
-        char pattern[] = "/tmp/krw-session-get-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = krwtest::MakeScratchFolder("krw-session-get-");
+        ASSERT_FALSE(folder.empty());
     }
 
     void TearDown() override
     {
         CSnmpSession::Stop();
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        krwtest::RemoveScratchFolder(folder);
     }
 
     void StartSession()

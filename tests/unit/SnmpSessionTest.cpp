@@ -2,10 +2,10 @@
 #include "snmpfw/EventProcessorWnd.h"
 #include "snmpfw/SnmpSession.h"
 #include "tests/support/RaisedCode.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -75,16 +75,14 @@ class SnmpSessionTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/krw-session-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = krwtest::MakeScratchFolder("krw-session-");
+        ASSERT_FALSE(folder.empty());
     }
 
     void TearDown() override
     {
         CSnmpSession::Stop();
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        krwtest::RemoveScratchFolder(folder);
     }
 
     fs::path CounterFile() const { return folder / CSnmpSession::kBootCounterFileName; }

@@ -35,20 +35,14 @@ SnmpVarItem* NewItem(const CSnmpVarDef& def)
     return item;
 }
 
+// An item names everything a definition does, so a deep copy is an item
+// made afresh from the source as its definition.
 SnmpVarItem* CopyItem(const SnmpVarItem& source)
 {
-    SnmpVarItem* item = new SnmpVarItem;
-    item->oid = _strdup(source.oid);
-    item->name = _strdup(source.name);
-    item->syntax = source.syntax;
-    item->access = source.access;
-    item->options = source.options;
-    item->getExpression = CopyOptional(source.getExpression);
-    item->setExpression = CopyOptional(source.setExpression);
-    item->auxText = CopyOptional(source.auxText);
-    item->value = new CString(*source.value);
-    item->instance = new CString(*source.instance);
-    return item;
+    const CSnmpVarDef definition = {source.oid, source.name, source.syntax, source.access,
+                                    source.options, source.getExpression, source.setExpression,
+                                    source.auxText, source.value, source.instance};
+    return NewItem(definition);
 }
 
 void DeleteItem(SnmpVarItem* item)

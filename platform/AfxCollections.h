@@ -70,30 +70,10 @@ public:
     POSITION GetTailPosition() const { return ToPos(m_pTail); }
 
     // Return the element at rPosition and advance rPosition (null past the end).
-    T& GetNext(POSITION& rPosition)
-    {
-        Node* node = FromPos(rPosition);
-        rPosition = ToPos(node->next);
-        return node->data;
-    }
-    const T& GetNext(POSITION& rPosition) const
-    {
-        Node* node = FromPos(rPosition);
-        rPosition = ToPos(node->next);
-        return node->data;
-    }
-    T& GetPrev(POSITION& rPosition)
-    {
-        Node* node = FromPos(rPosition);
-        rPosition = ToPos(node->prev);
-        return node->data;
-    }
-    const T& GetPrev(POSITION& rPosition) const
-    {
-        Node* node = FromPos(rPosition);
-        rPosition = ToPos(node->prev);
-        return node->data;
-    }
+    T& GetNext(POSITION& rPosition) { return Step(rPosition, &Node::next)->data; }
+    const T& GetNext(POSITION& rPosition) const { return Step(rPosition, &Node::next)->data; }
+    T& GetPrev(POSITION& rPosition) { return Step(rPosition, &Node::prev)->data; }
+    const T& GetPrev(POSITION& rPosition) const { return Step(rPosition, &Node::prev)->data; }
 
     T& GetAt(POSITION position) { return FromPos(position)->data; }
     const T& GetAt(POSITION position) const { return FromPos(position)->data; }
@@ -141,6 +121,14 @@ private:
 
     static POSITION ToPos(Node* node) { return node; }
     static Node* FromPos(POSITION position) { return static_cast<Node*>(position); }
+
+    // The node at rPosition; rPosition moves on to its neighbour along link.
+    static Node* Step(POSITION& rPosition, Node* Node::*link)
+    {
+        Node* node = FromPos(rPosition);
+        rPosition = ToPos(node->*link);
+        return node;
+    }
 
     POSITION InsertNode(Node* prev, Node* next, ArgT value)
     {

@@ -193,53 +193,27 @@ bool COleDateTime::GetFields(struct tm& fields) const
     return true;
 }
 
-int COleDateTime::GetYear() const
+int COleDateTime::Field(int tm::*field, int offset) const
 {
     struct tm f;
-    return GetFields(f) ? f.tm_year + 1900 : AFX_OLE_DATETIME_ERROR;
+    return GetFields(f) ? f.*field + offset : AFX_OLE_DATETIME_ERROR;
 }
 
-int COleDateTime::GetMonth() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_mon + 1 : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetYear() const { return Field(&tm::tm_year, 1900); }
 
-int COleDateTime::GetDay() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_mday : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetMonth() const { return Field(&tm::tm_mon, 1); }
 
-int COleDateTime::GetHour() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_hour : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetDay() const { return Field(&tm::tm_mday, 0); }
 
-int COleDateTime::GetMinute() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_min : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetHour() const { return Field(&tm::tm_hour, 0); }
 
-int COleDateTime::GetSecond() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_sec : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetMinute() const { return Field(&tm::tm_min, 0); }
 
-int COleDateTime::GetDayOfWeek() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_wday + 1 : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetSecond() const { return Field(&tm::tm_sec, 0); }
 
-int COleDateTime::GetDayOfYear() const
-{
-    struct tm f;
-    return GetFields(f) ? f.tm_yday + 1 : AFX_OLE_DATETIME_ERROR;
-}
+int COleDateTime::GetDayOfWeek() const { return Field(&tm::tm_wday, 1); }
+
+int COleDateTime::GetDayOfYear() const { return Field(&tm::tm_yday, 1); }
 
 CString COleDateTime::Format(LPCTSTR pFormat) const
 {

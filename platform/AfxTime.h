@@ -108,6 +108,8 @@ public:
 
 private:
     bool GetFields(struct tm& fields) const;
+    // One field of GetFields plus offset; AFX_OLE_DATETIME_ERROR when invalid.
+    int Field(int tm::*field, int offset) const;
 };
 
 class CTimeSpan {

@@ -1,5 +1,7 @@
 #include "snmplib/OctetStr.h"
 
+#include "snmplib/SequenceCompare.h"
+
 #include <cstring>
 
 namespace {
@@ -118,15 +120,7 @@ OctetStr OctetStr::from_hex_string(const OctetStr& hex)
 
 int OctetStr::nCompare(unsigned long n, const OctetStr& other) const
 {
-    for (unsigned long i = 0; i < n; ++i) {
-        const bool mineEnded = i >= octets.size();
-        const bool otherEnded = i >= other.octets.size();
-        if (mineEnded || otherEnded)
-            return mineEnded == otherEnded ? 0 : (mineEnded ? -1 : 1);
-        if (octets[i] != other.octets[i])
-            return octets[i] < other.octets[i] ? -1 : 1;
-    }
-    return 0;
+    return CompareSequences(octets, other.octets, n);
 }
 
 int OctetStr::compare(const OctetStr& other) const

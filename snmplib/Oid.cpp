@@ -1,5 +1,7 @@
 #include "snmplib/Oid.h"
 
+#include "snmplib/SequenceCompare.h"
+
 namespace {
 
 // Reads one decimal sub-identifier at p; advances p past it. False when there is
@@ -126,15 +128,7 @@ const char* Oid::get_printable() const
 
 int Oid::nCompare(unsigned long n, const Oid& other) const
 {
-    for (unsigned long i = 0; i < n; ++i) {
-        const bool mineEnded = i >= subids.size();
-        const bool otherEnded = i >= other.subids.size();
-        if (mineEnded || otherEnded)
-            return mineEnded == otherEnded ? 0 : (mineEnded ? -1 : 1);
-        if (subids[i] != other.subids[i])
-            return subids[i] < other.subids[i] ? -1 : 1;
-    }
-    return 0;
+    return CompareSequences(subids, other.subids, n);
 }
 
 int Oid::compare(const Oid& other) const

@@ -13,8 +13,7 @@
 #include "platform/Afx.h"
 #include "snmpfw/Expression.h"
 
-namespace
-{
+namespace {
 
 std::string Repeat(const std::string& piece, int count)
 {
@@ -24,8 +23,7 @@ std::string Repeat(const std::string& piece, int count)
     return text;
 }
 
-struct Sample
-{
+struct Sample {
     const char* name;
     std::string text;
     bool logic;

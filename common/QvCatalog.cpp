@@ -2,8 +2,7 @@
 
 #include "common/QvErrors.h"
 
-namespace
-{
+namespace {
 
 // One array, read through the group starts below; the order is fixed.
 const char* const s_catalog[] = {
@@ -104,10 +103,12 @@ const char* const s_catalog[] = {
     "(VaZARO++) Bad syntax of the associated SNMP variable's (partial) data!",
     "(VaZARO++) Bad value of the associated SNMP variable's (partial) data!",
     "(VaZARO++) Out of range for the bit(byte) index of the associated SNMP variable's (partial) data!",
-    "(VaZARO++) No reference option list for a SNMP variable's (partial) data associating with a optional visual control!",
+    "(VaZARO++) No reference option list for a SNMP variable's (partial) data associating with a optional visual "
+    "control!",
     "(VaZARO++) Bad type of the associated visual control!",
     "(VaZARO++) Count of the associated visual controls is not enough!",
-    "(VaZARO++) No system start time for the time whose data source is the SNMP variable's (partial) data with syntax timeticks!",
+    "(VaZARO++) No system start time for the time whose data source is the SNMP variable's (partial) data with syntax "
+    "timeticks!",
     "(VaZARO++) Count of the value items for the chart's history data is not enough!",
     "(VaZARO++) Log database is not connected!",
     "(VaZARO++) Log database field not found!",
@@ -129,9 +130,12 @@ const char* const s_commonTexts[] = {
     "(DiViroze) Please enter a hex string whose length is less than [MAXLEN]!",
     "(DiViroze) Please enter a hex string whose length is [LEN]!",
     " Please enter a number between [MIN] and [MAX]!",
-    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,the count of the number is less than [MAXCOUNT]!",
-    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,the count of the number is equal to [COUNT]!",
-    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,each number is between [MIN] and [MAX]!",
+    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,the count of the number is "
+    "less than [MAXCOUNT]!",
+    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,the count of the number is "
+    "equal to [COUNT]!",
+    "(DiViroze) Please enter a delimited number string with delimiter '[DELIMITER]'.\nHere,each number is between "
+    "[MIN] and [MAX]!",
     "(DiViroze) Out of range at index of array or list!",
     "(DiViroze) Destination buffer is undersize!",
     "(DiViroze) The source to dncrypt is not encrypted!",
@@ -157,7 +161,7 @@ int TranslatedIndex(int code, int base, int group)
     return (index >= 0 && index < QvGroupSize(group)) ? index : -1;
 }
 
-} // namespace
+}  // namespace
 
 int QvGroupSize(int group)
 {
@@ -175,8 +179,7 @@ const char* QvGroupText(int group, int index)
 
 const char* QvErrorText(int code)
 {
-    struct Range
-    {
+    struct Range {
         int base;
         int group;
     };
@@ -188,8 +191,7 @@ const char* QvErrorText(int code)
     };
     if (code == QV_OK)
         return QvGroupText(QV_GROUP_FRAMEWORK, 0);
-    for (const Range& range : ranges)
-    {
+    for (const Range& range : ranges) {
         const int index = TranslatedIndex(code, range.base, range.group);
         if (index >= 0)
             return QvGroupText(range.group, index);

@@ -3,8 +3,7 @@
 // The message catalogue: the only source of error texts shown to anyone.
 // All texts are constant and live as long as the process.
 
-enum QvTextGroup
-{
+enum QvTextGroup {
     QV_GROUP_PDU,        // agent error status 1..18
     QV_GROUP_SNMPV3,     // library results -1402..-1418
     QV_GROUP_USM,        // library results 1401..1414

@@ -8,8 +8,7 @@
 //   -401..-423  session and request results of the SNMP library
 //   -501..-529  the framework's own errors (below)
 
-enum
-{
+enum {
     QV_OK = 0,
 
     QV_ERR_READ_VARFILE = -501,

@@ -4,15 +4,9 @@
 
 IMPLEMENT_DYNCREATE(CQVException, CException)
 
-CQVException::CQVException()
-    : m_nCode(0)
-{
-}
+CQVException::CQVException() : m_nCode(0) {}
 
-CQVException::CQVException(const CString& strText, int nCode)
-    : m_strText(strText), m_nCode(nCode)
-{
-}
+CQVException::CQVException(const CString& strText, int nCode) : m_strText(strText), m_nCode(nCode) {}
 
 CQVException::~CQVException() = default;
 

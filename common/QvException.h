@@ -4,8 +4,7 @@
 
 // The one exception type of the framework. Raisers create it with new and
 // throw the pointer; the catcher reads the text and always calls Delete.
-class CQVException : public CException
-{
+class CQVException : public CException {
     DECLARE_DYNCREATE(CQVException)
 
 public:

@@ -3,8 +3,7 @@
 #include "common/QvCatalog.h"
 #include "common/QvErrors.h"
 
-namespace
-{
+namespace {
 
 // The library reports success as 0, as its v3 message-processing "ok"
 // (-1401) and as its user-based-security "ok" (1400).
@@ -19,7 +18,7 @@ void Set(int nCode, int nGroup, int nIndex, int& nOutCode, CString& strOutText)
     strOutText = QvGroupText(nGroup, nIndex);
 }
 
-} // namespace
+}  // namespace
 
 void TranslateSnmpStatus(int nStatus, int& nCode, CString& strText)
 {
@@ -34,6 +33,5 @@ void TranslateSnmpStatus(int nStatus, int& nCode, CString& strText)
     else if (nStatus >= -23 && nStatus <= -1)
         Set(nStatus - 400, QV_GROUP_SNMPCLASS, -1 - nStatus, nCode, strText);
     else
-        Set(QV_ERR_UNKNOWN, QV_GROUP_FRAMEWORK, QV_CODE_BASE_FRAMEWORK - QV_ERR_UNKNOWN, nCode,
-            strText);
+        Set(QV_ERR_UNKNOWN, QV_GROUP_FRAMEWORK, QV_CODE_BASE_FRAMEWORK - QV_ERR_UNKNOWN, nCode, strText);
 }

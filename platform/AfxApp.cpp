@@ -12,8 +12,7 @@ IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 int CWinThread::Run()
 {
-    while (PumpMessage()) {
-    }
+    while (PumpMessage()) {}
     return ExitInstance();
 }
 
@@ -22,7 +21,8 @@ BOOL CWinThread::PumpMessage()
     MSG msg;
     // -1 (no queue) ends the pump too: a caller looping on it would otherwise spin.
     const BOOL got = ::GetMessage(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) return FALSE;
+    if (got == 0 || got == -1)
+        return FALSE;
     if (!PreTranslateMessage(&msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessage(&msg);
@@ -56,13 +56,25 @@ CWinApp::~CWinApp()
 
 // ---- current application and module state
 
-CWinApp* AfxGetApp() { return afxdetail::CurrentModuleState()->m_pCurrentWinApp; }
+CWinApp* AfxGetApp()
+{
+    return afxdetail::CurrentModuleState()->m_pCurrentWinApp;
+}
 
-CWinThread* AfxGetThread() { return AfxGetApp(); }
+CWinThread* AfxGetThread()
+{
+    return AfxGetApp();
+}
 
-AFX_MODULE_STATE* AfxGetModuleState() { return afxdetail::CurrentModuleState(); }
+AFX_MODULE_STATE* AfxGetModuleState()
+{
+    return afxdetail::CurrentModuleState();
+}
 
-HINSTANCE AfxGetInstanceHandle() { return afxdetail::CurrentModuleState()->m_hCurrentInstanceHandle; }
+HINSTANCE AfxGetInstanceHandle()
+{
+    return afxdetail::CurrentModuleState()->m_hCurrentInstanceHandle;
+}
 
 LPCTSTR AfxGetAppName()
 {
@@ -75,7 +87,10 @@ AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState)
 {
 }
 
-AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { afxdetail::SwapCurrentModuleState(m_pPrevState); }
+AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2()
+{
+    afxdetail::SwapCurrentModuleState(m_pPrevState);
+}
 
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)
 {

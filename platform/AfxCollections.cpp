@@ -1,13 +1,17 @@
 #include "platform/AfxCollections.h"
 
-CMapStringToString::CMapStringToString(int nBlockSize) { (void)nBlockSize; }
+CMapStringToString::CMapStringToString(int nBlockSize)
+{
+    (void)nBlockSize;
+}
 
 CMapStringToString::~CMapStringToString() = default;
 
 BOOL CMapStringToString::Lookup(LPCTSTR key, CString& rValue) const
 {
     const auto it = m_map.find(CString(key));
-    if (it == m_map.end()) return FALSE;
+    if (it == m_map.end())
+        return FALSE;
     rValue = it->second.value;
     return TRUE;
 }
@@ -15,7 +19,8 @@ BOOL CMapStringToString::Lookup(LPCTSTR key, CString& rValue) const
 BOOL CMapStringToString::LookupKey(LPCTSTR key, LPCTSTR& rKey) const
 {
     const auto it = m_map.find(CString(key));
-    if (it == m_map.end()) return FALSE;
+    if (it == m_map.end())
+        return FALSE;
     rKey = it->first;
     return TRUE;
 }
@@ -28,15 +33,25 @@ CString& CMapStringToString::operator[](LPCTSTR key)
     return assoc.value;
 }
 
-void CMapStringToString::SetAt(LPCTSTR key, LPCTSTR newValue) { (*this)[key] = newValue; }
+void CMapStringToString::SetAt(LPCTSTR key, LPCTSTR newValue)
+{
+    (*this)[key] = newValue;
+}
 
-BOOL CMapStringToString::RemoveKey(LPCTSTR key) { return m_map.erase(CString(key)) != 0; }
+BOOL CMapStringToString::RemoveKey(LPCTSTR key)
+{
+    return m_map.erase(CString(key)) != 0;
+}
 
-void CMapStringToString::RemoveAll() { m_map.clear(); }
+void CMapStringToString::RemoveAll()
+{
+    m_map.clear();
+}
 
 POSITION CMapStringToString::GetStartPosition() const
 {
-    if (m_map.empty()) return nullptr;
+    if (m_map.empty())
+        return nullptr;
     return const_cast<Assoc*>(&m_map.begin()->second);
 }
 

@@ -47,11 +47,13 @@ public:
     POSITION AddTail(ArgT value) { return InsertNode(m_pTail, nullptr, value); }
     void AddHead(const TypedList* pList)
     {
-        for (Node* node = pList->m_pTail; node != nullptr; node = node->prev) AddHead(node->data);
+        for (Node* node = pList->m_pTail; node != nullptr; node = node->prev)
+            AddHead(node->data);
     }
     void AddTail(const TypedList* pList)
     {
-        for (Node* node = pList->m_pHead; node != nullptr; node = node->next) AddTail(node->data);
+        for (Node* node = pList->m_pHead; node != nullptr; node = node->next)
+            AddTail(node->data);
     }
 
     void RemoveAll()
@@ -84,13 +86,15 @@ public:
     POSITION InsertBefore(POSITION position, ArgT value)
     {
         Node* next = FromPos(position);
-        if (next == nullptr) return AddHead(value);
+        if (next == nullptr)
+            return AddHead(value);
         return InsertNode(next->prev, next, value);
     }
     POSITION InsertAfter(POSITION position, ArgT value)
     {
         Node* prev = FromPos(position);
-        if (prev == nullptr) return AddTail(value);
+        if (prev == nullptr)
+            return AddTail(value);
         return InsertNode(prev, prev->next, value);
     }
 
@@ -99,15 +103,18 @@ public:
     {
         Node* node = startAfter == nullptr ? m_pHead : FromPos(startAfter)->next;
         for (; node != nullptr; node = node->next) {
-            if (node->data == searchValue) return ToPos(node);
+            if (node->data == searchValue)
+                return ToPos(node);
         }
         return nullptr;
     }
     POSITION FindIndex(int nIndex) const
     {
-        if (nIndex < 0 || nIndex >= m_nCount) return nullptr;
+        if (nIndex < 0 || nIndex >= m_nCount)
+            return nullptr;
         Node* node = m_pHead;
-        while (nIndex-- > 0) node = node->next;
+        while (nIndex-- > 0)
+            node = node->next;
         return ToPos(node);
     }
 

@@ -4,20 +4,25 @@
 
 namespace {
 
-int LowerByte(unsigned char ch) { return std::tolower(ch); }
+int LowerByte(unsigned char ch)
+{
+    return std::tolower(ch);
+}
 
 int CompareNoCase(const unsigned char* a, const unsigned char* b)
 {
     for (;; ++a, ++b) {
         const int diff = LowerByte(*a) - LowerByte(*b);
-        if (diff != 0 || *a == '\0') return diff;
+        if (diff != 0 || *a == '\0')
+            return diff;
     }
 }
 
 // Writes the digits of magnitude (and a leading '-' when negative) into buffer.
 char* WriteDigits(uint64_t magnitude, bool negative, char* buffer, int radix)
 {
-    if (buffer == nullptr) return nullptr;
+    if (buffer == nullptr)
+        return nullptr;
     if (radix < 2 || radix > 36) {
         buffer[0] = '\0';
         return buffer;
@@ -30,8 +35,10 @@ char* WriteDigits(uint64_t magnitude, bool negative, char* buffer, int radix)
         magnitude /= static_cast<unsigned>(radix);
     } while (magnitude != 0);
     char* out = buffer;
-    if (negative) *out++ = '-';
-    while (count > 0) *out++ = digits[--count];
+    if (negative)
+        *out++ = '-';
+    while (count > 0)
+        *out++ = digits[--count];
     *out = '\0';
     return buffer;
 }
@@ -48,14 +55,20 @@ char* WriteSigned(int64_t value, uint64_t asUnsigned, char* buffer, int radix)
 
 }  // namespace
 
-char* _strdup(const char* strSource) { return strSource != nullptr ? ::strdup(strSource) : nullptr; }
+char* _strdup(const char* strSource)
+{
+    return strSource != nullptr ? ::strdup(strSource) : nullptr;
+}
 
 int _mbscmp(const unsigned char* string1, const unsigned char* string2)
 {
     return std::strcmp(reinterpret_cast<const char*>(string1), reinterpret_cast<const char*>(string2));
 }
 
-int _mbsicmp(const unsigned char* string1, const unsigned char* string2) { return CompareNoCase(string1, string2); }
+int _mbsicmp(const unsigned char* string1, const unsigned char* string2)
+{
+    return CompareNoCase(string1, string2);
+}
 
 int _stricmp(const char* string1, const char* string2)
 {
@@ -69,7 +82,8 @@ int _strnicmp(const char* string1, const char* string2, size_t count)
     const auto* b = reinterpret_cast<const unsigned char*>(string2);
     for (size_t i = 0; i < count; ++i) {
         const int diff = LowerByte(a[i]) - LowerByte(b[i]);
-        if (diff != 0 || a[i] == '\0') return diff;
+        if (diff != 0 || a[i] == '\0')
+            return diff;
     }
     return 0;
 }
@@ -80,7 +94,8 @@ int _memicmp(const void* buffer1, const void* buffer2, size_t count)
     const auto* b = static_cast<const unsigned char*>(buffer2);
     for (size_t i = 0; i < count; ++i) {
         const int diff = LowerByte(a[i]) - LowerByte(b[i]);
-        if (diff != 0) return diff;
+        if (diff != 0)
+            return diff;
     }
     return 0;
 }
@@ -95,11 +110,17 @@ char* _ltoa(long value, char* buffer, int radix)
     return WriteSigned(value, static_cast<unsigned long>(value), buffer, radix);
 }
 
-char* _ultoa(unsigned long value, char* buffer, int radix) { return WriteDigits(value, false, buffer, radix); }
+char* _ultoa(unsigned long value, char* buffer, int radix)
+{
+    return WriteDigits(value, false, buffer, radix);
+}
 
 char* _i64toa(int64_t value, char* buffer, int radix)
 {
     return WriteSigned(value, static_cast<uint64_t>(value), buffer, radix);
 }
 
-char* _ui64toa(uint64_t value, char* buffer, int radix) { return WriteDigits(value, false, buffer, radix); }
+char* _ui64toa(uint64_t value, char* buffer, int radix)
+{
+    return WriteDigits(value, false, buffer, radix);
+}

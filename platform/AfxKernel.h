@@ -18,7 +18,10 @@ void SetLastError(DWORD dwErrCode);
 // when nBufferLength is too small, returns the size needed (NUL included) and
 // leaves the buffer untouched.
 DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
-inline DWORD GetTempPath(DWORD nBufferLength, LPSTR lpBuffer) { return GetTempPathA(nBufferLength, lpBuffer); }
+inline DWORD GetTempPath(DWORD nBufferLength, LPSTR lpBuffer)
+{
+    return GetTempPathA(nBufferLength, lpBuffer);
+}
 
 // Milliseconds of a monotonic clock; wraps around like Windows' tick count.
 DWORD GetTickCount();

@@ -45,7 +45,8 @@ struct Filter {
 
     bool Matches(HWND msgHwnd, UINT message) const
     {
-        if (hwnd != nullptr && msgHwnd != hwnd) return false;
+        if (hwnd != nullptr && msgHwnd != hwnd)
+            return false;
         return (min == 0 && max == 0) || (message >= min && message <= max);
     }
 };
@@ -55,14 +56,16 @@ public:
     explicit ThreadQueue(DWORD threadId) : threadId(threadId), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
     ~ThreadQueue()
     {
-        if (wakeFd >= 0) ::close(wakeFd);
+        if (wakeFd >= 0)
+            ::close(wakeFd);
     }
     ThreadQueue(const ThreadQueue&) = delete;
     ThreadQueue& operator=(const ThreadQueue&) = delete;
 
     void Wake() const
     {
-        if (wakeFd < 0) return;
+        if (wakeFd < 0)
+            return;
         const uint64_t one = 1;
         ssize_t ignored = ::write(wakeFd, &one, sizeof one);
         (void)ignored;
@@ -136,7 +139,8 @@ thread_local QueueHolder t_holder;
 QueueHolder::~QueueHolder()
 {
     t_queueGone = true;
-    if (!queue) return;
+    if (!queue)
+        return;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     for (auto it = registry.windows.begin(); it != registry.windows.end();) {
@@ -147,7 +151,8 @@ QueueHolder::~QueueHolder()
 
 QueuePtr CurrentQueue()
 {
-    if (t_queueGone) return nullptr;
+    if (t_queueGone)
+        return nullptr;
     if (!t_holder.queue) {
         auto queue = std::make_shared<ThreadQueue>(GetCurrentThreadId());
         Registry& registry = TheRegistry();
@@ -183,8 +188,10 @@ Timer* DueTimer(ThreadQueue& queue, const Filter& filter, Clock::time_point now)
 {
     Timer* best = nullptr;
     for (Timer& timer : queue.timers) {
-        if (timer.due > now || !filter.Matches(timer.hwnd, WM_TIMER)) continue;
-        if (best == nullptr || timer.due < best->due) best = &timer;
+        if (timer.due > now || !filter.Matches(timer.hwnd, WM_TIMER))
+            continue;
+        if (best == nullptr || timer.due < best->due)
+            best = &timer;
     }
     return best;
 }
@@ -198,24 +205,29 @@ bool TakeMessage(ThreadQueue& queue, MSG& out, const Filter& filter, bool remove
                                [&filter](const MSG& m) { return filter.Matches(m.hwnd, m.message); });
     if (posted != queue.posted.end()) {
         out = *posted;
-        if (remove) queue.posted.erase(posted);
+        if (remove)
+            queue.posted.erase(posted);
         return true;
     }
     if (queue.quit) {
         out = MakeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
-        if (remove) queue.quit = false;
+        if (remove)
+            queue.quit = false;
         return true;
     }
     for (WaitHandle& wait : queue.waits) {
-        if (wait.ready == 0 || !filter.Matches(wait.hwnd, wait.message)) continue;
+        if (wait.ready == 0 || !filter.Matches(wait.hwnd, wait.message))
+            continue;
         out = MakeMsg(wait.hwnd, wait.message, static_cast<WPARAM>(wait.fd), wait.ready);
-        if (remove) wait.ready = 0;
+        if (remove)
+            wait.ready = 0;
         return true;
     }
     const Clock::time_point now = Clock::now();
     if (Timer* timer = DueTimer(queue, filter, now)) {
         out = MakeMsg(timer->hwnd, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->proc));
-        if (remove) timer->due = now + timer->interval;
+        if (remove)
+            timer->due = now + timer->interval;
         return true;
     }
     return false;
@@ -227,11 +239,14 @@ int PollTimeout(ThreadQueue& queue, const Filter& filter)
     bool any = false;
     Clock::time_point first{};
     for (const Timer& timer : queue.timers) {
-        if (!filter.Matches(timer.hwnd, WM_TIMER)) continue;
-        if (!any || timer.due < first) first = timer.due;
+        if (!filter.Matches(timer.hwnd, WM_TIMER))
+            continue;
+        if (!any || timer.due < first)
+            first = timer.due;
         any = true;
     }
-    if (!any) return queue.wakeFd < 0 ? 10 : -1;
+    if (!any)
+        return queue.wakeFd < 0 ? 10 : -1;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(first - Clock::now()).count();
     const long long fallback = queue.wakeFd < 0 ? 10 : INT32_MAX;
     return static_cast<int>(std::clamp<long long>(wait, 0, fallback));
@@ -244,23 +259,30 @@ void Wait(ThreadQueue& queue, const Filter& filter, bool block)
     int timeout = 0;
     {
         std::lock_guard<std::mutex> lock(queue.mutex);
-        if (queue.wakeFd >= 0) fds.push_back({queue.wakeFd, POLLIN, 0});
+        if (queue.wakeFd >= 0)
+            fds.push_back({queue.wakeFd, POLLIN, 0});
         for (const WaitHandle& wait : queue.waits) {
-            if (wait.ready == 0) fds.push_back({wait.fd, wait.events, 0});
+            if (wait.ready == 0)
+                fds.push_back({wait.fd, wait.events, 0});
         }
-        if (block) timeout = PollTimeout(queue, filter);
+        if (block)
+            timeout = PollTimeout(queue, filter);
     }
-    if (fds.empty() && timeout == 0) return;
-    if (::poll(fds.data(), fds.size(), timeout) <= 0) return;
+    if (fds.empty() && timeout == 0)
+        return;
+    if (::poll(fds.data(), fds.size(), timeout) <= 0)
+        return;
     std::lock_guard<std::mutex> lock(queue.mutex);
     for (const pollfd& fd : fds) {
-        if (fd.revents == 0) continue;
+        if (fd.revents == 0)
+            continue;
         if (fd.fd == queue.wakeFd) {
             queue.DrainWake();
             continue;
         }
         for (WaitHandle& wait : queue.waits) {
-            if (wait.fd == fd.fd && wait.ready == 0) wait.ready = fd.revents;
+            if (wait.fd == fd.fd && wait.ready == 0)
+                wait.ready = fd.revents;
         }
     }
 }
@@ -291,7 +313,8 @@ UINT_PTR SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, Clock::duration interval, 
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> registryLock(registry.mutex);
     ThreadQueue* owner = OwnerOfWindow(registry, hWnd);
-    if (owner == nullptr) return 0;
+    if (owner == nullptr)
+        return 0;
     ThreadQueue& queue = *owner;
     const UINT_PTR returned = nIDEvent != 0 ? nIDEvent : 1;
     {
@@ -313,7 +336,8 @@ UINT_PTR SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, Clock::duration interval, 
 UINT_PTR SetThreadTimer(UINT_PTR nIDEvent, Clock::duration interval, TIMERPROC proc)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue) return 0;
+    if (!queue)
+        return 0;
     std::lock_guard<std::mutex> lock(queue->mutex);
     auto& timers = queue->timers;
     auto findThreadTimer = [&timers](UINT_PTR id) {
@@ -328,7 +352,8 @@ UINT_PTR SetThreadTimer(UINT_PTR nIDEvent, Clock::duration interval, TIMERPROC p
         return it->id;
     }
     UINT_PTR id = queue->nextThreadTimerId++;
-    while (id == 0 || findThreadTimer(id) != timers.end()) id = queue->nextThreadTimerId++;
+    while (id == 0 || findThreadTimer(id) != timers.end())
+        id = queue->nextThreadTimerId++;
     timers.push_back(Timer{nullptr, id, id, interval, Clock::now() + interval, proc});
     return id;
 }
@@ -337,13 +362,14 @@ bool EraseTimer(ThreadQueue& queue, HWND hWnd, UINT_PTR uIDEvent)
 {
     std::lock_guard<std::mutex> lock(queue.mutex);
     auto& timers = queue.timers;
-    auto it = std::find_if(timers.begin(), timers.end(),
-                           [&](const Timer& t) { return t.hwnd == hWnd && t.id == uIDEvent; });
+    auto it =
+        std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hWnd && t.id == uIDEvent; });
     if (it == timers.end()) {
         it = std::find_if(timers.begin(), timers.end(),
                           [&](const Timer& t) { return t.hwnd == hWnd && t.returned == uIDEvent; });
     }
-    if (it == timers.end()) return false;
+    if (it == timers.end())
+        return false;
     timers.erase(it);
     return true;
 }
@@ -355,7 +381,8 @@ namespace afxdetail {
 HWND RegisterWindow(CWnd* pWnd, HWND hWndParent)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue) return nullptr;
+    if (!queue)
+        return nullptr;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     // Handles are never reused, so a stale handle is never mistaken for a new window.
@@ -372,7 +399,8 @@ void UnregisterWindow(HWND hWnd)
         Registry& registry = TheRegistry();
         std::lock_guard<std::mutex> lock(registry.mutex);
         const auto it = registry.windows.find(hWnd);
-        if (it == registry.windows.end()) return;
+        if (it == registry.windows.end())
+            return;
         owner = it->second.owner;
         registry.windows.erase(it);
     }
@@ -399,18 +427,23 @@ std::vector<CWnd*> ChildWindows(HWND hWndParent)
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     for (const auto& entry : registry.windows) {
-        if (entry.second.parent == hWndParent) children.push_back(entry.second.wnd);
+        if (entry.second.parent == hWndParent)
+            children.push_back(entry.second.wnd);
     }
     return children;
 }
 
 }  // namespace afxdetail
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::gettid()); }
+DWORD GetCurrentThreadId()
+{
+    return static_cast<DWORD>(::gettid());
+}
 
 BOOL IsWindow(HWND hWnd)
 {
-    if (hWnd == nullptr) return FALSE;
+    if (hWnd == nullptr)
+        return FALSE;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     return registry.windows.count(hWnd) != 0;
@@ -420,7 +453,8 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerF
 {
     const UINT elapse = std::clamp(uElapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
     const Clock::duration interval = std::chrono::milliseconds(elapse);
-    if (hWnd == nullptr) return SetThreadTimer(nIDEvent, interval, lpTimerFunc);
+    if (hWnd == nullptr)
+        return SetThreadTimer(nIDEvent, interval, lpTimerFunc);
     return SetWindowTimer(hWnd, nIDEvent, interval, lpTimerFunc);
 }
 
@@ -438,13 +472,15 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent)
 
 BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
-    if (hWnd == nullptr) return PostThreadMessage(GetCurrentThreadId(), Msg, wParam, lParam);
+    if (hWnd == nullptr)
+        return PostThreadMessage(GetCurrentThreadId(), Msg, wParam, lParam);
     Registry& registry = TheRegistry();
     // Posting under the registry lock keeps a message from reaching a window
     // that DestroyWindow is purging at the same time.
     std::lock_guard<std::mutex> lock(registry.mutex);
     ThreadQueue* owner = OwnerOfWindow(registry, hWnd);
-    if (owner == nullptr) return FALSE;
+    if (owner == nullptr)
+        return FALSE;
     Post(*owner, MakeMsg(hWnd, Msg, wParam, lParam));
     return TRUE;
 }
@@ -456,7 +492,8 @@ BOOL PostThreadMessage(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam)
         Registry& registry = TheRegistry();
         std::lock_guard<std::mutex> lock(registry.mutex);
         const auto it = registry.queues.find(idThread);
-        if (it != registry.queues.end()) queue = it->second.lock();
+        if (it != registry.queues.end())
+            queue = it->second.lock();
     }
     if (!queue) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -469,7 +506,8 @@ BOOL PostThreadMessage(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam)
 void PostQuitMessage(int nExitCode)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue) return;
+    if (!queue)
+        return;
     std::lock_guard<std::mutex> lock(queue->mutex);
     queue->quit = true;
     queue->quitCode = nExitCode;
@@ -478,16 +516,19 @@ void PostQuitMessage(int nExitCode)
 BOOL GetMessage(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue || lpMsg == nullptr || (hWnd != nullptr && !IsWindowOfQueue(hWnd, queue))) return -1;
+    if (!queue || lpMsg == nullptr || (hWnd != nullptr && !IsWindowOfQueue(hWnd, queue)))
+        return -1;
     const Filter filter{hWnd, wMsgFilterMin, wMsgFilterMax};
-    while (!TakeMessage(*queue, *lpMsg, filter, true)) Wait(*queue, filter, true);
+    while (!TakeMessage(*queue, *lpMsg, filter, true))
+        Wait(*queue, filter, true);
     return lpMsg->message != WM_QUIT;
 }
 
 BOOL PeekMessage(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue || lpMsg == nullptr) return FALSE;
+    if (!queue || lpMsg == nullptr)
+        return FALSE;
     const Filter filter{hWnd, wMsgFilterMin, wMsgFilterMax};
     Wait(*queue, filter, false);
     return TakeMessage(*queue, *lpMsg, filter, (wRemoveMsg & PM_REMOVE) != 0);
@@ -501,14 +542,17 @@ BOOL TranslateMessage(const MSG* lpMsg)
 
 LRESULT DispatchMessage(const MSG* lpMsg)
 {
-    if (lpMsg == nullptr) return 0;
+    if (lpMsg == nullptr)
+        return 0;
     const bool toWindow = lpMsg->hwnd != nullptr;
-    if (toWindow && !afxdetail::IsWindowOfCallingThread(lpMsg->hwnd)) return 0;
+    if (toWindow && !afxdetail::IsWindowOfCallingThread(lpMsg->hwnd))
+        return 0;
     if (lpMsg->message == WM_TIMER && lpMsg->lParam != 0) {
         reinterpret_cast<TIMERPROC>(lpMsg->lParam)(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
         return 0;
     }
-    if (!toWindow) return 0;
+    if (!toWindow)
+        return 0;
     CWnd* wnd = afxdetail::WindowFromHandle(lpMsg->hwnd);
     return wnd != nullptr ? wnd->WindowProc(lpMsg->message, lpMsg->wParam, lpMsg->lParam) : 0;
 }
@@ -516,7 +560,8 @@ LRESULT DispatchMessage(const MSG* lpMsg)
 BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue || fd < 0) return FALSE;
+    if (!queue || fd < 0)
+        return FALSE;
     std::lock_guard<std::mutex> lock(queue->mutex);
     auto& waits = queue->waits;
     const WaitHandle wait{fd, events, hWnd, message, 0};
@@ -532,11 +577,13 @@ BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message)
 BOOL AfxRemoveWaitHandle(int fd)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue) return FALSE;
+    if (!queue)
+        return FALSE;
     std::lock_guard<std::mutex> lock(queue->mutex);
     auto& waits = queue->waits;
     const auto it = std::find_if(waits.begin(), waits.end(), [fd](const WaitHandle& w) { return w.fd == fd; });
-    if (it == waits.end()) return FALSE;
+    if (it == waits.end())
+        return FALSE;
     waits.erase(it);
     return TRUE;
 }

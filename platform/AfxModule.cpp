@@ -45,14 +45,16 @@ thread_local LoadContext* t_loading = nullptr;
 const void* BaseOfAddress(const void* address)
 {
     Dl_info info;
-    if (address == nullptr || ::dladdr(address, &info) == 0) return nullptr;
+    if (address == nullptr || ::dladdr(address, &info) == 0)
+        return nullptr;
     return info.dli_fbase;
 }
 
 const void* BaseOfHandle(void* handle)
 {
     link_map* map = nullptr;
-    if (::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return nullptr;
+    if (::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr)
+        return nullptr;
     return BaseOfAddress(map->l_ld);
 }
 
@@ -60,7 +62,8 @@ const void* BaseOfHandle(void* handle)
 CWinApp* PickApp(const LoadContext& context, const void* base)
 {
     for (CWinApp* app : context.apps) {
-        if (base != nullptr && BaseOfAddress(app) == base) return app;
+        if (base != nullptr && BaseOfAddress(app) == base)
+            return app;
     }
     return context.apps.empty() ? nullptr : context.apps.front();
 }
@@ -70,7 +73,8 @@ char* FileTitle(const char* path)
     const char* slash = std::strrchr(path, '/');
     std::string title = slash != nullptr ? slash + 1 : path;
     const size_t dot = title.find('.');
-    if (dot != std::string::npos && dot != 0) title.erase(dot);
+    if (dot != std::string::npos && dot != 0)
+        title.erase(dot);
     return ::strdup(title.c_str());
 }
 
@@ -111,9 +115,15 @@ void EraseRecord(Modules& modules, void* handle)
 
 namespace afxdetail {
 
-AFX_MODULE_STATE* ProcessModuleState() { return &TheModules().processState; }
+AFX_MODULE_STATE* ProcessModuleState()
+{
+    return &TheModules().processState;
+}
 
-AFX_MODULE_STATE* CurrentModuleState() { return t_currentState != nullptr ? t_currentState : ProcessModuleState(); }
+AFX_MODULE_STATE* CurrentModuleState()
+{
+    return t_currentState != nullptr ? t_currentState : ProcessModuleState();
+}
 
 AFX_MODULE_STATE* SwapCurrentModuleState(AFX_MODULE_STATE* pState)
 {
@@ -128,7 +138,8 @@ AFX_MODULE_STATE* ModuleStateForAddress(const void* address)
     Modules& modules = TheModules();
     std::lock_guard<std::mutex> lock(modules.mutex);
     for (auto& entry : modules.records) {
-        if (base != nullptr && entry.second.base == base) return &entry.second.state;
+        if (base != nullptr && entry.second.base == base)
+            return &entry.second.state;
     }
     return &modules.processState;
 }
@@ -149,17 +160,20 @@ void DetachApp(CWinApp* pApp)
 {
     if (t_loading != nullptr) {
         auto& apps = t_loading->apps;
-        for (auto it = apps.begin(); it != apps.end();) it = *it == pApp ? apps.erase(it) : std::next(it);
+        for (auto it = apps.begin(); it != apps.end();)
+            it = *it == pApp ? apps.erase(it) : std::next(it);
     }
     Modules& modules = TheModules();
     std::lock_guard<std::mutex> lock(modules.mutex);
     auto detach = [pApp](AFX_MODULE_STATE& state) {
-        if (state.m_pCurrentWinApp != pApp) return;
+        if (state.m_pCurrentWinApp != pApp)
+            return;
         state.m_pCurrentWinApp = nullptr;
         state.m_lpszCurrentAppName = nullptr;
     };
     detach(modules.processState);
-    for (auto& entry : modules.records) detach(entry.second.state);
+    for (auto& entry : modules.records)
+        detach(entry.second.state);
 }
 
 }  // namespace afxdetail
@@ -200,7 +214,8 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName)
         record->state.m_hCurrentInstanceHandle = hModule;
         if (app != nullptr) {
             app->m_hInstance = hModule;
-            if (app->m_pszAppName == nullptr) app->m_pszAppName = FileTitle(lpLibFileName);
+            if (app->m_pszAppName == nullptr)
+                app->m_pszAppName = FileTitle(lpLibFileName);
             record->state.m_lpszCurrentAppName = app->m_pszAppName;
         }
     }
@@ -228,7 +243,8 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
         }
     }
     void* symbol = ::dlsym(handle, lpProcName);
-    if (symbol == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
+    if (symbol == nullptr)
+        SetLastError(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<FARPROC>(symbol);
 }
 
@@ -245,9 +261,11 @@ BOOL FreeLibrary(HMODULE hLibModule)
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
-        if (--record->loadCount > 0) return TRUE;
+        if (--record->loadCount > 0)
+            return TRUE;
     }
-    if (CWinApp* app = record->state.m_pCurrentWinApp) CallExit(app, &record->state);
+    if (CWinApp* app = record->state.m_pCurrentWinApp)
+        CallExit(app, &record->state);
     EraseRecord(modules, handle);
     ::dlclose(handle);
     return TRUE;

@@ -9,7 +9,10 @@
 // its InitInstance returns 0 (ExitInstance has run, the module is closed again;
 // GetLastError: ERROR_DLL_INIT_FAILED).
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
-inline HMODULE LoadLibrary(LPCSTR lpLibFileName) { return LoadLibraryA(lpLibFileName); }
+inline HMODULE LoadLibrary(LPCSTR lpLibFileName)
+{
+    return LoadLibraryA(lpLibFileName);
+}
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 // The last FreeLibrary of a module runs ExitInstance, then closes the module.
 BOOL FreeLibrary(HMODULE hLibModule);

@@ -12,12 +12,16 @@ CObject* CRuntimeClass::CreateObject() const
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const
 {
     for (const CRuntimeClass* cls = this; cls != nullptr; cls = cls->m_pBaseClass) {
-        if (cls == pBaseClass) return TRUE;
+        if (cls == pBaseClass)
+            return TRUE;
     }
     return FALSE;
 }
 
-CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(CObject); }
+CRuntimeClass* CObject::GetRuntimeClass() const
+{
+    return RUNTIME_CLASS(CObject);
+}
 
 void CObject::Serialize(CArchive&) {}
 
@@ -25,9 +29,15 @@ void CObject::AssertValid() const {}
 
 void CObject::Dump(CDumpContext&) const {}
 
-BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
+BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const
+{
+    return GetRuntimeClass()->IsDerivedFrom(pClass);
+}
 
-BOOL CObject::IsSerializable() const { return GetRuntimeClass()->m_wSchema != 0xFFFF; }
+BOOL CObject::IsSerializable() const
+{
+    return GetRuntimeClass()->m_wSchema != 0xFFFF;
+}
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 
@@ -37,13 +47,16 @@ CException::CException(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {}
 
 void CException::Delete()
 {
-    if (m_bAutoDelete) delete this;
+    if (m_bAutoDelete)
+        delete this;
 }
 
 BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext)
 {
-    if (pnHelpContext != nullptr) *pnHelpContext = 0;
-    if (lpszError != nullptr && nMaxError != 0) *lpszError = '\0';
+    if (pnHelpContext != nullptr)
+        *pnHelpContext = 0;
+    if (lpszError != nullptr && nMaxError != 0)
+        *lpszError = '\0';
     return FALSE;
 }
 

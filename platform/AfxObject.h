@@ -22,25 +22,31 @@ struct CRuntimeClass {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)                   \
-public:                                               \
-    static CRuntimeClass class##class_name;           \
+#define DECLARE_DYNAMIC(class_name)                                                                                    \
+public:                                                                                                                \
+    static CRuntimeClass class##class_name;                                                                            \
     virtual CRuntimeClass* GetRuntimeClass() const;
 
-#define DECLARE_DYNCREATE(class_name) \
-    DECLARE_DYNAMIC(class_name)       \
+#define DECLARE_DYNCREATE(class_name)                                                                                  \
+    DECLARE_DYNAMIC(class_name)                                                                                        \
     static CObject* CreateObject();
 
-#define AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                \
-    CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), \
-                                                   wSchema, pfnNew, RUNTIME_CLASS(base_class_name)}; \
-    CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
+#define AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                                       \
+    CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), wSchema, pfnNew, \
+                                                   RUNTIME_CLASS(base_class_name)};                                    \
+    CRuntimeClass* class_name::GetRuntimeClass() const                                                                 \
+    {                                                                                                                  \
+        return RUNTIME_CLASS(class_name);                                                                              \
+    }
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                                                 \
     AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)          \
-    CObject* class_name::CreateObject() { return new class_name; } \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                                               \
+    CObject* class_name::CreateObject()                                                                                \
+    {                                                                                                                  \
+        return new class_name;                                                                                         \
+    }                                                                                                                  \
     AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 
 class CObject {

@@ -10,14 +10,21 @@
 
 namespace {
 
-const char* NonNull(const char* psz) { return psz != nullptr ? psz : ""; }
+const char* NonNull(const char* psz)
+{
+    return psz != nullptr ? psz : "";
+}
 
-bool IsSpace(char ch) { return std::isspace(static_cast<unsigned char>(ch)) != 0; }
+bool IsSpace(char ch)
+{
+    return std::isspace(static_cast<unsigned char>(ch)) != 0;
+}
 
 // Clamps an index into [0, length] the way MFC does for out-of-range arguments.
 size_t ClampIndex(long long index, size_t length)
 {
-    if (index < 0) return 0;
+    if (index < 0)
+        return 0;
     return static_cast<size_t>(std::min<long long>(index, static_cast<long long>(length)));
 }
 
@@ -27,12 +34,14 @@ CString::CString(const char* psz) : m_str(NonNull(psz)) {}
 
 CString::CString(const char* pch, int nLength)
 {
-    if (pch != nullptr && nLength > 0) m_str.assign(pch, static_cast<size_t>(nLength));
+    if (pch != nullptr && nLength > 0)
+        m_str.assign(pch, static_cast<size_t>(nLength));
 }
 
 CString::CString(char ch, int nRepeat)
 {
-    if (nRepeat > 0) m_str.assign(static_cast<size_t>(nRepeat), ch);
+    if (nRepeat > 0)
+        m_str.assign(static_cast<size_t>(nRepeat), ch);
 }
 
 CString::CString(const std::string& s) : m_str(s) {}
@@ -51,19 +60,27 @@ CString& CString::operator=(char ch)
 
 char CString::GetAt(int nIndex) const
 {
-    if (nIndex < 0 || nIndex >= GetLength()) return '\0';
+    if (nIndex < 0 || nIndex >= GetLength())
+        return '\0';
     return m_str[static_cast<size_t>(nIndex)];
 }
 
 void CString::SetAt(int nIndex, char ch)
 {
-    if (nIndex < 0 || nIndex >= GetLength()) return;
+    if (nIndex < 0 || nIndex >= GetLength())
+        return;
     m_str[static_cast<size_t>(nIndex)] = ch;
 }
 
-CString CString::Left(int nCount) const { return CString(m_str.substr(0, ClampIndex(nCount, m_str.size()))); }
+CString CString::Left(int nCount) const
+{
+    return CString(m_str.substr(0, ClampIndex(nCount, m_str.size())));
+}
 
-CString CString::Mid(int nFirst) const { return CString(m_str.substr(ClampIndex(nFirst, m_str.size()))); }
+CString CString::Mid(int nFirst) const
+{
+    return CString(m_str.substr(ClampIndex(nFirst, m_str.size())));
+}
 
 CString CString::Mid(int nFirst, int nCount) const
 {
@@ -89,14 +106,16 @@ CString CString::SpanExcluding(LPCTSTR pszCharSet) const
 
 int CString::Find(char ch, int nStart) const
 {
-    if (nStart < 0 || nStart >= GetLength()) return -1;
+    if (nStart < 0 || nStart >= GetLength())
+        return -1;
     const size_t pos = m_str.find(ch, static_cast<size_t>(nStart));
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
 int CString::Find(LPCTSTR pszSub, int nStart) const
 {
-    if (nStart < 0 || nStart > GetLength()) return -1;
+    if (nStart < 0 || nStart > GetLength())
+        return -1;
     const size_t pos = m_str.find(NonNull(pszSub), static_cast<size_t>(nStart));
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
@@ -174,17 +193,22 @@ CString& CString::TrimRight(LPCTSTR pszTargets)
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+CString& CString::Trim()
+{
+    return TrimRight().TrimLeft();
+}
 
 CString& CString::MakeUpper()
 {
-    for (char& ch : m_str) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (char& ch : m_str)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     return *this;
 }
 
 CString& CString::MakeLower()
 {
-    for (char& ch : m_str) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (char& ch : m_str)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return *this;
 }
 
@@ -210,7 +234,8 @@ int CString::Replace(LPCTSTR pszOld, LPCTSTR pszNew)
 {
     const std::string from = NonNull(pszOld);
     const std::string to = NonNull(pszNew);
-    if (from.empty()) return 0;
+    if (from.empty())
+        return 0;
     int count = 0;
     std::string result;
     size_t start = 0;
@@ -250,13 +275,20 @@ int CString::Delete(int nIndex, int nCount)
     return GetLength();
 }
 
-int CString::Compare(LPCTSTR psz) const { return std::strcmp(m_str.c_str(), NonNull(psz)); }
+int CString::Compare(LPCTSTR psz) const
+{
+    return std::strcmp(m_str.c_str(), NonNull(psz));
+}
 
-int CString::CompareNoCase(LPCTSTR psz) const { return _stricmp(m_str.c_str(), NonNull(psz)); }
+int CString::CompareNoCase(LPCTSTR psz) const
+{
+    return _stricmp(m_str.c_str(), NonNull(psz));
+}
 
 LPTSTR CString::GetBuffer(int nMinBufLength)
 {
-    if (nMinBufLength > GetLength()) m_str.resize(static_cast<size_t>(nMinBufLength));
+    if (nMinBufLength > GetLength())
+        m_str.resize(static_cast<size_t>(nMinBufLength));
     return &m_str[0];
 }
 
@@ -293,21 +325,72 @@ CString& CString::operator+=(char ch)
     return *this;
 }
 
-CString operator+(const CString& a, const CString& b) { return CString(a) += b; }
-CString operator+(const CString& a, const char* b) { return CString(a) += b; }
-CString operator+(const char* a, const CString& b) { return CString(a) += b; }
-CString operator+(const CString& a, char b) { return CString(a) += b; }
-CString operator+(char a, const CString& b) { return CString(a) += b; }
+CString operator+(const CString& a, const CString& b)
+{
+    return CString(a) += b;
+}
+CString operator+(const CString& a, const char* b)
+{
+    return CString(a) += b;
+}
+CString operator+(const char* a, const CString& b)
+{
+    return CString(a) += b;
+}
+CString operator+(const CString& a, char b)
+{
+    return CString(a) += b;
+}
+CString operator+(char a, const CString& b)
+{
+    return CString(a) += b;
+}
 
-bool operator==(const CString& a, const CString& b) { return a.Compare(b) == 0; }
-bool operator==(const CString& a, const char* b) { return a.Compare(b) == 0; }
-bool operator==(const char* a, const CString& b) { return b.Compare(a) == 0; }
-bool operator!=(const CString& a, const CString& b) { return a.Compare(b) != 0; }
-bool operator!=(const CString& a, const char* b) { return a.Compare(b) != 0; }
-bool operator!=(const char* a, const CString& b) { return b.Compare(a) != 0; }
-bool operator<(const CString& a, const CString& b) { return a.Compare(b) < 0; }
-bool operator<(const CString& a, const char* b) { return a.Compare(b) < 0; }
-bool operator<(const char* a, const CString& b) { return b.Compare(a) > 0; }
-bool operator>(const CString& a, const CString& b) { return a.Compare(b) > 0; }
-bool operator<=(const CString& a, const CString& b) { return a.Compare(b) <= 0; }
-bool operator>=(const CString& a, const CString& b) { return a.Compare(b) >= 0; }
+bool operator==(const CString& a, const CString& b)
+{
+    return a.Compare(b) == 0;
+}
+bool operator==(const CString& a, const char* b)
+{
+    return a.Compare(b) == 0;
+}
+bool operator==(const char* a, const CString& b)
+{
+    return b.Compare(a) == 0;
+}
+bool operator!=(const CString& a, const CString& b)
+{
+    return a.Compare(b) != 0;
+}
+bool operator!=(const CString& a, const char* b)
+{
+    return a.Compare(b) != 0;
+}
+bool operator!=(const char* a, const CString& b)
+{
+    return b.Compare(a) != 0;
+}
+bool operator<(const CString& a, const CString& b)
+{
+    return a.Compare(b) < 0;
+}
+bool operator<(const CString& a, const char* b)
+{
+    return a.Compare(b) < 0;
+}
+bool operator<(const char* a, const CString& b)
+{
+    return b.Compare(a) > 0;
+}
+bool operator>(const CString& a, const CString& b)
+{
+    return a.Compare(b) > 0;
+}
+bool operator<=(const CString& a, const CString& b)
+{
+    return a.Compare(b) <= 0;
+}
+bool operator>=(const CString& a, const CString& b)
+{
+    return a.Compare(b) >= 0;
+}

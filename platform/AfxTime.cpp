@@ -17,19 +17,24 @@ constexpr long long kUnixEpochDay = 25569;
 // value (plain days since the epoch) is what arithmetic and comparison need.
 double DateToLinear(DATE dt)
 {
-    if (dt >= 0.0) return dt;
+    if (dt >= 0.0)
+        return dt;
     const double day = std::ceil(dt);
     return day + (day - dt);
 }
 
 DATE LinearToDate(double linear)
 {
-    if (linear >= 0.0) return linear;
+    if (linear >= 0.0)
+        return linear;
     const double day = std::floor(linear);
     return day - (linear - day);
 }
 
-long long FloorDiv(long long a, long long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+long long FloorDiv(long long a, long long b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
 long long DaysFromCivil(long long y, unsigned m, unsigned d)
@@ -55,7 +60,10 @@ void CivilFromDays(long long z, int& year, int& month, int& day)
     year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month)
 {
@@ -65,14 +73,16 @@ int DaysInMonth(int year, int month)
 
 CString FormatTm(LPCTSTR pFormat, const struct tm& fields)
 {
-    if (pFormat == nullptr || *pFormat == '\0') return CString();
+    if (pFormat == nullptr || *pFormat == '\0')
+        return CString();
     // strftime gives 0 both for "too small" and for an empty result, so the
     // buffer grows only up to a bound proportional to the format.
     const size_t limit = std::strlen(pFormat) * 256 + 256;
     for (size_t size = 128;; size *= 2) {
         std::string buffer(size, '\0');
         const size_t written = std::strftime(&buffer[0], size, pFormat, &fields);
-        if (written != 0 || size >= limit) return CString(buffer.data(), static_cast<int>(written));
+        if (written != 0 || size >= limit)
+            return CString(buffer.data(), static_cast<int>(written));
     }
 }
 
@@ -107,16 +117,23 @@ long COleDateTimeSpan::GetMinutes() const
     return static_cast<long>(std::llround(m_span * kSecondsPerDay) % 3600 / 60);
 }
 
-long COleDateTimeSpan::GetSeconds() const { return static_cast<long>(std::llround(m_span * kSecondsPerDay) % 60); }
+long COleDateTimeSpan::GetSeconds() const
+{
+    return static_cast<long>(std::llround(m_span * kSecondsPerDay) % 60);
+}
 
 COleDateTimeSpan COleDateTimeSpan::operator+(const COleDateTimeSpan& other) const
 {
     COleDateTimeSpan result(m_span + other.m_span);
-    if (m_status != valid || other.m_status != valid) result.m_status = invalid;
+    if (m_status != valid || other.m_status != valid)
+        result.m_status = invalid;
     return result;
 }
 
-COleDateTimeSpan COleDateTimeSpan::operator-(const COleDateTimeSpan& other) const { return *this + -other; }
+COleDateTimeSpan COleDateTimeSpan::operator-(const COleDateTimeSpan& other) const
+{
+    return *this + -other;
+}
 
 COleDateTimeSpan COleDateTimeSpan::operator-() const
 {
@@ -125,9 +142,15 @@ COleDateTimeSpan COleDateTimeSpan::operator-() const
     return result;
 }
 
-COleDateTimeSpan& COleDateTimeSpan::operator+=(const COleDateTimeSpan& other) { return *this = *this + other; }
+COleDateTimeSpan& COleDateTimeSpan::operator+=(const COleDateTimeSpan& other)
+{
+    return *this = *this + other;
+}
 
-COleDateTimeSpan& COleDateTimeSpan::operator-=(const COleDateTimeSpan& other) { return *this = *this - other; }
+COleDateTimeSpan& COleDateTimeSpan::operator-=(const COleDateTimeSpan& other)
+{
+    return *this = *this - other;
+}
 
 // ---- COleDateTime
 
@@ -148,33 +171,42 @@ COleDateTime COleDateTime::GetCurrentTime()
 int COleDateTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec)
 {
     const bool ok = nYear >= 100 && nYear <= 9999 && nMonth >= 1 && nMonth <= 12 && nDay >= 1 &&
-                    nDay <= DaysInMonth(nYear, nMonth) && nHour >= 0 && nHour <= 23 && nMin >= 0 &&
-                    nMin <= 59 && nSec >= 0 && nSec <= 59;
+                    nDay <= DaysInMonth(nYear, nMonth) && nHour >= 0 && nHour <= 23 && nMin >= 0 && nMin <= 59 &&
+                    nSec >= 0 && nSec <= 59;
     if (!ok) {
         m_dt = 0.0;
         m_status = invalid;
         return m_status;
     }
-    const long long day = DaysFromCivil(nYear, static_cast<unsigned>(nMonth), static_cast<unsigned>(nDay)) +
-                          kUnixEpochDay;
+    const long long day =
+        DaysFromCivil(nYear, static_cast<unsigned>(nMonth), static_cast<unsigned>(nDay)) + kUnixEpochDay;
     const double secondOfDay = nHour * 3600.0 + nMin * 60.0 + nSec;
     m_dt = LinearToDate(static_cast<double>(day) + secondOfDay / kSecondsPerDay);
     m_status = valid;
     return m_status;
 }
 
-int COleDateTime::SetDate(int nYear, int nMonth, int nDay) { return SetDateTime(nYear, nMonth, nDay, 0, 0, 0); }
+int COleDateTime::SetDate(int nYear, int nMonth, int nDay)
+{
+    return SetDateTime(nYear, nMonth, nDay, 0, 0, 0);
+}
 
-int COleDateTime::SetTime(int nHour, int nMin, int nSec) { return SetDateTime(1899, 12, 30, nHour, nMin, nSec); }
+int COleDateTime::SetTime(int nHour, int nMin, int nSec)
+{
+    return SetDateTime(1899, 12, 30, nHour, nMin, nSec);
+}
 
 bool COleDateTime::GetFields(struct tm& fields) const
 {
-    if (m_status != valid || !std::isfinite(m_dt)) return false;
+    if (m_status != valid || !std::isfinite(m_dt))
+        return false;
     const double linear = DateToLinear(m_dt);
-    if (linear < kMinDay || linear >= kMaxDay + 1) return false;
+    if (linear < kMinDay || linear >= kMaxDay + 1)
+        return false;
     const long long seconds = std::llround(linear * kSecondsPerDay);
     const long long day = FloorDiv(seconds, kSecondsPerDay);
-    if (day > kMaxDay) return false;
+    if (day > kMaxDay)
+        return false;
     const long long secondOfDay = seconds - day * kSecondsPerDay;
     const long long civilDay = day - kUnixEpochDay;
     int year = 0;
@@ -199,27 +231,53 @@ int COleDateTime::Field(int tm::*field, int offset) const
     return GetFields(f) ? f.*field + offset : AFX_OLE_DATETIME_ERROR;
 }
 
-int COleDateTime::GetYear() const { return Field(&tm::tm_year, 1900); }
+int COleDateTime::GetYear() const
+{
+    return Field(&tm::tm_year, 1900);
+}
 
-int COleDateTime::GetMonth() const { return Field(&tm::tm_mon, 1); }
+int COleDateTime::GetMonth() const
+{
+    return Field(&tm::tm_mon, 1);
+}
 
-int COleDateTime::GetDay() const { return Field(&tm::tm_mday, 0); }
+int COleDateTime::GetDay() const
+{
+    return Field(&tm::tm_mday, 0);
+}
 
-int COleDateTime::GetHour() const { return Field(&tm::tm_hour, 0); }
+int COleDateTime::GetHour() const
+{
+    return Field(&tm::tm_hour, 0);
+}
 
-int COleDateTime::GetMinute() const { return Field(&tm::tm_min, 0); }
+int COleDateTime::GetMinute() const
+{
+    return Field(&tm::tm_min, 0);
+}
 
-int COleDateTime::GetSecond() const { return Field(&tm::tm_sec, 0); }
+int COleDateTime::GetSecond() const
+{
+    return Field(&tm::tm_sec, 0);
+}
 
-int COleDateTime::GetDayOfWeek() const { return Field(&tm::tm_wday, 1); }
+int COleDateTime::GetDayOfWeek() const
+{
+    return Field(&tm::tm_wday, 1);
+}
 
-int COleDateTime::GetDayOfYear() const { return Field(&tm::tm_yday, 1); }
+int COleDateTime::GetDayOfYear() const
+{
+    return Field(&tm::tm_yday, 1);
+}
 
 CString COleDateTime::Format(LPCTSTR pFormat) const
 {
-    if (m_status == null) return CString();
+    if (m_status == null)
+        return CString();
     struct tm fields;
-    if (!GetFields(fields)) return CString("Invalid DateTime");
+    if (!GetFields(fields))
+        return CString("Invalid DateTime");
     return FormatTm(pFormat, fields);
 }
 
@@ -233,20 +291,31 @@ COleDateTime& COleDateTime::operator=(DATE dtSrc)
 COleDateTime COleDateTime::operator+(const COleDateTimeSpan& span) const
 {
     COleDateTime result(LinearToDate(DateToLinear(m_dt) + span.m_span));
-    if (m_status != valid || span.m_status != COleDateTimeSpan::valid) result.m_status = invalid;
+    if (m_status != valid || span.m_status != COleDateTimeSpan::valid)
+        result.m_status = invalid;
     return result;
 }
 
-COleDateTime COleDateTime::operator-(const COleDateTimeSpan& span) const { return *this + -span; }
+COleDateTime COleDateTime::operator-(const COleDateTimeSpan& span) const
+{
+    return *this + -span;
+}
 
-COleDateTime& COleDateTime::operator+=(const COleDateTimeSpan& span) { return *this = *this + span; }
+COleDateTime& COleDateTime::operator+=(const COleDateTimeSpan& span)
+{
+    return *this = *this + span;
+}
 
-COleDateTime& COleDateTime::operator-=(const COleDateTimeSpan& span) { return *this = *this - span; }
+COleDateTime& COleDateTime::operator-=(const COleDateTimeSpan& span)
+{
+    return *this = *this - span;
+}
 
 COleDateTimeSpan COleDateTime::operator-(const COleDateTime& other) const
 {
     COleDateTimeSpan result(DateToLinear(m_dt) - DateToLinear(other.m_dt));
-    if (m_status != valid || other.m_status != valid) result.m_status = COleDateTimeSpan::invalid;
+    if (m_status != valid || other.m_status != valid)
+        result.m_status = COleDateTimeSpan::invalid;
     return result;
 }
 
@@ -255,15 +324,30 @@ bool COleDateTime::operator==(const COleDateTime& other) const
     return m_status == other.m_status && DateToLinear(m_dt) == DateToLinear(other.m_dt);
 }
 
-bool COleDateTime::operator!=(const COleDateTime& other) const { return !(*this == other); }
+bool COleDateTime::operator!=(const COleDateTime& other) const
+{
+    return !(*this == other);
+}
 
-bool COleDateTime::operator<(const COleDateTime& other) const { return DateToLinear(m_dt) < DateToLinear(other.m_dt); }
+bool COleDateTime::operator<(const COleDateTime& other) const
+{
+    return DateToLinear(m_dt) < DateToLinear(other.m_dt);
+}
 
-bool COleDateTime::operator>(const COleDateTime& other) const { return other < *this; }
+bool COleDateTime::operator>(const COleDateTime& other) const
+{
+    return other < *this;
+}
 
-bool COleDateTime::operator<=(const COleDateTime& other) const { return !(other < *this); }
+bool COleDateTime::operator<=(const COleDateTime& other) const
+{
+    return !(other < *this);
+}
 
-bool COleDateTime::operator>=(const COleDateTime& other) const { return !(*this < other); }
+bool COleDateTime::operator>=(const COleDateTime& other) const
+{
+    return !(*this < other);
+}
 
 // ---- CTimeSpan and CTime
 
@@ -285,7 +369,10 @@ CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int
     m_time = std::mktime(&fields);
 }
 
-CTime CTime::GetCurrentTime() { return CTime(std::time(nullptr)); }
+CTime CTime::GetCurrentTime()
+{
+    return CTime(std::time(nullptr));
+}
 
 struct tm* CTime::GetLocalTm(struct tm* ptm) const
 {
@@ -299,37 +386,61 @@ struct tm* CTime::GetGmtTm(struct tm* ptm) const
     return gmtime_r(&m_time, ptm != nullptr ? ptm : &buffer);
 }
 
-int CTime::GetYear() const { return LocalFields().tm_year + 1900; }
+int CTime::GetYear() const
+{
+    return LocalFields().tm_year + 1900;
+}
 
-int CTime::GetMonth() const { return LocalFields().tm_mon + 1; }
+int CTime::GetMonth() const
+{
+    return LocalFields().tm_mon + 1;
+}
 
-int CTime::GetDay() const { return LocalFields().tm_mday; }
+int CTime::GetDay() const
+{
+    return LocalFields().tm_mday;
+}
 
-int CTime::GetHour() const { return LocalFields().tm_hour; }
+int CTime::GetHour() const
+{
+    return LocalFields().tm_hour;
+}
 
-int CTime::GetMinute() const { return LocalFields().tm_min; }
+int CTime::GetMinute() const
+{
+    return LocalFields().tm_min;
+}
 
-int CTime::GetSecond() const { return LocalFields().tm_sec; }
+int CTime::GetSecond() const
+{
+    return LocalFields().tm_sec;
+}
 
-int CTime::GetDayOfWeek() const { return LocalFields().tm_wday + 1; }
+int CTime::GetDayOfWeek() const
+{
+    return LocalFields().tm_wday + 1;
+}
 
 struct tm CTime::LocalFields() const
 {
     struct tm fields {};
-    if (GetLocalTm(&fields) == nullptr) fields = {};
+    if (GetLocalTm(&fields) == nullptr)
+        fields = {};
     return fields;
 }
 
 CString CTime::Format(LPCTSTR pFormat) const
 {
     struct tm fields;
-    if (GetLocalTm(&fields) == nullptr) return CString();
+    if (GetLocalTm(&fields) == nullptr)
+        return CString();
     return FormatTm(pFormat, fields);
 }
 
 CString CTime::FormatGmt(LPCTSTR pFormat) const
 {
     struct tm fields;
-    if (GetGmtTm(&fields) == nullptr) return CString();
+    if (GetGmtTm(&fields) == nullptr)
+        return CString();
     return FormatTm(pFormat, fields);
 }

@@ -26,7 +26,8 @@ ClassRegistry& Classes()
 
 bool IsRegisteredClass(LPCTSTR lpszClassName)
 {
-    if (lpszClassName == nullptr) return false;
+    if (lpszClassName == nullptr)
+        return false;
     ClassRegistry& classes = Classes();
     std::lock_guard<std::mutex> lock(classes.mutex);
     return classes.names.count(lpszClassName) != 0;
@@ -38,7 +39,10 @@ bool IsRegisteredClass(LPCTSTR lpszClassName)
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
@@ -52,9 +56,11 @@ BOOL CCmdTarget::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
          map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->pfnThunk != nullptr; ++entry) {
-            if (entry->nMessage != message) continue;
+            if (entry->nMessage != message)
+                continue;
             const LRESULT result = entry->pfnThunk(this, wParam, lParam);
-            if (pResult != nullptr) *pResult = result;
+            if (pResult != nullptr)
+                *pResult = result;
             return TRUE;
         }
     }
@@ -84,16 +90,21 @@ CWnd::CWnd() : m_hWnd(nullptr) {}
 
 CWnd::~CWnd()
 {
-    if (m_hWnd != nullptr) DestroyWindow();
+    if (m_hWnd != nullptr)
+        DestroyWindow();
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hWnd) { return afxdetail::WindowFromHandle(hWnd); }
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return afxdetail::WindowFromHandle(hWnd);
+}
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
                     int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam)
 {
     (void)dwExStyle, (void)x, (void)y, (void)nWidth, (void)nHeight, (void)nIDorHMenu, (void)lpParam;
-    if (m_hWnd != nullptr) return FALSE;
+    if (m_hWnd != nullptr)
+        return FALSE;
     if (!IsRegisteredClass(lpszClassName)) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return FALSE;
@@ -103,7 +114,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
         return FALSE;
     }
     m_hWnd = afxdetail::RegisterWindow(this, hWndParent);
-    if (m_hWnd == nullptr) return FALSE;
+    if (m_hWnd == nullptr)
+        return FALSE;
     m_strWindowText = lpszWindowName;
     m_dwStyle = dwStyle;
     return TRUE;
@@ -112,14 +124,16 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 BOOL CWnd::DestroyWindow()
 {
     HWND hwnd = m_hWnd;
-    if (hwnd == nullptr || m_bDestroying) return FALSE;
+    if (hwnd == nullptr || m_bDestroying)
+        return FALSE;
     if (!::IsWindow(hwnd)) {
         m_hWnd = nullptr;
         return FALSE;
     }
     // Children go first, as with Windows.
     m_bDestroying = true;
-    for (CWnd* child : afxdetail::ChildWindows(hwnd)) child->DestroyWindow();
+    for (CWnd* child : afxdetail::ChildWindows(hwnd))
+        child->DestroyWindow();
     WindowProc(WM_DESTROY, 0, 0);
     afxdetail::UnregisterWindow(hwnd);
     m_hWnd = nullptr;
@@ -134,35 +148,45 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer)
     return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
 }
 
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    return ::KillTimer(m_hWnd, nIDEvent);
+}
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // A null handle would post a thread message, which is not what a window asks for.
-    if (m_hWnd == nullptr) return FALSE;
+    if (m_hWnd == nullptr)
+        return FALSE;
     return ::PostMessage(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!afxdetail::IsWindowOfCallingThread(m_hWnd)) return 0;
+    if (!afxdetail::IsWindowOfCallingThread(m_hWnd))
+        return 0;
     return WindowProc(message, wParam, lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = DefWindowProc(message, wParam, lParam);
     return result;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)wParam, (void)lParam;
-    if (message == WM_CLOSE) DestroyWindow();
+    if (message == WM_CLOSE)
+        DestroyWindow();
     return 0;
 }
 
 void CWnd::PostNcDestroy() {}
 
-void CWnd::OnTimer(UINT_PTR nIDEvent) { DefWindowProc(WM_TIMER, nIDEvent, 0); }
+void CWnd::OnTimer(UINT_PTR nIDEvent)
+{
+    DefWindowProc(WM_TIMER, nIDEvent, 0);
+}

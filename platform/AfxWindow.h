@@ -21,52 +21,56 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                          \
-protected:                                             \
-    static const AFX_MSGMAP* GetThisMessageMap();      \
+#define DECLARE_MESSAGE_MAP()                                                                                          \
+protected:                                                                                                             \
+    static const AFX_MSGMAP* GetThisMessageMap();                                                                      \
     virtual const AFX_MSGMAP* GetMessageMap() const;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                    \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap()                               \
-    {                                                                             \
-        using ThisClass [[maybe_unused]] = theClass;                              \
-        using TheBaseClass = baseClass;                                           \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                                         \
+    const AFX_MSGMAP* theClass::GetMessageMap() const                                                                  \
+    {                                                                                                                  \
+        return GetThisMessageMap();                                                                                    \
+    }                                                                                                                  \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                                                                    \
+    {                                                                                                                  \
+        using ThisClass [[maybe_unused]] = theClass;                                                                   \
+        using TheBaseClass = baseClass;                                                                                \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-
-#define END_MESSAGE_MAP()                                                        \
-            {0, nullptr}};                                                       \
-        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap,  \
-                                              &_messageEntries[0]};              \
-        return &messageMap;                                                      \
+#define END_MESSAGE_MAP()                                                                                              \
+    {                                                                                                                  \
+        0, nullptr                                                                                                     \
+    }                                                                                                                  \
+    }                                                                                                                  \
+    ;                                                                                                                  \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};                      \
+    return &messageMap;                                                                                                \
     }
 
 // afx_msg void OnTimer(UINT_PTR nIDEvent)
-#define ON_WM_TIMER()                                                         \
-    {WM_TIMER, [](CCmdTarget* t, WPARAM w, LPARAM) -> LRESULT {               \
-         static_cast<ThisClass*>(t)->OnTimer(static_cast<UINT_PTR>(w));       \
-         return 0;                                                            \
+#define ON_WM_TIMER()                                                                                                  \
+    {WM_TIMER, [](CCmdTarget* t, WPARAM w, LPARAM) -> LRESULT {                                                        \
+         static_cast<ThisClass*>(t)->OnTimer(static_cast<UINT_PTR>(w));                                                \
+         return 0;                                                                                                     \
      }},
 
 // afx_msg void OnDestroy()
-#define ON_WM_DESTROY()                                      \
-    {WM_DESTROY, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(t)->OnDestroy();            \
-         return 0;                                           \
+#define ON_WM_DESTROY()                                                                                                \
+    {WM_DESTROY, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {                                                        \
+         static_cast<ThisClass*>(t)->OnDestroy();                                                                      \
+         return 0;                                                                                                     \
      }},
 
 // afx_msg void OnClose()
-#define ON_WM_CLOSE()                                      \
-    {WM_CLOSE, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(t)->OnClose();            \
-         return 0;                                         \
+#define ON_WM_CLOSE()                                                                                                  \
+    {WM_CLOSE, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {                                                          \
+         static_cast<ThisClass*>(t)->OnClose();                                                                        \
+         return 0;                                                                                                     \
      }},
 
 // afx_msg LRESULT memberFxn(WPARAM, LPARAM), given as &Class::Member
-#define ON_MESSAGE(message, memberFxn)                                   \
-    {static_cast<UINT>(message), [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { \
-         return (static_cast<ThisClass*>(t)->*(memberFxn))(w, l);       \
-     }},
+#define ON_MESSAGE(message, memberFxn)                                                                                 \
+    {static_cast<UINT>(message),                                                                                       \
+     [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { return (static_cast<ThisClass*>(t)->*(memberFxn))(w, l); }},
 
 class CCmdTarget : public CObject {
     DECLARE_DYNAMIC(CCmdTarget)
@@ -101,9 +105,8 @@ public:
     // Creates a window owned by the calling thread. The class must come from
     // AfxRegisterWndClass; a parent, when given, must be a window. The window is
     // never shown whatever the style.
-    virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x,
-                          int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
-                          LPVOID lpParam = nullptr);
+    virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
+                          int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
     // Sends WM_DESTROY and WM_NCDESTROY, then the handle is no longer a window:
     // its timers stop and messages still queued for it are dropped.
     virtual BOOL DestroyWindow();

@@ -50,29 +50,29 @@ COptionList PowerSaveOptions(PowerSavePairs, COptionList::KIND_INTEGER, false);
 COptionList ApBandOptions(ApBandPairs, COptionList::KIND_INTEGER, false);
 
 const CSnmpVarDef RefreshDefinitions[] = {
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1", "dot11ClientInformationRefresh",
-     SYNTAX_INTEGER, ACCESS_READWRITE, &RefreshOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1", "dot11ClientInformationRefresh", SYNTAX_INTEGER, ACCESS_READWRITE,
+     &RefreshOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 const CSnmpVarDef ClientTableDefinitions[] = {
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2", "dot11ClientMacAddress",
-     SYNTAX_MACADDRESS, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.3", "dot11ClientBand",
-     SYNTAX_INTEGER, ACCESS_READONLY, &ClientBandOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.4", "dot11ClientAuthentication",
-     SYNTAX_INTEGER, ACCESS_READONLY, &AuthenticationOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.5", "dot11ClientRssi",
-     SYNTAX_INTEGER, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.6", "dot11ClientPsm",
-     SYNTAX_INTEGER, ACCESS_READONLY, &PowerSaveOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.7", "dot11SSIDIndex",
-     SYNTAX_DISPLAYSTR, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2", "dot11ClientMacAddress", SYNTAX_MACADDRESS, ACCESS_READONLY, nullptr,
+     nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.3", "dot11ClientBand", SYNTAX_INTEGER, ACCESS_READONLY,
+     &ClientBandOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.4", "dot11ClientAuthentication", SYNTAX_INTEGER, ACCESS_READONLY,
+     &AuthenticationOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.5", "dot11ClientRssi", SYNTAX_INTEGER, ACCESS_READONLY, nullptr, nullptr,
+     nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.6", "dot11ClientPsm", SYNTAX_INTEGER, ACCESS_READONLY, &PowerSaveOptions,
+     nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.7", "dot11SSIDIndex", SYNTAX_DISPLAYSTR, ACCESS_READONLY, nullptr,
+     nullptr, nullptr, nullptr, nullptr, nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 const CSnmpVarDef ApBandDefinitions[] = {
-    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1", "dot11Band",
-     SYNTAX_INTEGER, ACCESS_READWRITE, &ApBandOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1", "dot11Band", SYNTAX_INTEGER, ACCESS_READWRITE, &ApBandOptions,
+     nullptr, nullptr, nullptr, nullptr, nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };

@@ -15,8 +15,7 @@ extern const CSnmpVarDef ClientTableDefinitions[];
 
 // Item positions of the client-table columns in a list built from
 // ClientTableDefinitions.
-enum
-{
+enum {
     CLIENT_COLUMN_MAC = 0,
     CLIENT_COLUMN_BAND = 1,
     CLIENT_COLUMN_AUTHENTICATION = 2,

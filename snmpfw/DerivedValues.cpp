@@ -11,8 +11,7 @@
 #include "snmpfw/SnmpRequest.h"
 #include "snmplib/SnmpLib.h"
 
-namespace
-{
+namespace {
 
 const char REFERENCE_MARKER[] = "$";
 const char KEYWORD_TRUE[] = "true";
@@ -21,8 +20,7 @@ const char KEYWORD_FALSE[] = "false";
 // The item number after a marker: the longest digit run, 0 when it is empty.
 // A number too large for any list saturates, so that it fails the bound test
 // instead of overflowing.
-struct Reference
-{
+struct Reference {
     int index = 0;
     int length = 0;
 };
@@ -30,9 +28,8 @@ struct Reference
 Reference ReadReference(const CString& text, int start)
 {
     Reference reference;
-    while (start + reference.length < text.GetLength()
-           && std::isdigit(static_cast<unsigned char>(text[start + reference.length])))
-    {
+    while (start + reference.length < text.GetLength() &&
+           std::isdigit(static_cast<unsigned char>(text[start + reference.length]))) {
         int digit = text[start + reference.length] - '0';
         if (reference.index <= (INT32_MAX - digit) / 10)
             reference.index = reference.index * 10 + digit;
@@ -73,8 +70,7 @@ CString FormatDouble(double number)
 // How a value goes into the expression text, by the item's syntax.
 CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_BOOLEAN:
     case SYNTAX_BOOL8:
     case SYNTAX_BOOL16:
@@ -101,15 +97,13 @@ CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
     }
 }
 
-CString Substitute(const CSnmpVarList& list, const CString& expression, bool quoteStrings,
-                   const CString& marker)
+CString Substitute(const CSnmpVarList& list, const CString& expression, bool quoteStrings, const CString& marker)
 {
     CString text = expression;
     if (marker.IsEmpty())
         return text;
     int pos = text.Find(marker);
-    while (pos >= 0)
-    {
+    while (pos >= 0) {
         Reference reference = ReadReference(text, pos + marker.GetLength());
         CString value = ReferencedValue(list, reference.index);
         CString replacement = ReferenceText(list.GetItem(reference.index)->syntax, value, quoteStrings);
@@ -138,8 +132,7 @@ uint32_t TruncatedLow32(double x)
 CString DerivedText(int syntax, double x)
 {
     CString text;
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_BOOLEAN:
         return x == 0 ? KEYWORD_FALSE : KEYWORD_TRUE;
     case SYNTAX_INTEGER:
@@ -164,8 +157,7 @@ CString DerivedText(int syntax, double x)
 
 }  // namespace
 
-CString CSnmpRequest::SubstituteReferences(const CString& expression, bool quoteStrings,
-                                           const CString& marker)
+CString CSnmpRequest::SubstituteReferences(const CString& expression, bool quoteStrings, const CString& marker)
 {
     return Substitute(varList, expression, quoteStrings, marker);
 }

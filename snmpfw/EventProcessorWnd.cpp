@@ -3,22 +3,18 @@
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/Snmp.h"
 
-namespace
-{
+namespace {
 
 const UINT_PTR kTimerEvent = 0;
 const UINT kTickMilliseconds = 20;
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CEventProcessorWnd, CWnd)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-CEventProcessorWnd::CEventProcessorWnd()
-    : m_nTimerId(0)
-{
-}
+CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0) {}
 
 CEventProcessorWnd::~CEventProcessorWnd()
 {
@@ -31,11 +27,9 @@ BOOL CEventProcessorWnd::Create()
 {
     // A session started again after Stop finds its window still there (it
     // lives until unload); only the timer has to run again.
-    if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
-    {
+    if (m_hWnd == nullptr || !::IsWindow(m_hWnd)) {
         LPCTSTR lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, nullptr);
-        if (!CreateEx(0, lpszClass, "Snmp EventProcessor", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                      nullptr))
+        if (!CreateEx(0, lpszClass, "Snmp EventProcessor", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr))
             return FALSE;
     }
     StartTimer();

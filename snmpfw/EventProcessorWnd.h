@@ -5,8 +5,7 @@
 // The hidden window whose timer lets the SNMP library process its pending
 // events about every 20 ms. Every asynchronous completion of the framework
 // runs inside its timer handler, on the thread that created the window.
-class CEventProcessorWnd : public CWnd
-{
+class CEventProcessorWnd : public CWnd {
 public:
     CEventProcessorWnd();
     ~CEventProcessorWnd() override;

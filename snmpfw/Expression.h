@@ -9,14 +9,13 @@
 
 // The comparison operators in the order they are tried. Longer operators
 // come before their one-character prefixes; the list ends with a null entry.
-enum
-{
-    COMPARE_NOT_EQUAL,       // "<>"
-    COMPARE_GREATER_EQUAL,   // ">="
-    COMPARE_LESS_EQUAL,      // "<="
-    COMPARE_GREATER,         // ">"
-    COMPARE_LESS,            // "<"
-    COMPARE_EQUAL,           // "="
+enum {
+    COMPARE_NOT_EQUAL,      // "<>"
+    COMPARE_GREATER_EQUAL,  // ">="
+    COMPARE_LESS_EQUAL,     // "<="
+    COMPARE_GREATER,        // ">"
+    COMPARE_LESS,           // "<"
+    COMPARE_EQUAL,          // "="
     COMPARE_OPERATOR_COUNT
 };
 extern const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1];
@@ -33,8 +32,7 @@ bool CompareTerms(const CString& text);
 // Index of the first operator of the list whose first occurrence lies after
 // the first character, with the operands on either side of it; -1 when there
 // is none, and then left and right are not touched.
-int SplitAtComparison(const char* const* operators, const CString& text,
-                      CString& left, CString& right);
+int SplitAtComparison(const char* const* operators, const CString& text, CString& left, CString& right);
 
 // Trims white space at both ends and removes one pair of enclosing quotes.
 CString Unquote(const CString& text);

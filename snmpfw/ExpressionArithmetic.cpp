@@ -15,22 +15,19 @@ using namespace ExpressionScan;
 // that a long or deeply nested text cannot exhaust the thread's stack.
 // Operands are views into the text of the frame that split them.
 
-namespace
-{
+namespace {
 
 const char KEYWORD_NOW[] = "NOW";
 const char GROUP_VALUE_FORMAT[] = "%f";
 
-enum class Step
-{
-    Examine,      // find the group or the operator
-    AfterGroup,   // the group's value has arrived
-    AfterLeft,    // the left operand of "+" or "-" has arrived
-    AfterRight    // the right operand has arrived
+enum class Step {
+    Examine,     // find the group or the operator
+    AfterGroup,  // the group's value has arrived
+    AfterLeft,   // the left operand of "+" or "-" has arrived
+    AfterRight   // the right operand has arrived
 };
 
-struct Frame
-{
+struct Frame {
     Frame(std::string_view view, GroupFinder* finder) : text(view, finder) {}
 
     FrameText text;
@@ -67,17 +64,19 @@ double ReadFactor(std::string_view text)
 
 double Combine(char op, double left, double right)
 {
-    switch (op)
-    {
-    case '+': return left + right;
-    case '-': return left - right;
-    case '*': return left * right;
-    default: return left / right;
+    switch (op) {
+    case '+':
+        return left + right;
+    case '-':
+        return left - right;
+    case '*':
+        return left * right;
+    default:
+        return left / right;
     }
 }
 
-class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double>
-{
+class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> {
     friend class FrameMachine<ArithmeticMachine, Frame, double>;
 
     bool Examine(double& value)
@@ -85,17 +84,14 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double>
         Frame& frame = frames.back();
         std::string_view text = frame.text.View();
         frame.group = frame.text.FindGroup();
-        if (frame.group.found)
-        {
+        if (frame.group.found) {
             frame.step = Step::AfterGroup;
             frames.emplace_back(Inner(text, frame.group), frame.text.Finder());
             return false;
         }
-        for (char op : {'+', '-'})
-        {
+        for (char op : {'+', '-'}) {
             size_t pos = FindChar(text, op);
-            if (pos != npos)
-            {
+            if (pos != npos) {
                 frame.op = op;
                 frame.split = pos;
                 frame.step = Step::AfterLeft;
@@ -103,11 +99,9 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double>
                 return false;
             }
         }
-        for (char op : {'*', '/'})
-        {
+        for (char op : {'*', '/'}) {
             size_t pos = FindChar(text, op);
-            if (pos != npos)
-            {
+            if (pos != npos) {
                 frame.op = op;
                 frame.split = pos;
                 frame.left = ReadFactor(text.substr(0, pos));
@@ -124,10 +118,8 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double>
     bool Resume(double& value)
     {
         Frame& frame = frames.back();
-        switch (frame.step)
-        {
-        case Step::AfterGroup:
-        {
+        switch (frame.step) {
+        case Step::AfterGroup: {
             frame.text.ReplaceGroup(frame.group, FormatGroupValue(value));
             frame.step = Step::Examine;
             return false;

@@ -4,8 +4,7 @@
 
 #include "platform/Afx.h"
 
-namespace
-{
+namespace {
 
 double ReadSystemClock()
 {

@@ -14,22 +14,14 @@ using namespace ExpressionScan;
 // right side of "|" and "&", the text after "!", the text with a group
 // replaced) is evaluated in the same frame; "!" only flips the frame's sign.
 
-namespace
-{
+namespace {
 
 const char KEYWORD_TRUE[] = "true";
 const char KEYWORD_FALSE[] = "false";
 
-enum class Step
-{
-    Examine,
-    AfterGroup,
-    AfterOrLeft,
-    AfterAndLeft
-};
+enum class Step { Examine, AfterGroup, AfterOrLeft, AfterAndLeft };
 
-struct Frame
-{
+struct Frame {
     Frame(std::string_view view, GroupFinder* finder) : text(view, finder) {}
 
     FrameText text;
@@ -40,31 +32,25 @@ struct Frame
 };
 
 // Only the first pair of double quotes counts.
-class QuotedSpan
-{
+class QuotedSpan {
 public:
     explicit QuotedSpan(std::string_view text)
     {
         first = FindChar(text, '"');
-        if (first != npos)
-        {
+        if (first != npos) {
             size_t next = FindChar(text.substr(first + 1), '"');
             second = next == npos ? npos : first + 1 + next;
         }
     }
 
-    bool Covers(size_t pos) const
-    {
-        return first != npos && second != npos && pos > first && pos < second;
-    }
+    bool Covers(size_t pos) const { return first != npos && second != npos && pos > first && pos < second; }
 
 private:
     size_t first = npos;
     size_t second = npos;
 };
 
-class LogicMachine : public FrameMachine<LogicMachine, Frame, bool>
-{
+class LogicMachine : public FrameMachine<LogicMachine, Frame, bool> {
     friend class FrameMachine<LogicMachine, Frame, bool>;
 
     // An operator whose first occurrence is quoted does not count at all.
@@ -93,28 +79,24 @@ class LogicMachine : public FrameMachine<LogicMachine, Frame, bool>
         std::string_view text = frame.text.View();
         QuotedSpan quoted(text);
         frame.group = frame.text.FindGroup();
-        if (frame.group.found && !quoted.Covers(frame.group.open) && !quoted.Covers(frame.group.close))
-        {
+        if (frame.group.found && !quoted.Covers(frame.group.open) && !quoted.Covers(frame.group.close)) {
             Push(frame, Step::AfterGroup, Inner(text, frame.group));
             return false;
         }
         size_t pos = FindOperator(text, quoted, '|');
-        if (pos != npos)
-        {
+        if (pos != npos) {
             frame.split = pos;
             Push(frame, Step::AfterOrLeft, text.substr(0, pos));
             return false;
         }
         pos = FindOperator(text, quoted, '&');
-        if (pos != npos)
-        {
+        if (pos != npos) {
             frame.split = pos;
             Push(frame, Step::AfterAndLeft, text.substr(0, pos));
             return false;
         }
         pos = FindOperator(text, quoted, '!');
-        if (pos != npos)
-        {
+        if (pos != npos) {
             frame.negate = !frame.negate;
             frame.text.KeepAfter(pos);
             return false;
@@ -126,10 +108,8 @@ class LogicMachine : public FrameMachine<LogicMachine, Frame, bool>
     bool Resume(bool& value)
     {
         Frame& frame = frames.back();
-        switch (frame.step)
-        {
-        case Step::AfterGroup:
-        {
+        switch (frame.step) {
+        case Step::AfterGroup: {
             frame.text.ReplaceGroup(frame.group, value ? KEYWORD_TRUE : KEYWORD_FALSE);
             break;
         }

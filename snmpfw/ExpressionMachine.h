@@ -5,8 +5,7 @@
 
 #include "snmpfw/ExpressionScan.h"
 
-namespace ExpressionScan
-{
+namespace ExpressionScan {
 
 // The loop that both evaluators run their recursion on. Machine::Examine
 // works on the top frame, Machine::Resume hands it the value of the frame
@@ -14,8 +13,7 @@ namespace ExpressionScan
 // the top frame with value and pops it (returns true). The evaluation is
 // over when the first frame has been popped.
 template <typename Machine, typename Frame, typename Value>
-class FrameMachine
-{
+class FrameMachine {
 public:
     Value Run(std::string_view text)
     {
@@ -24,8 +22,7 @@ public:
         Machine& machine = static_cast<Machine&>(*this);
         Value value{};
         bool returning = false;
-        while (true)
-        {
+        while (true) {
             returning = returning ? machine.Resume(value) : machine.Examine(value);
             if (returning && frames.empty())
                 return value;

@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace ExpressionScan
-{
+namespace ExpressionScan {
 
 size_t FindChar(std::string_view text, char ch)
 {
@@ -15,8 +14,7 @@ size_t FindChar(std::string_view text, char ch)
     return hit == nullptr ? npos : static_cast<const char*>(hit) - text.data();
 }
 
-namespace
-{
+namespace {
 
 // A group shorter than this is found by scanning it.
 constexpr size_t SCAN_LIMIT = 256;
@@ -41,18 +39,15 @@ Group GroupFinder::Find(std::string_view view)
     size_t depth = 1;
     size_t end = view.size();
     size_t i = open + 1;
-    for (; i < end && i - open < SCAN_LIMIT; ++i)
-    {
+    for (; i < end && i - open < SCAN_LIMIT; ++i) {
         if (view[i] == '(')
             ++depth;
-        else if (view[i] == ')' && --depth == 0)
-        {
+        else if (view[i] == ')' && --depth == 0) {
             close = i;
             break;
         }
     }
-    if (close == npos && i < end)
-    {
+    if (close == npos && i < end) {
         // The depth from a "(" first returns to 0 at the same place whether
         // counted within the view or within the whole text; the group only
         // exists when that place lies inside the view.
@@ -62,8 +57,7 @@ Group GroupFinder::Find(std::string_view view)
         if (partner != npos && partner - base < end)
             close = partner - base;
     }
-    if (close != npos)
-    {
+    if (close != npos) {
         group.found = true;
         group.open = open;
         group.close = close;
@@ -78,12 +72,10 @@ void GroupFinder::RecordPartners()
     recorded = true;
     partners.assign(whole.size(), npos);
     std::vector<size_t> opens;
-    for (size_t i = 0; i < whole.size(); ++i)
-    {
+    for (size_t i = 0; i < whole.size(); ++i) {
         if (whole[i] == '(')
             opens.push_back(i);
-        else if (whole[i] == ')' && !opens.empty())
-        {
+        else if (whole[i] == ')' && !opens.empty()) {
             partners[opens.back()] = i;
             opens.pop_back();
         }
@@ -95,10 +87,7 @@ std::string_view Inner(std::string_view text, const Group& group)
     return text.substr(group.open + 1, group.close - group.open - 1);
 }
 
-FrameText::FrameText(std::string_view v, GroupFinder* f)
-    : view(v), finder(f), ownFinder(std::string_view())
-{
-}
+FrameText::FrameText(std::string_view v, GroupFinder* f) : view(v), finder(f), ownFinder(std::string_view()) {}
 
 void FrameText::KeepAfter(size_t pos)
 {
@@ -108,15 +97,12 @@ void FrameText::KeepAfter(size_t pos)
 void FrameText::ReplaceGroup(const Group& group, std::string_view replacement)
 {
     size_t length = group.close - group.open + 1;
-    if (owned)
-    {
+    if (owned) {
         // The view may be a tail of the owned text: make the two equal first.
         own.erase(0, static_cast<size_t>(view.data() - own.data()));
         own.resize(view.size());
         own.replace(group.open, length, replacement);
-    }
-    else
-    {
+    } else {
         own.reserve(view.size() - length + replacement.size());
         own.append(view.substr(0, group.open));
         own.append(replacement);
@@ -140,8 +126,7 @@ bool EqualsNoCase(std::string_view text, std::string_view keyword)
 {
     if (text.size() != keyword.size())
         return false;
-    for (size_t i = 0; i < text.size(); ++i)
-    {
+    for (size_t i = 0; i < text.size(); ++i) {
         unsigned char a = static_cast<unsigned char>(text[i]);
         unsigned char b = static_cast<unsigned char>(keyword[i]);
         if (std::tolower(a) != std::tolower(b))

@@ -7,8 +7,7 @@
 
 // Procedures that both evaluators share. They work on views into a text so
 // that splitting never copies; a view never reaches outside its text.
-namespace ExpressionScan
-{
+namespace ExpressionScan {
 
 constexpr size_t npos = std::string_view::npos;
 
@@ -17,18 +16,16 @@ size_t FindChar(std::string_view text, char ch);
 
 // The group that the first "(" opens: it ends at the ")" that brings the
 // depth back to 0. A text that ends first has no group.
-struct Group
-{
+struct Group {
     bool found = false;
-    size_t open = 0;     // positions within the view searched
+    size_t open = 0;  // positions within the view searched
     size_t close = 0;
 };
 
 // Finds groups in views of one text. Short groups are found by scanning;
 // the first long scan records the partner of every "(" of the whole text at
 // once, so that deeply nested groups cost one pass instead of one per level.
-class GroupFinder
-{
+class GroupFinder {
 public:
     explicit GroupFinder(std::string_view whole);
 
@@ -42,7 +39,7 @@ private:
     void RecordPartners();
 
     std::string_view whole;
-    std::vector<size_t> partners;   // per position of "(": its ")", or npos
+    std::vector<size_t> partners;  // per position of "(": its ")", or npos
     bool recorded = false;
 };
 
@@ -53,8 +50,7 @@ std::string_view Inner(std::string_view text, const Group& group);
 // the step that split it off until a group in it is replaced; from then on
 // the step owns its text and changes it in place, so that a long text with
 // many groups is not copied once per group.
-class FrameText
-{
+class FrameText {
 public:
     FrameText(std::string_view view, GroupFinder* finder);
     FrameText(const FrameText&) = delete;
@@ -72,7 +68,7 @@ public:
 
 private:
     std::string_view view;
-    GroupFinder* finder;       // of the text that view lies in
+    GroupFinder* finder;  // of the text that view lies in
     std::string own;
     GroupFinder ownFinder;
     bool owned = false;

@@ -2,12 +2,9 @@
 
 #include "snmpfw/Expression.h"
 
-const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1] = {
-    "<>", ">=", "<=", ">", "<", "=", nullptr
-};
+const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1] = {"<>", ">=", "<=", ">", "<", "=", nullptr};
 
-namespace
-{
+namespace {
 
 const char KEYWORD_TRUE[] = "true";
 const char KEYWORD_NOW[] = "NOW";
@@ -19,14 +16,19 @@ bool IsBlank(char ch)
 
 bool Holds(int op, int order)
 {
-    switch (op)
-    {
-    case COMPARE_NOT_EQUAL: return order != 0;
-    case COMPARE_GREATER_EQUAL: return order >= 0;
-    case COMPARE_LESS_EQUAL: return order <= 0;
-    case COMPARE_GREATER: return order > 0;
-    case COMPARE_LESS: return order < 0;
-    default: return order == 0;
+    switch (op) {
+    case COMPARE_NOT_EQUAL:
+        return order != 0;
+    case COMPARE_GREATER_EQUAL:
+        return order >= 0;
+    case COMPARE_LESS_EQUAL:
+        return order <= 0;
+    case COMPARE_GREATER:
+        return order > 0;
+    case COMPARE_LESS:
+        return order < 0;
+    default:
+        return order == 0;
     }
 }
 
@@ -42,24 +44,20 @@ CString Unquote(const CString& text)
         --last;
     if (first == last)
         return CString();
-    if (text[first] == '"' && text[last - 1] == '"')
-    {
+    if (text[first] == '"' && text[last - 1] == '"') {
         // A lone quote both begins and ends the text: nothing lies between.
         return last - first < 2 ? CString() : text.Mid(first + 1, last - first - 2);
     }
     return text.Mid(first, last - first);
 }
 
-int SplitAtComparison(const char* const* operators, const CString& text,
-                      CString& left, CString& right)
+int SplitAtComparison(const char* const* operators, const CString& text, CString& left, CString& right)
 {
-    for (int index = 0; operators[index] != nullptr; ++index)
-    {
+    for (int index = 0; operators[index] != nullptr; ++index) {
         // An operator at the very start does not count, even if it occurs
         // again later: only its first occurrence is looked at.
         int pos = text.Find(operators[index]);
-        if (pos > 0)
-        {
+        if (pos > 0) {
             left = text.Left(pos);
             right = text.Mid(pos + CString(operators[index]).GetLength());
             return index;

@@ -20,8 +20,7 @@ const unsigned long IpAddressSubIds = 4;
 const unsigned long MacAddressOctets = 6;
 
 // A decoded key: its value text and how many sub-identifiers it took.
-struct DecodedKey
-{
+struct DecodedKey {
     CString text;
     unsigned long used;
 };
@@ -41,8 +40,7 @@ std::vector<unsigned char> OctetsAt(const Oid& oid, unsigned long first, unsigne
 
 CString TextOfOctets(int syntax, const std::vector<unsigned char>& octets)
 {
-    if (syntax == SYNTAX_DISPLAYSTR)
-    {
+    if (syntax == SYNTAX_DISPLAYSTR) {
         unsigned long n = 0;
         while (n < octets.size() && octets[n] != 0)
             ++n;
@@ -54,8 +52,7 @@ CString TextOfOctets(int syntax, const std::vector<unsigned char>& octets)
 CString DottedText(const Oid& oid, unsigned long first, unsigned long count)
 {
     CString text;
-    for (unsigned long i = 0; i < count; ++i)
-    {
+    for (unsigned long i = 0; i < count; ++i) {
         CString part;
         part.Format(i == 0 ? "%lu" : ".%lu", oid[first + i]);
         text += part;
@@ -66,14 +63,12 @@ CString DottedText(const Oid& oid, unsigned long first, unsigned long count)
 // Octet strings and object identifiers: all that is left when the key is the
 // implied last one, otherwise a length and that many sub-identifiers. False
 // when the length runs past the instance.
-bool DecodeVariableKey(int syntax, const Oid& oid, const CString& instance, bool implied,
-                       DecodedKey& key)
+bool DecodeVariableKey(int syntax, const Oid& oid, const CString& instance, bool implied, DecodedKey& key)
 {
     const unsigned long n = oid.len();
     unsigned long first = 0;
     unsigned long count = n;
-    if (!implied)
-    {
+    if (!implied) {
         if (n == 0 || oid[0] > n - 1)
             return false;
         first = 1;
@@ -89,8 +84,7 @@ bool DecodeVariableKey(int syntax, const Oid& oid, const CString& instance, bool
 
 unsigned long FixedKeyLength(int syntax)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_NULL:
         return 0;
     case SYNTAX_COUNTER64:
@@ -112,8 +106,7 @@ unsigned long FixedKeyLength(int syntax)
 CString FixedKeyText(int syntax, const Oid& oid)
 {
     CString text;
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_NULL:
         return CString(NullValueText);
     case SYNTAX_BOOLEAN:
@@ -136,8 +129,7 @@ CString FixedKeyText(int syntax, const Oid& oid)
         return text;
     case SYNTAX_MACADDRESS:
         return TextOfOctets(syntax, OctetsAt(oid, 0, MacAddressOctets));
-    case SYNTAX_DATETIME:
-    {
+    case SYNTAX_DATETIME: {
         const std::vector<unsigned char> octets = OctetsAt(oid, 0, SnmpDateAndTime::OCTET_COUNT);
         SnmpDateAndTime date;
         date.FromOctets(octets.data(), static_cast<unsigned long>(octets.size()));
@@ -194,15 +186,13 @@ void AppendHalves(double value, SubIds& subIds)
 
 void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_NULL:
         break;
     case SYNTAX_BOOLEAN:
         subIds.push_back(std::strcmp(text, "true") == 0 ? 1 : 0);
         break;
-    case SYNTAX_COUNTER64:
-    {
+    case SYNTAX_COUNTER64: {
         const Counter64 value = Counter64FromDouble(static_cast<double>(std::atol(text)));
         subIds.push_back(value.high());
         subIds.push_back(value.low());
@@ -226,8 +216,7 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
     case SYNTAX_NSAPADDR:
         AppendOid(OidFromText(text), false, subIds);
         break;
-    case SYNTAX_MACADDRESS:
-    {
+    case SYNTAX_MACADDRESS: {
         const OctetStr octets = OctetsOfHexText(text);
         if (octets.len() >= MacAddressOctets)
             AppendOctets(OctetStr(octets.data(), MacAddressOctets), false, subIds);
@@ -248,8 +237,7 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
 CString JoinSubIds(const SubIds& subIds)
 {
     CString text;
-    for (size_t i = 0; i < subIds.size(); ++i)
-    {
+    for (size_t i = 0; i < subIds.size(); ++i) {
         CString part;
         part.Format(i == 0 ? "%lu" : ".%lu", subIds[i]);
         text += part;
@@ -271,8 +259,7 @@ CString CSnmpRequest::IndexToText(int index, const CString& instance, CSnmpVarLi
     const Oid oid = OidFromText(instance);
     const bool implied = index == list.keyCount - 1 && list.IsImplied(index);
     DecodedKey key;
-    if (!DecodeKey(item->syntax, oid, instance, implied, key))
-    {
+    if (!DecodeKey(item->syntax, oid, instance, implied, key)) {
         key.text = NullValueText;
         key.used = oid.len();
     }
@@ -289,8 +276,7 @@ void CSnmpRequest::TextToIndex(int index, CString& output, CSnmpVarList& list)
     if (!IsConvertibleSyntax(item->syntax))
         ThrowQVException(QV_ERR_BAD_SYNTAX);
 
-    const CString text =
-        item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
+    const CString text = item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
     const bool implied = index == list.keyCount - 1 && list.IsImplied(index);
     SubIds subIds;
     EncodeKey(item->syntax, text, implied, subIds);

@@ -3,11 +3,7 @@
 #include "snmpfw/SnmpVarDef.h"
 
 const OptionPair ItemTypeKeywordTable[] = {
-    {SVT_SV, "SVT_SV"},
-    {MVT_SV, "MVT_SV"},
-    {MVT_FMV, "MVT_FMV"},
-    {MVT_UMV, "MVT_UMV"},
-    {0, nullptr},
+    {SVT_SV, "SVT_SV"}, {MVT_SV, "MVT_SV"}, {MVT_FMV, "MVT_FMV"}, {MVT_UMV, "MVT_UMV"}, {0, nullptr},
 };
 
 const OptionPair SyntaxKeywordTable[] = {
@@ -40,14 +36,10 @@ const OptionPair SyntaxKeywordTable[] = {
 };
 
 const OptionPair AccessKeywordTable[] = {
-    {ACCESS_NOTACCESS, "notaccess"},
-    {ACCESS_READONLY, "readonly"},
-    {ACCESS_WRITEONLY, "writeonly"},
-    {ACCESS_READWRITE, "readwrite"},
-    {ACCESS_DERIVED, "derived"},
-    {ACCESS_HIDDEN, "hidden"},
-    {ACCESS_INVALID, "invalid"},
-    {0, nullptr},
+    {ACCESS_NOTACCESS, "notaccess"}, {ACCESS_READONLY, "readonly"},
+    {ACCESS_WRITEONLY, "writeonly"}, {ACCESS_READWRITE, "readwrite"},
+    {ACCESS_DERIVED, "derived"},     {ACCESS_HIDDEN, "hidden"},
+    {ACCESS_INVALID, "invalid"},     {0, nullptr},
 };
 
 COptionList ItemTypeKeywords(ItemTypeKeywordTable, COptionList::KIND_INTEGER, false);

@@ -63,21 +63,15 @@ void COptionList::Grow(int added)
 void COptionList::AddEntry(int number, const char* valueText, const char* text)
 {
     OptionEntry* entry = new OptionEntry;
-    if (HoldsTextValues())
-    {
-        if (valueText != nullptr)
-        {
+    if (HoldsTextValues()) {
+        if (valueText != nullptr) {
             entry->value.text = _strdup(valueText);
-        }
-        else
-        {
+        } else {
             char digits[16];
             std::snprintf(digits, sizeof digits, "%d", number);
             entry->value.text = _strdup(digits);
         }
-    }
-    else
-    {
+    } else {
         entry->value.number = valueText != nullptr ? std::atoi(valueText) : number;
     }
     entry->text = _strdup(text);
@@ -106,8 +100,7 @@ void COptionList::Append(const OptionTextPair* source)
 
 void COptionList::Clear()
 {
-    for (int i = 0; i < count; ++i)
-    {
+    for (int i = 0; i < count; ++i) {
         if (HoldsTextValues())
             free(entries[i]->value.text);
         free(entries[i]->text);
@@ -121,10 +114,8 @@ void COptionList::Clear()
 bool COptionList::SameText(const char* a, const char* b) const
 {
     if (caseSensitive)
-        return _mbscmp(reinterpret_cast<const unsigned char*>(a),
-                       reinterpret_cast<const unsigned char*>(b)) == 0;
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(a),
-                    reinterpret_cast<const unsigned char*>(b)) == 0;
+        return _mbscmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
 }
 
 bool COptionList::IsLeadingPart(const char* part, const char* whole) const
@@ -146,8 +137,7 @@ bool COptionList::TextMatches(const OptionEntry* entry, const CString& text) con
 
 bool COptionList::ValueMatches(const OptionEntry* entry, const CString& value) const
 {
-    switch (kind)
-    {
+    switch (kind) {
     case KIND_INTEGER:
         return std::strcmp(value, NullValueText) != 0 && std::atoi(value) == entry->value.number;
     case KIND_STRING:
@@ -161,8 +151,7 @@ bool COptionList::ValueMatches(const OptionEntry* entry, const CString& value) c
 
 int COptionList::FindText(const CString& text) const
 {
-    for (int i = 0; i < count; ++i)
-    {
+    for (int i = 0; i < count; ++i) {
         if (TextMatches(entries[i], text))
             return i;
     }
@@ -171,8 +160,7 @@ int COptionList::FindText(const CString& text) const
 
 int COptionList::FindValue(const CString& value) const
 {
-    for (int i = 0; i < count; ++i)
-    {
+    for (int i = 0; i < count; ++i) {
         if (ValueMatches(entries[i], value))
             return i;
     }
@@ -196,10 +184,8 @@ CString COptionList::TextToValue(const CString& text) const
     if (i < 0)
         return text;
     const OptionEntry* entry = entries[i];
-    switch (kind)
-    {
-    case KIND_INTEGER:
-    {
+    switch (kind) {
+    case KIND_INTEGER: {
         CString number;
         number.Format("%d", entry->value.number);
         return number;

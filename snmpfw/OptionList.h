@@ -4,13 +4,13 @@
 
 // Source pairs of an option list. A source array ends with a pair whose text
 // is null (its value is ignored).
-struct OptionPair          // integer values (kind 1)
+struct OptionPair  // integer values (kind 1)
 {
     int value;
     const char* text;
 };
 
-struct OptionTextPair      // text values (kinds 2 and 3)
+struct OptionTextPair  // text values (kinds 2 and 3)
 {
     const char* value;
     const char* text;
@@ -18,10 +18,8 @@ struct OptionTextPair      // text values (kinds 2 and 3)
 
 // One entry of an option list. Which member of value is live follows the
 // list's kind: the number for kind 1, an owned text copy for kinds 2 and 3.
-struct OptionEntry
-{
-    union
-    {
+struct OptionEntry {
+    union {
         int number;
         char* text;
     } value;
@@ -30,14 +28,12 @@ struct OptionEntry
 
 // Two-way mapping between the raw values an agent knows and the texts users
 // see. Unmatched input always passes through unchanged.
-class COptionList
-{
+class COptionList {
 public:
-    enum
-    {
-        KIND_INTEGER = 1,   // values are integers
-        KIND_STRING = 2,    // values are texts
-        KIND_PREFIX = 3     // both sides are leading parts of a text
+    enum {
+        KIND_INTEGER = 1,  // values are integers
+        KIND_STRING = 2,   // values are texts
+        KIND_PREFIX = 3    // both sides are leading parts of a text
     };
 
     COptionList(const OptionPair* source, int kind, bool caseSensitive);

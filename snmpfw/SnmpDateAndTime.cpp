@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-SnmpDateAndTime::SnmpDateAndTime()
-    : deciSeconds(0), direction('+'), utcHours(0), utcMinutes(0)
+SnmpDateAndTime::SnmpDateAndTime() : deciSeconds(0), direction('+'), utcHours(0), utcMinutes(0)
 {
     struct tm local = {};
     CTime::GetCurrentTime().GetLocalTm(&local);
@@ -29,19 +28,15 @@ void SnmpDateAndTime::FromText(const CString& text)
 {
     int n[9] = {};
     char sign = '+';
-    if (std::sscanf(text, "%d-%d-%d,%d:%d:%d.%d,+%d:%d",
-                    &n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7], &n[8]) != 9)
-    {
+    if (std::sscanf(text, "%d-%d-%d,%d:%d:%d.%d,+%d:%d", &n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7],
+                    &n[8]) != 9) {
         int m[9] = {};
-        if (std::sscanf(text, "%d-%d-%d,%d:%d:%d.%d,-%d:%d",
-                        &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8]) == 9)
-        {
+        if (std::sscanf(text, "%d-%d-%d,%d:%d:%d.%d,-%d:%d", &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7],
+                        &m[8]) == 9) {
             sign = '-';
             for (int i = 0; i < 9; ++i)
                 n[i] = m[i];
-        }
-        else
-        {
+        } else {
             for (int& v : n)
                 v = 0;
             std::sscanf(text, "%d-%d-%d,%d:%d:%d.%d", &n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6]);

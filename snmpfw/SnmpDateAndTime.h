@@ -4,12 +4,10 @@
 
 // DateAndTime of RFC 2579. The octet form is the fields in order, the year
 // first in network order (most significant octet first).
-struct SnmpDateAndTime
-{
-    enum
-    {
-        OCTET_COUNT = 11,       // what is written
-        SHOWN_OCTET_COUNT = 8   // what reaches the text: the zone is never shown
+struct SnmpDateAndTime {
+    enum {
+        OCTET_COUNT = 11,      // what is written
+        SHOWN_OCTET_COUNT = 8  // what reaches the text: the zone is never shown
     };
 
     // The current local time, no deci-seconds, zone '+' 0:0.

@@ -10,8 +10,7 @@ class Vb;
 // texts that items hold; they are declared in slot order and the class has
 // no other virtual operation. The class is final: with no virtual destructor,
 // deleting through a pointer is only safe when nothing can derive from it.
-class CSnmpRequest final
-{
+class CSnmpRequest final {
 public:
     // Decodes index column index from the front of instance (dotted
     // sub-identifiers) into the item's value and returns what is left of it.
@@ -27,13 +26,12 @@ public:
     // True for an empty condition, else the logical value of the condition.
     virtual bool EvaluateCondition(const CString& condition);
     // True when a table walk has left the column.
-    virtual bool IsColumnEnd(const CString& column, const CString& previous,
-                             const CString& received, CSnmpVarList& list);
+    virtual bool IsColumnEnd(const CString& column, const CString& previous, const CString& received,
+                             CSnmpVarList& list);
 
     // Replaces every marker reference ("$" and an item index) in expression
     // with the value of that item of this object's own list.
-    CString SubstituteReferences(const CString& expression, bool quoteStrings,
-                                 const CString& marker);
+    CString SubstituteReferences(const CString& expression, bool quoteStrings, const CString& marker);
 
     CSnmpVarList varList;
 };

@@ -5,8 +5,8 @@
 // The received identifier stays in the column only when the column's text is
 // followed by a "." in it: "...1.20.1" has left column "...1.2" even though
 // its first characters agree.
-bool CSnmpRequest::IsColumnEnd(const CString& column, const CString& previous,
-                               const CString& received, CSnmpVarList& list)
+bool CSnmpRequest::IsColumnEnd(const CString& column, const CString& previous, const CString& received,
+                               CSnmpVarList& list)
 {
     if (list.itemType == SVT_SV || list.itemType == MVT_SV)
         return false;

@@ -6,8 +6,7 @@
 #include "snmpfw/EventProcessorWnd.h"
 #include "snmplib/SnmpLib.h"
 
-namespace
-{
+namespace {
 
 // Process-wide state; see the state table of the session: the pointer, the
 // defaults and the window object exist from load to unload.
@@ -52,7 +51,7 @@ unsigned int AdvanceBootCounter(const OctetStr& path, const OctetStr& engineId)
     return counter;
 }
 
-} // namespace
+}  // namespace
 
 const char* const CSnmpSession::kEngineId = "QvSNMP_PP_Application";
 const char* const CSnmpSession::kBootCounterFileName = "QvSNMP_PP_BootCounter";

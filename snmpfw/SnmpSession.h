@@ -10,8 +10,7 @@ class CEventProcessorWnd;
 // every request is sent, the engine-boots counter file, SNMPv3 message
 // processing and the default target parameters. Its members live from load
 // to unload; only the Snmp object comes and goes with Start and Stop.
-class CSnmpSession
-{
+class CSnmpSession {
 public:
     CSnmpSession() = delete;
 

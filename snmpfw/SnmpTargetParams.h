@@ -5,8 +5,7 @@
 // Everything needed to address one agent. The session holds the defaults and
 // every request object carries its own copy. Before the session has started,
 // all texts are empty and all numbers 0.
-struct CSnmpTargetParams
-{
+struct CSnmpTargetParams {
     int timeout = 0;  // hundredths of a second, handed to the library unchanged
     int retries = 0;
 

@@ -6,11 +6,10 @@ class COptionList;
 
 // Syntax codes. The standard SMI types carry their ASN.1 tags; the others
 // are the framework's own and are carried on the wire as noted.
-enum
-{
-    SYNTAX_BOOLEAN = 1,       // INTEGER 1 or 0
+enum {
+    SYNTAX_BOOLEAN = 1,  // INTEGER 1 or 0
     SYNTAX_INTEGER = 2,
-    SYNTAX_BITSTR = 3,        // OCTET STRING
+    SYNTAX_BITSTR = 3,  // OCTET STRING
     SYNTAX_OCTETSTR = 4,
     SYNTAX_NULL = 5,
     SYNTAX_OBJECTID = 6,
@@ -19,14 +18,14 @@ enum
     SYNTAX_GUAGE = 66,
     SYNTAX_TIMETICKS = 67,
     SYNTAX_OPAQUE = 68,
-    SYNTAX_NSAPADDR = 69,     // IpAddress
+    SYNTAX_NSAPADDR = 69,  // IpAddress
     SYNTAX_COUNTER64 = 70,
-    SYNTAX_UINTEGER = 71,     // unsigned 32-bit
-    SYNTAX_DOUBLE = 72,       // OCTET STRING, 8 octets, IEEE-754, least significant first
-    SYNTAX_MACADDRESS = 73,   // OCTET STRING, 6 octets
-    SYNTAX_DATETIME = 74,     // DateAndTime, 8 or 11 octets
-    SYNTAX_BCDATETIME = 75,   // OCTET STRING, 8 octets, a day count as double
-    SYNTAX_DISPLAYSTR = 76,   // OCTET STRING shown as characters
+    SYNTAX_UINTEGER = 71,    // unsigned 32-bit
+    SYNTAX_DOUBLE = 72,      // OCTET STRING, 8 octets, IEEE-754, least significant first
+    SYNTAX_MACADDRESS = 73,  // OCTET STRING, 6 octets
+    SYNTAX_DATETIME = 74,    // DateAndTime, 8 or 11 octets
+    SYNTAX_BCDATETIME = 75,  // OCTET STRING, 8 octets, a day count as double
+    SYNTAX_DISPLAYSTR = 76,  // OCTET STRING shown as characters
     // Partial data: only the expression substitution knows these.
     SYNTAX_BOOL8 = 193,
     SYNTAX_INT8 = 194,
@@ -37,25 +36,23 @@ enum
 };
 
 // Access flag bits.
-enum
-{
+enum {
     ACCESS_NOTACCESS = 1,
-    ACCESS_READONLY = 2,      // readable bit
-    ACCESS_WRITEONLY = 4,     // settable bit
+    ACCESS_READONLY = 2,   // readable bit
+    ACCESS_WRITEONLY = 4,  // settable bit
     ACCESS_READWRITE = 6,
     ACCESS_DERIVED = 8,
     ACCESS_HIDDEN = 16,
-    ACCESS_INVALID = 32,      // neither readable nor settable, whatever else is set
-    ACCESS_IMPLIED = 64       // last index column encoded without a length (IMPLIED)
+    ACCESS_INVALID = 32,  // neither readable nor settable, whatever else is set
+    ACCESS_IMPLIED = 64   // last index column encoded without a length (IMPLIED)
 };
 
 // Item types of a variable list.
-enum
-{
-    SVT_SV = 0,     // single instance, always get
-    MVT_SV = 1,     // single instance, get or get-next on request
-    MVT_FMV = 2,    // table: the first keyCount items are the index columns
-    MVT_UMV = 3     // table, read as MVT_FMV
+enum {
+    SVT_SV = 0,   // single instance, always get
+    MVT_SV = 1,   // single instance, get or get-next on request
+    MVT_FMV = 2,  // table: the first keyCount items are the index columns
+    MVT_UMV = 3   // table, read as MVT_FMV
 };
 
 // A value text that says the variable has no value: the agent answered with
@@ -64,16 +61,15 @@ inline const char* const NullValueText = "(NULL)";
 
 // Constant definition of one SNMP variable. Tables of definitions end with a
 // record whose fields are all zero; only oid is tested.
-struct CSnmpVarDef
-{
-    const char* oid;              // dotted decimal; a column's OID carries no instance
+struct CSnmpVarDef {
+    const char* oid;  // dotted decimal; a column's OID carries no instance
     const char* name;
     int syntax;
     int access;
-    COptionList* options;         // shared, not owned; must outlive every item made from it
+    COptionList* options;  // shared, not owned; must outlive every item made from it
     const char* getExpression;
     const char* setExpression;
-    const char* auxText;          // carried into items, never interpreted
-    const CString* value;         // initial value text, or null for empty
-    const CString* instance;      // initial instance text, or null for empty
+    const char* auxText;      // carried into items, never interpreted
+    const CString* value;     // initial value text, or null for empty
+    const CString* instance;  // initial instance text, or null for empty
 };

@@ -39,9 +39,9 @@ SnmpVarItem* NewItem(const CSnmpVarDef& def)
 // made afresh from the source as its definition.
 SnmpVarItem* CopyItem(const SnmpVarItem& source)
 {
-    const CSnmpVarDef definition = {source.oid, source.name, source.syntax, source.access,
-                                    source.options, source.getExpression, source.setExpression,
-                                    source.auxText, source.value, source.instance};
+    const CSnmpVarDef definition = {source.oid,     source.name,          source.syntax,        source.access,
+                                    source.options, source.getExpression, source.setExpression, source.auxText,
+                                    source.value,   source.instance};
     return NewItem(definition);
 }
 
@@ -64,16 +64,14 @@ CSnmpVarList::CSnmpVarList()
 {
 }
 
-CSnmpVarList::CSnmpVarList(const CSnmpVarDef* table, int itemType, int keyCount)
-    : CSnmpVarList()
+CSnmpVarList::CSnmpVarList(const CSnmpVarDef* table, int itemType, int keyCount) : CSnmpVarList()
 {
     this->itemType = itemType;
     this->keyCount = keyCount;
     AppendDefinitions(table);
 }
 
-CSnmpVarList::CSnmpVarList(const CSnmpVarList& source)
-    : CSnmpVarList()
+CSnmpVarList::CSnmpVarList(const CSnmpVarList& source) : CSnmpVarList()
 {
     *this = source;
 }
@@ -82,8 +80,7 @@ CSnmpVarList::~CSnmpVarList()
 {
     Clear();
     POSITION pos = ownedOptionLists.GetHeadPosition();
-    while (pos != nullptr)
-    {
+    while (pos != nullptr) {
         COptionList* options = static_cast<COptionList*>(ownedOptionLists.GetNext(pos));
         options->Clear();
         delete options;

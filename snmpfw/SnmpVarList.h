@@ -5,25 +5,23 @@
 
 // Run-time copy of one definition with the variable's current value and
 // instance texts. The char texts are _strdup copies released with free.
-struct SnmpVarItem
-{
+struct SnmpVarItem {
     char* oid;
     char* name;
     int syntax;
     int access;
-    COptionList* options;        // shared with the definition, not owned
-    char* getExpression;         // null when the definition has none
+    COptionList* options;  // shared with the definition, not owned
+    char* getExpression;   // null when the definition has none
     char* setExpression;
     char* auxText;
-    CString* value;              // display form; never null
-    CString* instance;           // full OID the next continuation asks for; never null
+    CString* value;     // display form; never null
+    CString* instance;  // full OID the next continuation asks for; never null
 };
 
 // An ordered list of items. A table list (MVT_FMV, MVT_UMV) holds one row:
 // each item is a column, its value the cell of the current row. Copies are
 // always deep; only option list pointers are shared.
-class CSnmpVarList
-{
+class CSnmpVarList {
 public:
     CSnmpVarList();
     CSnmpVarList(const CSnmpVarDef* table, int itemType, int keyCount);
@@ -51,5 +49,5 @@ public:
     CString label;
     int count;
     SnmpVarItem** items;
-    CPtrList ownedOptionLists;   // of COptionList*, released with the list
+    CPtrList ownedOptionLists;  // of COptionList*, released with the list
 };

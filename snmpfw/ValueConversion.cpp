@@ -11,8 +11,7 @@ CString OctetsToHexText(const unsigned char* octets, unsigned long count)
     static const char digits[] = "0123456789ABCDEF";
     CString text;
     char* out = text.GetBuffer(static_cast<int>(count * 2));
-    for (unsigned long i = 0; i < count; ++i)
-    {
+    for (unsigned long i = 0; i < count; ++i) {
         out[2 * i] = digits[octets[i] >> 4];
         out[2 * i + 1] = digits[octets[i] & 0x0F];
     }
@@ -107,8 +106,7 @@ unsigned long UnsignedFromText(const CString& text)
 
 bool IsConvertibleSyntax(int syntax)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_BOOLEAN:
     case SYNTAX_INTEGER:
     case SYNTAX_BITSTR:

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Afx.h"
-#include "snmplib/SnmpLib.h"
 #include "snmpfw/SnmpVarDef.h"
+#include "snmplib/SnmpLib.h"
 
 // Display and octet forms shared by the conversions and the derived values.
 

@@ -36,34 +36,29 @@ CString CharactersOf(const OctetStr& octets)
 
 bool ReadNumberText(int syntax, const Vb& vb, CString& text)
 {
-    switch (syntax)
-    {
-    case SYNTAX_BOOLEAN:
-    {
+    switch (syntax) {
+    case SYNTAX_BOOLEAN: {
         int v = 0;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
         text = v != 0 ? "true" : "false";
         return true;
     }
-    case SYNTAX_INTEGER:
-    {
+    case SYNTAX_INTEGER: {
         int v = 0;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
         text.Format("%d", v);
         return true;
     }
-    case SYNTAX_COUNTER64:
-    {
+    case SYNTAX_COUNTER64: {
         Counter64 v;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
         text = Counter64Text(v);
         return true;
     }
-    case SYNTAX_TIMETICKS:
-    {
+    case SYNTAX_TIMETICKS: {
         TimeTicks v;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
@@ -84,15 +79,13 @@ bool ReadNumberText(int syntax, const Vb& vb, CString& text)
 bool ReadOctetText(int syntax, const Vb& vb, CString& text)
 {
     OctetStr octets;
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_DOUBLE:
         if (!ReadOctets(vb, octets, 8))
             return false;
         text.Format("%f", DoubleFromOctets(octets.data()));
         return true;
-    case SYNTAX_DATETIME:
-    {
+    case SYNTAX_DATETIME: {
         if (!ReadOctets(vb, octets, SnmpDateAndTime::SHOWN_OCTET_COUNT))
             return false;
         SnmpDateAndTime date;
@@ -122,13 +115,11 @@ bool ReadOctetText(int syntax, const Vb& vb, CString& text)
 // shorter than the syntax needs.
 bool ReadValueText(int syntax, const Vb& vb, CString& text)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_NULL:
         text = NullValueText;
         return true;
-    case SYNTAX_OBJECTID:
-    {
+    case SYNTAX_OBJECTID: {
         Oid v;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
@@ -136,8 +127,7 @@ bool ReadValueText(int syntax, const Vb& vb, CString& text)
         return true;
     }
     case SYNTAX_IPADDRESS:
-    case SYNTAX_NSAPADDR:
-    {
+    case SYNTAX_NSAPADDR: {
         IpAddress v;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
@@ -166,8 +156,7 @@ OctetStr OctetsOfDouble(double value)
 
 void WriteValue(int syntax, const CString& text, Vb& vb)
 {
-    switch (syntax)
-    {
+    switch (syntax) {
     case SYNTAX_BOOLEAN:
         vb.set_value(std::strcmp(text, "true") == 0 ? 1 : 0);
         break;
@@ -223,13 +212,10 @@ void CSnmpRequest::VbToText(int index, const Vb& vb, CSnmpVarList& list)
     if (!read)
         text = NullValueText;
     const bool printableEmpty = *vb.get_printable_value() == '\0';
-    if (IsHexSyntax(item->syntax))
-    {
+    if (IsHexSyntax(item->syntax)) {
         if (!read && printableEmpty)
             text.Empty();
-    }
-    else if (printableEmpty)
-    {
+    } else if (printableEmpty) {
         text = item->syntax == SYNTAX_DISPLAYSTR ? CString() : CString(NullValueText);
     }
 
@@ -242,10 +228,8 @@ void CSnmpRequest::VbToText(int index, const Vb& vb, CSnmpVarList& list)
 void CSnmpRequest::TextToVb(int index, Vb& vb)
 {
     const SnmpVarItem* item = varList.GetItem(index);
-    const CString text =
-        item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
-    if (text == NullValueText || item->syntax == SYNTAX_NULL)
-    {
+    const CString text = item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
+    if (text == NullValueText || item->syntax == SYNTAX_NULL) {
         vb.set_null();
         return;
     }

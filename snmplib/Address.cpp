@@ -191,10 +191,7 @@ GenAddress::GenAddress(const IpAddress& ip)
     type = ip.valid() ? type_ip : type_invalid;
 }
 
-GenAddress::GenAddress(const UdpAddress& address)
-    : udp(address), type(address.valid() ? type_udp : type_invalid)
-{
-}
+GenAddress::GenAddress(const UdpAddress& address) : udp(address), type(address.valid() ? type_udp : type_invalid) {}
 
 GenAddress& GenAddress::operator=(const char* text)
 {

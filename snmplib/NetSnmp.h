@@ -6,7 +6,7 @@
 // Net-SNMP names its callback type snmp_callback, as the vocabulary does for
 // a different type; inside the adapter Net-SNMP's is netsnmp_callback_fn.
 #define snmp_callback netsnmp_callback_fn
+#include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
-#include <net-snmp/library/large_fd_set.h>
 #undef snmp_callback

@@ -84,10 +84,10 @@ bool CSessionParams::operator<(const CSessionParams& o) const
 {
     const CUsmCredentials& a = credentials;
     const CUsmCredentials& b = o.credentials;
-    return std::tie(peer, version, retries, blocking, securityName, securityLevel, engineId, a.userName,
-                    a.authProtocol, a.privProtocol, a.authPassword, a.privPassword) <
-           std::tie(o.peer, o.version, o.retries, o.blocking, o.securityName, o.securityLevel, o.engineId,
-                    b.userName, b.authProtocol, b.privProtocol, b.authPassword, b.privPassword);
+    return std::tie(peer, version, retries, blocking, securityName, securityLevel, engineId, a.userName, a.authProtocol,
+                    a.privProtocol, a.authPassword, a.privPassword) <
+           std::tie(o.peer, o.version, o.retries, o.blocking, o.securityName, o.securityLevel, o.engineId, b.userName,
+                    b.authProtocol, b.privProtocol, b.authPassword, b.privPassword);
 }
 
 std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, int* result)

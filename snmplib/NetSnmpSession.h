@@ -4,8 +4,8 @@
 #include "snmplib/NetSnmpUsm.h"
 
 #include <chrono>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>

@@ -66,9 +66,8 @@ int CheckLevel(const CUsmCredentials& user, int securityLevel)
 // The privacy key is derived with the authentication hash, as the USM rules say.
 bool DeriveKey(const ProtocolRow& auth, const std::string& password, u_char* key, size_t* keyLength)
 {
-    return generate_Ku(auth.protocol, static_cast<u_int>(auth.length),
-                       reinterpret_cast<const u_char*>(password.data()), password.size(), key,
-                       keyLength) == SNMPERR_SUCCESS;
+    return generate_Ku(auth.protocol, static_cast<u_int>(auth.length), reinterpret_cast<const u_char*>(password.data()),
+                       password.size(), key, keyLength) == SNMPERR_SUCCESS;
 }
 
 }  // namespace
@@ -140,8 +139,8 @@ int UsmFillSession(netsnmp_session& session, const CUsmCredentials& credentials,
     // Keys are derived whenever the passwords allow, not only for this level:
     // Net-SNMP shares one localized user per engine among all sessions of
     // that user, whatever level each of them asks for.
-    const bool hasAuth = credentials.authProtocol != SNMP_AUTHPROTOCOL_NONE &&
-                         credentials.authPassword.size() >= kMinimumPassword;
+    const bool hasAuth =
+        credentials.authProtocol != SNMP_AUTHPROTOCOL_NONE && credentials.authPassword.size() >= kMinimumPassword;
     if (hasAuth) {
         session.securityAuthKeyLen = USM_AUTH_KU_LEN;
         if (!DeriveKey(*auth, credentials.authPassword, session.securityAuthKey, &session.securityAuthKeyLen))

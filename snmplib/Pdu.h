@@ -50,10 +50,18 @@ public:
     int get_security_level() const { return securityLevel; }
     void set_security_level(int level) { securityLevel = level; }
     const OctetStr& get_context_name() const { return contextName; }
-    bool get_context_name(OctetStr& name) const { name = contextName; return true; }
+    bool get_context_name(OctetStr& name) const
+    {
+        name = contextName;
+        return true;
+    }
     void set_context_name(const OctetStr& name) { contextName = name; }
     const OctetStr& get_context_engine_id() const { return contextEngineId; }
-    bool get_context_engine_id(OctetStr& id) const { id = contextEngineId; return true; }
+    bool get_context_engine_id(OctetStr& id) const
+    {
+        id = contextEngineId;
+        return true;
+    }
     void set_context_engine_id(const OctetStr& id) { contextEngineId = id; }
 
     bool valid() const { return isValid; }

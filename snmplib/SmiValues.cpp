@@ -21,8 +21,7 @@ const char* TimeTicks::get_printable() const
     else if (days == 1)
         std::snprintf(text, sizeof text, "1 day %lu:%02lu:%02lu.%02lu", hours, minutes, seconds, hundredths);
     else
-        std::snprintf(text, sizeof text, "%lu days, %lu:%02lu:%02lu.%02lu", days, hours, minutes, seconds,
-                      hundredths);
+        std::snprintf(text, sizeof text, "%lu days, %lu:%02lu:%02lu.%02lu", days, hours, minutes, seconds, hundredths);
     printable = text;
     return printable.c_str();
 }

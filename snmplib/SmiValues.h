@@ -9,7 +9,11 @@ class SnmpUInt32 {
 public:
     SnmpUInt32(unsigned long v = 0) : value(v & 0xFFFFFFFFUL) {}
     operator unsigned long() const { return value; }
-    SnmpUInt32& operator=(unsigned long v) { value = v & 0xFFFFFFFFUL; return *this; }
+    SnmpUInt32& operator=(unsigned long v)
+    {
+        value = v & 0xFFFFFFFFUL;
+        return *this;
+    }
     bool valid() const { return true; }
     // Decimal text. Valid until this object changes or is destroyed.
     virtual const char* get_printable() const;
@@ -52,8 +56,7 @@ class Counter64 {
 public:
     Counter64() = default;
     Counter64(unsigned long long v) : hi(v >> 32), lo(v & 0xFFFFFFFFULL) {}
-    Counter64(unsigned long high, unsigned long low)
-        : hi(high & 0xFFFFFFFFUL), lo(low & 0xFFFFFFFFUL) {}
+    Counter64(unsigned long high, unsigned long low) : hi(high & 0xFFFFFFFFUL), lo(low & 0xFFFFFFFFUL) {}
 
     unsigned long high() const { return hi; }
     unsigned long low() const { return lo; }

@@ -76,13 +76,12 @@ void Snmp::Impl::EndAll()
     for (std::uint64_t id : ids) {
         std::unique_ptr<CPendingRequest> request = NetSnmpRequestTake(id);
         if (request && !request->blocking)
-            request->callback(SNMP_CLASS_SESSION_DESTROYED, self, request->request, *request->target,
-                              request->data);
+            request->callback(SNMP_CLASS_SESSION_DESTROYED, self, request->request, *request->target, request->data);
     }
 }
 
-int Snmp::Impl::Request(Pdu& pdu, const SnmpTarget& target, int command, snmp_callback callback,
-                        const void* data, bool blocking)
+int Snmp::Impl::Request(Pdu& pdu, const SnmpTarget& target, int command, snmp_callback callback, const void* data,
+                        bool blocking)
 {
     if (destroying)
         return SNMP_CLASS_SESSION_DESTROYED;

@@ -43,8 +43,7 @@ public:
     // called exactly once, from SNMPProcessPendingEvents or from ~Snmp. On any
     // other result no callback follows.
     int get(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
-    int get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback,
-                 const void* callback_data = nullptr);
+    int get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
     int set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
 
     struct Impl;

@@ -54,8 +54,7 @@ class CTarget : public SnmpTarget {
 public:
     CTarget() = default;
     explicit CTarget(const UdpAddress& address) : SnmpTarget(address) {}
-    CTarget(const UdpAddress& address, const OctetStr& readCommunity,
-            const OctetStr& writeCommunity);
+    CTarget(const UdpAddress& address, const OctetStr& readCommunity, const OctetStr& writeCommunity);
 
     SnmpTarget* clone() const override { return new CTarget(*this); }
     target_type get_type() const override { return type_ctarget; }

@@ -12,5 +12,5 @@ int usmAddUserName(const OctetStr& securityName, const OctetStr& userName, long 
                    const OctetStr& authPassword, const OctetStr& privPassword);
 
 // The same, with the user name equal to the security name.
-int usmAddUserName(const OctetStr& securityName, long authProtocol, long privProtocol,
-                   const OctetStr& authPassword, const OctetStr& privPassword);
+int usmAddUserName(const OctetStr& securityName, long authProtocol, long privProtocol, const OctetStr& authPassword,
+                   const OctetStr& privPassword);

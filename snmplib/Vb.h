@@ -48,7 +48,7 @@ public:
     void set_value(const TimeTicks& v);
     void set_value(const Counter64& v);
     void set_value(const OctetStr& v);
-    void set_value(const char* text);  // OCTET STRING of the bytes up to the zero byte
+    void set_value(const char* text);                                // OCTET STRING of the bytes up to the zero byte
     void set_value(const unsigned char* raw, unsigned long length);  // OCTET STRING
     void set_value(const Oid& v);
     void set_value(const IpAddress& v);
@@ -66,8 +66,7 @@ public:
     int get_value(IpAddress& v) const;
     // Copies the octets into buf (at most maxlen bytes, a zero byte added when asked)
     // and sets length to the octets copied. Fails, copying nothing, when they do not fit.
-    int get_value(unsigned char* buf, unsigned long& length, unsigned long maxlen,
-                  bool addNullByte = false) const;
+    int get_value(unsigned char* buf, unsigned long& length, unsigned long maxlen, bool addNullByte = false) const;
     // The octets as zero-terminated text in a buffer of size bytes; fails when they
     // do not fit with the terminator.
     int get_value(char* buf, unsigned long size) const;

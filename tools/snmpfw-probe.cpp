@@ -19,13 +19,11 @@
 #include <cstdlib>
 #include <string>
 
-namespace
-{
+namespace {
 
 const char* const kQueriedOids[] = {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.3.0"};
 
-struct ProbeAnswer
-{
+struct ProbeAnswer {
     bool done = false;
     bool ok = false;
     // Set when the wait is over: the completion that stopping the session
@@ -47,18 +45,15 @@ void OnAnswer(int reason, Snmp*, Pdu& pdu, SnmpTarget&, void* data)
     if (answer->abandoned)
         return;
     answer->done = true;
-    if (reason != SNMP_CLASS_ASYNC_RESPONSE)
-    {
+    if (reason != SNMP_CLASS_ASYNC_RESPONSE) {
         PrintStatus(reason);
         return;
     }
-    if (pdu.get_error_status() != 0)
-    {
+    if (pdu.get_error_status() != 0) {
         PrintStatus(pdu.get_error_status());
         return;
     }
-    for (int i = 0; i < pdu.get_vb_count(); ++i)
-    {
+    for (int i = 0; i < pdu.get_vb_count(); ++i) {
         const Vb* vb = pdu.vb_at(i);
         std::printf("%s = %s\n", vb->get_printable_oid(), vb->get_printable_value());
     }
@@ -81,13 +76,10 @@ bool StartSession()
     const DWORD length = GetTempPathA(sizeof(directory), directory);
     if (length == 0 || length >= sizeof(directory))
         directory[0] = '\0';
-    try
-    {
+    try {
         CSnmpSession::Start(CString(directory), CString(""));
         return true;
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         std::fprintf(stderr, "%s\n", static_cast<const char*>(e->GetText()));
         e->Delete();
         return false;
@@ -109,8 +101,7 @@ void PumpUntilAnswered(const ProbeAnswer& answer, UINT waitMs)
 {
     const UINT_PTR guard = ::SetTimer(nullptr, 0, waitMs, nullptr);
     MSG msg;
-    while (!answer.done && ::GetMessage(&msg, nullptr, 0, 0) > 0)
-    {
+    while (!answer.done && ::GetMessage(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == guard)
             break;
         ::DispatchMessage(&msg);
@@ -121,8 +112,7 @@ void PumpUntilAnswered(const ProbeAnswer& answer, UINT waitMs)
 int Probe(const char* host, unsigned short port, const char* community, ProbeAnswer& answer)
 {
     UdpAddress address(host);
-    if (!address.valid())
-    {
+    if (!address.valid()) {
         std::fprintf(stderr, "%s\n", QvErrorText(QV_ERR_INVALID_ADDRESS));
         return 1;
     }
@@ -134,34 +124,30 @@ int Probe(const char* host, unsigned short port, const char* community, ProbeAns
         pdu += Vb(OidFromText(oid));
 
     const int status = CSnmpSession::GetSnmp()->get(pdu, target, OnAnswer, &answer);
-    if (status != SNMP_CLASS_SUCCESS)
-    {
+    if (status != SNMP_CLASS_SUCCESS) {
         PrintStatus(status);
         return 1;
     }
     // Both attempts with their time-outs, and as much again for slow machines.
     const UINT waitMs = static_cast<UINT>(target.get_timeout() * 10 * (target.get_retry() + 1) * 2);
     PumpUntilAnswered(answer, waitMs);
-    if (!answer.done)
-    {
+    if (!answer.done) {
         answer.abandoned = true;
         PrintStatus(SNMP_CLASS_TIMEOUT);
     }
     return answer.ok ? 0 : 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
-    {
+    if (argc != 4) {
         std::fprintf(stderr, "usage: %s <host> <port> <community>\n", argv[0]);
         return 2;
     }
     const unsigned short port = ParsePort(argv[2]);
-    if (port == 0)
-    {
+    if (port == 0) {
         std::fprintf(stderr, "invalid port: %s\n", argv[2]);
         return 2;
     }

@@ -26,8 +26,7 @@ const char* const IpAdEntAddrColumn = "1.3.6.1.2.1.4.20.1.1";
 const char* const HrSystemDate = "1.3.6.1.2.1.25.1.2.0";
 
 // What snmpget printed after "= ": its type word and the value text.
-struct ToolValue
-{
+struct ToolValue {
     std::string type;
     std::string value;
 };
@@ -40,8 +39,7 @@ ToolValue ParseToolLine(const std::string& line)
         return v;
     const std::string rest = line.substr(equals + 3);
     const size_t colon = rest.find(": ");
-    if (colon == std::string::npos)
-    {
+    if (colon == std::string::npos) {
         v.value = rest;  // an empty string prints as ""
         return v;
     }
@@ -73,8 +71,8 @@ std::string ToolOctetsAsHex(const ToolValue& v)
     if (v.type == "Hex-STRING")
         return WithoutBlanks(v.value);
     const std::string text = Unquoted(v.value);
-    const CString hex = OctetsToHexText(reinterpret_cast<const unsigned char*>(text.data()),
-                                        static_cast<unsigned long>(text.size()));
+    const CString hex =
+        OctetsToHexText(reinterpret_cast<const unsigned char*>(text.data()), static_cast<unsigned long>(text.size()));
     return std::string(static_cast<const char*>(hex));
 }
 
@@ -96,8 +94,8 @@ time_t DateTextSeconds(const std::string& text)
 {
     struct tm t = {};
     int deci = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d,%d:%d:%d.%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
-                    &t.tm_min, &t.tm_sec, &deci) != 7)
+    if (std::sscanf(text.c_str(), "%d-%d-%d,%d:%d:%d.%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min,
+                    &t.tm_sec, &deci) != 7)
         return -1;
     t.tm_year -= 1900;
     t.tm_mon -= 1;
@@ -112,13 +110,11 @@ time_t HexDateSeconds(const std::string& hex)
     for (int i = 0; i < 8; ++i)
         std::sscanf(hex.substr(2 * i, 2).c_str(), "%x", &o[i]);
     char text[64];
-    std::snprintf(text, sizeof text, "%u-%u-%u,%u:%u:%u.%u", o[0] * 256 + o[1], o[2], o[3], o[4], o[5],
-                  o[6], o[7]);
+    std::snprintf(text, sizeof text, "%u-%u-%u,%u:%u:%u.%u", o[0] * 256 + o[1], o[2], o[3], o[4], o[5], o[6], o[7]);
     return DateTextSeconds(text);
 }
 
-class AgentValuesTest : public krwtest::CSharedAgentTest
-{
+class AgentValuesTest : public krwtest::CSharedAgentTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -182,8 +178,7 @@ protected:
     {
         std::string first;
         std::string at = column;
-        for (int step = 0; step < 64; ++step)
-        {
+        for (int step = 0; step < 64; ++step) {
             Vb vb;
             if (!Fetch(at, vb, true))
                 break;

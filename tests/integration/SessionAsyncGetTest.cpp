@@ -14,15 +14,13 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 
 const char* const kSysDescr = "1.3.6.1.2.1.1.1.0";
 const char* const kSysUpTime = "1.3.6.1.2.1.1.3.0";
 const UINT kGenerousMs = 15000;
 
-struct Completion
-{
+struct Completion {
     int calls = 0;
     int reason = 0;
     int errorStatus = -1;
@@ -45,13 +43,11 @@ void OnCompletion(int reason, Snmp*, Pdu& pdu, SnmpTarget&, void* data)
 
 // Dispatches this thread's messages until done() holds or a reference thread
 // timer of waitMs fires; countedWindow's timer messages are counted in *ticks.
-bool PumpUntil(const std::function<bool()>& done, UINT waitMs, HWND countedWindow = nullptr,
-               int* ticks = nullptr)
+bool PumpUntil(const std::function<bool()>& done, UINT waitMs, HWND countedWindow = nullptr, int* ticks = nullptr)
 {
     const UINT_PTR reference = ::SetTimer(nullptr, 0, waitMs, nullptr);
     MSG msg;
-    for (int guard = 0; guard < 1000000 && !done(); ++guard)
-    {
+    for (int guard = 0; guard < 1000000 && !done(); ++guard) {
         if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
             break;
         if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == reference)
@@ -84,8 +80,7 @@ Pdu MakeGet()
     return pdu;
 }
 
-class SessionAsyncGetTest : public krwtest::CSharedAgentTest
-{
+class SessionAsyncGetTest : public krwtest::CSharedAgentTest {
 protected:
     void SetUp() override
     {
@@ -102,12 +97,9 @@ protected:
 
     void StartSession()
     {
-        try
-        {
+        try {
             CSnmpSession::Start(CString(folder.c_str()), CString(""));
-        }
-        catch (CQVException* e)
-        {
+        } catch (CQVException* e) {
             ADD_FAILURE() << static_cast<const char*>(e->GetText());
             e->Delete();
         }
@@ -135,8 +127,7 @@ TEST_F(SessionAsyncGetTest, TicksProcessNothingUntilTheSessionRuns)
 
     Completion completion;
     Pdu pdu = MakeGet();
-    ASSERT_EQ(own->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion),
-              SNMP_CLASS_SUCCESS);
+    ASSERT_EQ(own->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion), SNMP_CLASS_SUCCESS);
     WaitForTheAgentToAnswerEarlierRequests();
 
     CEventProcessorWnd processor;
@@ -162,8 +153,7 @@ TEST_F(SessionAsyncGetTest, CompletesOnlyWhileThisThreadPumps)
 
     Completion completion;
     Pdu pdu = MakeGet();
-    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion,
-                                           &completion),
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion),
               SNMP_CLASS_SUCCESS);
     WaitForTheAgentToAnswerEarlierRequests();
     EXPECT_EQ(completion.calls, 0) << "completed while the thread did not pump";
@@ -186,8 +176,7 @@ TEST_F(SessionAsyncGetTest, StopCompletesAnOutstandingRequestAsSessionDestroyed)
 
     Completion completion;
     Pdu pdu = MakeGet();
-    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(silentPort, 6000), OnCompletion,
-                                           &completion),
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(silentPort, 6000), OnCompletion, &completion),
               SNMP_CLASS_SUCCESS);
     // A few ticks with the request outstanding.
     int ticks = 0;
@@ -202,4 +191,4 @@ TEST_F(SessionAsyncGetTest, StopCompletesAnOutstandingRequestAsSessionDestroyed)
     EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -198,8 +198,8 @@ TEST_F(SnmplibCommunityTest, DeletingTheSessionEndsOutstandingRequestsOnce)
     CCompletion silentDone;
     CCompletion answeredDone;
     Pdu pdu = PduOf({kSysDescr});
-    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, CommunityTarget(silent, version2c, 500, 1),
-                                            krwtest::RecordCompletion, &silentDone));
+    ASSERT_EQ(SNMP_CLASS_SUCCESS,
+              snmp->get(pdu, CommunityTarget(silent, version2c, 500, 1), krwtest::RecordCompletion, &silentDone));
     // Answered already, but not handed out yet: it is still outstanding.
     ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, Target(), krwtest::RecordCompletion, &answeredDone));
     ASSERT_TRUE(krwtest::WaitForDatagram(kBound));
@@ -319,11 +319,11 @@ TEST_F(SnmplibCommunityTest, ReceivedValuesKeepTheirSyntax)
         {kSysDescr, sNMP_SYNTAX_OCTETS, true},
         {kSysObjectId, sNMP_SYNTAX_OID, true},
         {kSysUpTime, sNMP_SYNTAX_TIMETICKS, false},
-        {"1.3.6.1.2.1.2.2.1.7.1", sNMP_SYNTAX_INT, true},           // ifAdminStatus
-        {"1.3.6.1.2.1.2.2.1.10.1", sNMP_SYNTAX_CNTR32, false},      // ifInOctets
-        {"1.3.6.1.2.1.2.2.1.5.1", sNMP_SYNTAX_GAUGE32, true},       // ifSpeed
+        {"1.3.6.1.2.1.2.2.1.7.1", sNMP_SYNTAX_INT, true},              // ifAdminStatus
+        {"1.3.6.1.2.1.2.2.1.10.1", sNMP_SYNTAX_CNTR32, false},         // ifInOctets
+        {"1.3.6.1.2.1.2.2.1.5.1", sNMP_SYNTAX_GAUGE32, true},          // ifSpeed
         {"1.3.6.1.2.1.4.20.1.1.127.0.0.1", sNMP_SYNTAX_IPADDR, true},  // ipAdEntAddr
-        {"1.3.6.1.2.1.31.1.1.1.6.1", sNMP_SYNTAX_CNTR64, false},    // ifHCInOctets
+        {"1.3.6.1.2.1.31.1.1.1.6.1", sNMP_SYNTAX_CNTR64, false},       // ifHCInOctets
     };
     std::vector<std::string> oids;
     for (const Case& c : cases)

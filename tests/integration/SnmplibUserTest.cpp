@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 using krwtest::CCompletion;
 using krwtest::PduOf;
 using krwtest::PumpUntil;
@@ -119,8 +118,8 @@ TEST_F(SnmplibUserTest, SecurityFailuresGiveTheirOwnResults)
 
 TEST_F(SnmplibUserTest, RequestsTheUserTableCannotServeAreRefusedBeforeSending)
 {
-    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("authOnly", "authUser", SNMP_AUTHPROTOCOL_HMACSHA,
-                                            SNMP_PRIVPROTOCOL_NONE, "authpassword1", ""));
+    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("authOnly", "authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE,
+                                            "authpassword1", ""));
     ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("shortPassword", "authUser", SNMP_AUTHPROTOCOL_HMACSHA,
                                             SNMP_PRIVPROTOCOL_NONE, "short", ""));
     struct Case {
@@ -156,8 +155,8 @@ TEST_F(SnmplibUserTest, ChangedPasswordCountsFromTheNextRequest)
     const int results[] = {SNMP_CLASS_SUCCESS, SNMPv3_USM_AUTHENTICATION_FAILURE, SNMP_CLASS_SUCCESS};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(passwords[i]);
-        ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE,
-                                                passwords[i], ""));
+        ASSERT_EQ(SNMPv3_USM_OK,
+                  usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE, passwords[i], ""));
         EXPECT_EQ(results[i], GetLocation("authUser", SNMP_SECURITY_LEVEL_AUTH_NOPRIV, nullptr));
     }
 }
@@ -172,8 +171,8 @@ TEST_F(SnmplibUserTest, AsyncRequestToASilentAgentDoesNotBlockTheSender)
     CCompletion done;
     Pdu pdu = PduOf({kSysDescr}, SNMP_SECURITY_LEVEL_AUTH_PRIV);
     const auto before = std::chrono::steady_clock::now();
-    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, UserTarget(silent, "privUser", timeout, retries),
-                                            krwtest::RecordCompletion, &done));
+    ASSERT_EQ(SNMP_CLASS_SUCCESS,
+              snmp->get(pdu, UserTarget(silent, "privUser", timeout, retries), krwtest::RecordCompletion, &done));
     const auto sendTook = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - before);
     // Discovering the engine inside the send would take every attempt's time-out.
     EXPECT_LT(sendTook.count(), static_cast<long>(timeout * 10));
@@ -186,8 +185,8 @@ TEST_F(SnmplibUserTest, AsyncRequestToASilentAgentDoesNotBlockTheSender)
 
 TEST_F(SnmplibUserTest, FinishingMessageProcessingEndsOutstandingRequests)
 {
-    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE,
-                                            "authpassword1", ""));
+    ASSERT_EQ(SNMPv3_USM_OK,
+              usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE, "authpassword1", ""));
     CCompletion done;
     Pdu pdu = PduOf({kSysDescr}, SNMP_SECURITY_LEVEL_AUTH_NOPRIV);
     ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, UserTarget(krwtest::FindFreeUdpPort(), "authUser", 500, 1),
@@ -200,8 +199,8 @@ TEST_F(SnmplibUserTest, FinishingMessageProcessingEndsOutstandingRequests)
     Pdu again = PduOf({kSysLocation}, SNMP_SECURITY_LEVEL_AUTH_NOPRIV);
     EXPECT_EQ(SNMPv3_USM_UNKNOWN_SECURITY_NAME, snmp->get(again, UserTarget(agent->Port(), "authUser")));
     EXPECT_EQ(SNMPv3_MP_OK, mpInit(snmp.get(), "QvSNMP_PP_Application", 2));
-    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE,
-                                            "authpassword1", ""));
+    ASSERT_EQ(SNMPv3_USM_OK,
+              usmAddUserName("authUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_NONE, "authpassword1", ""));
     EXPECT_EQ(SNMP_CLASS_SUCCESS, snmp->get(again, UserTarget(agent->Port(), "authUser")));
     EXPECT_EQ("krw-test-agent", ValueText(again, 0));
     EXPECT_EQ(1, done.calls);

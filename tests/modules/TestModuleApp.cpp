@@ -56,4 +56,7 @@ extern "C" const char* KrwTestModuleManagedAppName()
     return AppName();
 }
 
-extern "C" const char* KrwTestModuleUnmanagedAppName() { return AppName(); }
+extern "C" const char* KrwTestModuleUnmanagedAppName()
+{
+    return AppName();
+}

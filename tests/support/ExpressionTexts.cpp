@@ -25,8 +25,7 @@ LiteralGroup FirstLiteralGroup(const std::string& text)
     if (group.open == std::string::npos)
         return group;
     int depth = 1;
-    for (size_t i = group.open + 1; i < text.size() && group.close == std::string::npos; ++i)
-    {
+    for (size_t i = group.open + 1; i < text.size() && group.close == std::string::npos; ++i) {
         if (text[i] == '(')
             ++depth;
         else if (text[i] == ')' && --depth == 0)

@@ -19,8 +19,7 @@ std::string RandomText(std::mt19937& random, const std::vector<std::string>& pie
 
 // The group the literal rules resolve first: the first "(" and the ")" that
 // brings the depth back to 0. close is npos when there is no such group.
-struct LiteralGroup
-{
+struct LiteralGroup {
     size_t open;
     size_t close;
 };

@@ -6,12 +6,9 @@ namespace krwtest {
 
 int RaisedCode(const std::function<void()>& action, CString* text)
 {
-    try
-    {
+    try {
         action();
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         const int code = e->m_nCode;
         if (text != nullptr)
             *text = e->GetText();

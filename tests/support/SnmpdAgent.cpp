@@ -200,9 +200,9 @@ bool CSnmpdAgent::Launch(std::string* error)
             *error = "cannot open " + log;
         return false;
     }
-    pid = Spawn({SNMPD_PROGRAM, "-f", "-C", "-r", "-c", folder + "/snmpd.conf", "-Lf", log,
-                 "-p", folder + "/snmpd.pid"},
-                ToolEnvironment(folder), logFd, logFd);
+    pid =
+        Spawn({SNMPD_PROGRAM, "-f", "-C", "-r", "-c", folder + "/snmpd.conf", "-Lf", log, "-p", folder + "/snmpd.pid"},
+              ToolEnvironment(folder), logFd, logFd);
     close(logFd);
     if (pid <= 0) {
         if (error)
@@ -244,8 +244,8 @@ bool CSnmpdAgent::WaitUntilAnswering()
             return false;
         }
         int toolStatus = -1;
-        RunTool(SNMPGET_PROGRAM, {"-v2c", "-c", readCommunity, "-t", "0.2", "-r", "0"},
-                {"1.3.6.1.2.1.1.3.0"}, &toolStatus);
+        RunTool(SNMPGET_PROGRAM, {"-v2c", "-c", readCommunity, "-t", "0.2", "-r", "0"}, {"1.3.6.1.2.1.1.3.0"},
+                &toolStatus);
         if (toolStatus == 0)
             return true;
     }

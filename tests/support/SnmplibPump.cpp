@@ -11,7 +11,8 @@ const int kSliceMs = 20;
 
 int SliceFor(int libraryTimeout, std::chrono::steady_clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     int slice = kSliceMs;
     if (libraryTimeout >= 0 && libraryTimeout < slice)
         slice = libraryTimeout;

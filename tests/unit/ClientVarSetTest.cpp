@@ -7,12 +7,16 @@ namespace {
 
 TEST(ClientVarSetOptions, IntegersReadAsTheDeviceDocumentsThem)
 {
-    const struct { const COptionList* list; const char* value; const char* text; } cases[] = {
+    const struct {
+        const COptionList* list;
+        const char* value;
+        const char* text;
+    } cases[] = {
         {&AuthenticationOptions, "1", "OPEN"},
         {&AuthenticationOptions, "6", "WPA2-Personal"},
         {&AuthenticationOptions, "10", "802.1X/WEP"},
         {&AuthenticationOptions, "11", "WEP"},
-        {&AuthenticationOptions, "0", "0"},    // no value 0 in this list
+        {&AuthenticationOptions, "0", "0"},  // no value 0 in this list
         {&AuthenticationOptions, "12", "12"},
         {&PowerSaveOptions, "1", "On"},
         {&PowerSaveOptions, "0", "Off"},
@@ -35,7 +39,13 @@ TEST(ClientVarSetTables, ClientTableListHasTheSixColumnsInOrder)
     EXPECT_EQ(0, list.keyCount);
 
     const char* const base = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.";
-    const struct { int position; const char* column; const char* name; int syntax; const COptionList* options; } columns[] = {
+    const struct {
+        int position;
+        const char* column;
+        const char* name;
+        int syntax;
+        const COptionList* options;
+    } columns[] = {
         {CLIENT_COLUMN_MAC, "2", "dot11ClientMacAddress", SYNTAX_MACADDRESS, nullptr},
         {CLIENT_COLUMN_BAND, "3", "dot11ClientBand", SYNTAX_INTEGER, &ClientBandOptions},
         {CLIENT_COLUMN_AUTHENTICATION, "4", "dot11ClientAuthentication", SYNTAX_INTEGER, &AuthenticationOptions},
@@ -43,8 +53,7 @@ TEST(ClientVarSetTables, ClientTableListHasTheSixColumnsInOrder)
         {CLIENT_COLUMN_POWERSAVE, "6", "dot11ClientPsm", SYNTAX_INTEGER, &PowerSaveOptions},
         {CLIENT_COLUMN_SSIDINDEX, "7", "dot11SSIDIndex", SYNTAX_DISPLAYSTR, nullptr},
     };
-    for (const auto& c : columns)
-    {
+    for (const auto& c : columns) {
         const SnmpVarItem* item = list.GetItem(c.position);
         EXPECT_EQ(CString(base) + c.column, CString(item->oid)) << c.name;
         EXPECT_STREQ(c.name, item->name);

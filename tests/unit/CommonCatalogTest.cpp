@@ -7,8 +7,7 @@
 #include <set>
 #include <string>
 
-namespace
-{
+namespace {
 
 bool StartsWith(const std::string& text, const std::string& prefix)
 {
@@ -17,8 +16,7 @@ bool StartsWith(const std::string& text, const std::string& prefix)
 
 // One translated range of the code space: statuses first..last (stepping by
 // +1 or -1) map onto codes firstCode, firstCode - 1, ...
-struct StatusRange
-{
+struct StatusRange {
     const char* name;
     int group;
     int firstStatus;
@@ -44,8 +42,7 @@ TEST(CommonCatalog, GroupSizesAddUpToTheStoredArray)
 {
     const int expected[QV_GROUP_COUNT] = {18, 17, 14, 23, 30, 2};
     int total = 0;
-    for (int group = 0; group < QV_GROUP_COUNT; ++group)
-    {
+    for (int group = 0; group < QV_GROUP_COUNT; ++group) {
         EXPECT_EQ(QvGroupSize(group), expected[group]) << "group " << group;
         total += QvGroupSize(group);
     }
@@ -67,13 +64,11 @@ TEST(CommonCatalog, LookupsOutsideAGroupGiveNothing)
 
 TEST(CommonCatalog, EveryTranslatedStatusGivesItsCodeTextAndTag)
 {
-    for (const StatusRange& range : kRanges)
-    {
+    for (const StatusRange& range : kRanges) {
         const int step = range.lastStatus > range.firstStatus ? 1 : -1;
         int expectedCode = range.firstCode;
         int index = 0;
-        for (int status = range.firstStatus;; status += step, --expectedCode, ++index)
-        {
+        for (int status = range.firstStatus;; status += step, --expectedCode, ++index) {
             int code = 1;
             CString text;
             TranslateSnmpStatus(status, code, text);
@@ -81,8 +76,7 @@ TEST(CommonCatalog, EveryTranslatedStatusGivesItsCodeTextAndTag)
             EXPECT_EQ(code, expectedCode);
             EXPECT_STREQ(static_cast<const char*>(text), QvGroupText(range.group, index));
             EXPECT_STREQ(QvErrorText(code), QvGroupText(range.group, index));
-            if (!IsTagException(code))
-            {
+            if (!IsTagException(code)) {
                 EXPECT_TRUE(StartsWith(static_cast<const char*>(text), range.tag));
             }
             if (status == range.lastStatus)
@@ -95,15 +89,13 @@ TEST(CommonCatalog, EveryTranslatedStatusGivesItsCodeTextAndTag)
 TEST(CommonCatalog, FrameworkCodesGiveTheirTexts)
 {
     EXPECT_STREQ(QvErrorText(0), "(VaZARO++) Ok!");
-    for (int n = 1; n <= 29; ++n)
-    {
+    for (int n = 1; n <= 29; ++n) {
         const int code = -500 - n;
         SCOPED_TRACE(code);
         EXPECT_STREQ(QvErrorText(code), QvGroupText(QV_GROUP_FRAMEWORK, n));
         EXPECT_TRUE(StartsWith(QvErrorText(code), "(VaZARO++) "));
     }
-    EXPECT_STREQ(QvErrorText(QV_ERR_CREATE_SESSION),
-                 "(VaZARO++) Cannot create the global VaZARO++ session!");
+    EXPECT_STREQ(QvErrorText(QV_ERR_CREATE_SESSION), "(VaZARO++) Cannot create the global VaZARO++ session!");
     EXPECT_STREQ(QvErrorText(QV_ERR_INVALID_ADDRESS), "(VaZARO++) Invalid IP Address or DNS name!");
     EXPECT_STREQ(QvErrorText(QV_ERR_UNKNOWN), "(VaZARO++) Unknown error code!");
     EXPECT_STREQ(QvErrorText(QV_ERR_TIMER_INIT), "(VaZARO++) Init the timer error!");
@@ -124,19 +116,15 @@ TEST(CommonCatalog, TextsThatBreakThePatternAreKeptAsTheyAre)
                                   "delimiter '[DELIMITER]'.\nHere,the count of the number is "
                                   "less than [MAXCOUNT]!");
     EXPECT_STREQ(QvCommonText(14), "(DiViroze) The source to dncrypt is not encrypted!");
-    EXPECT_STREQ(QvGroupText(QV_GROUP_LOGLINE, 0),
-                 "Get: [ERROR] Request:[VARLIST]. Receive at [TIME].");
-    EXPECT_STREQ(QvGroupText(QV_GROUP_LOGLINE, 1),
-                 "Set: [ERROR] Request:[VARLIST]. Receive at [TIME].");
+    EXPECT_STREQ(QvGroupText(QV_GROUP_LOGLINE, 0), "Get: [ERROR] Request:[VARLIST]. Receive at [TIME].");
+    EXPECT_STREQ(QvGroupText(QV_GROUP_LOGLINE, 1), "Set: [ERROR] Request:[VARLIST]. Receive at [TIME].");
 }
 
 TEST(CommonCatalog, CommonGroupCarriesItsTagExceptAtIndexEight)
 {
     EXPECT_STREQ(QvCommonText(0), "(DiViroze) Ok!");
-    for (int index = 0; index < QvCommonTextCount(); ++index)
-    {
-        if (index != 8)
-        {
+    for (int index = 0; index < QvCommonTextCount(); ++index) {
+        if (index != 8) {
             EXPECT_TRUE(StartsWith(QvCommonText(index), "(DiViroze) ")) << index;
         }
     }
@@ -150,8 +138,7 @@ TEST(CommonCatalog, NoTwoEntriesShareATextSoNoLookupIsOffByOne)
             EXPECT_TRUE(seen.insert(QvGroupText(group, index)).second) << group << "/" << index;
 }
 
-struct TranslationCase
-{
+struct TranslationCase {
     int status;
     int code;
     const char* text;
@@ -184,8 +171,7 @@ TEST(CommonTranslateSnmpStatus, FollowsTheRulesInOrder)
         {2147483647, -528, "(VaZARO++) Unknown error code!"},
         {-2147483647 - 1, -528, "(VaZARO++) Unknown error code!"},
     };
-    for (const TranslationCase& c : cases)
-    {
+    for (const TranslationCase& c : cases) {
         int code = 12345;
         CString text("stale");
         TranslateSnmpStatus(c.status, code, text);
@@ -194,4 +180,4 @@ TEST(CommonTranslateSnmpStatus, FollowsTheRulesInOrder)
     }
 }
 
-} // namespace
+}  // namespace

@@ -6,20 +6,16 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 
 const char* const kSessionText = "(VaZARO++) Cannot create the global VaZARO++ session!";
 
 TEST(CommonQVException, RaisedCodeCarriesItsCatalogueText)
 {
-    try
-    {
+    try {
         ThrowQVException(QV_ERR_CREATE_SESSION);
         FAIL() << "nothing was thrown";
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         EXPECT_STREQ(static_cast<const char*>(e->GetText()), kSessionText);
         EXPECT_EQ(e->m_nCode, QV_ERR_CREATE_SESSION);
         EXPECT_TRUE(e->m_bAutoDelete);
@@ -29,12 +25,9 @@ TEST(CommonQVException, RaisedCodeCarriesItsCatalogueText)
 
 TEST(CommonQVException, CodeWithoutAnEntryKeepsItsCodeAndGetsTheUnknownText)
 {
-    try
-    {
+    try {
         ThrowQVException(-530);
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         EXPECT_EQ(e->m_nCode, -530);
         EXPECT_STREQ(static_cast<const char*>(e->GetText()), "(VaZARO++) Unknown error code!");
         e->Delete();
@@ -46,12 +39,9 @@ TEST(CommonQVException, RaisesATranslatedStatusUnchanged)
     int code = 0;
     CString text;
     TranslateSnmpStatus(-5, code, text);
-    try
-    {
+    try {
         ThrowQVException(code, text);
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         EXPECT_EQ(e->m_nCode, -405);
         EXPECT_STREQ(static_cast<const char*>(e->GetText()), "(SNMPClass) SNMP request timed out!");
         e->Delete();
@@ -61,36 +51,27 @@ TEST(CommonQVException, RaisesATranslatedStatusUnchanged)
 TEST(CommonQVException, IsCaughtThroughEveryBase)
 {
     bool caughtAsException = false;
-    try
-    {
+    try {
         ThrowQVException(QV_ERR_BAD_SYNTAX);
-    }
-    catch (CException* e)
-    {
+    } catch (CException* e) {
         caughtAsException = e->IsKindOf(RUNTIME_CLASS(CQVException));
         e->Delete();
     }
     EXPECT_TRUE(caughtAsException);
 
     bool caughtAsObject = false;
-    try
-    {
+    try {
         ThrowQVException(QV_ERR_BAD_SYNTAX);
-    }
-    catch (CObject* e)
-    {
+    } catch (CObject* e) {
         caughtAsObject = e->IsKindOf(RUNTIME_CLASS(CQVException));
         static_cast<CException*>(e)->Delete();
     }
     EXPECT_TRUE(caughtAsObject);
 
     bool caughtUntyped = false;
-    try
-    {
+    try {
         ThrowQVException(QV_ERR_BAD_SYNTAX);
-    }
-    catch (void* p)
-    {
+    } catch (void* p) {
         // An untyped catcher knows what the framework throws.
         CQVException* e = static_cast<CQVException*>(p);
         caughtUntyped = e->m_nCode == QV_ERR_BAD_SYNTAX;
@@ -102,19 +83,15 @@ TEST(CommonQVException, IsCaughtThroughEveryBase)
 TEST(CommonQVException, TextSurvivesDelete)
 {
     CString kept;
-    try
-    {
+    try {
         ThrowQVException(QV_ERR_INVALID_ADDRESS);
-    }
-    catch (CQVException* e)
-    {
+    } catch (CQVException* e) {
         kept = e->GetText();
         e->Delete();
     }
     // Read after the object is gone: under the address sanitizer a text that
     // shared the exception's storage would fail here.
-    EXPECT_EQ(std::string(static_cast<const char*>(kept)),
-              "(VaZARO++) Invalid IP Address or DNS name!");
+    EXPECT_EQ(std::string(static_cast<const char*>(kept)), "(VaZARO++) Invalid IP Address or DNS name!");
 }
 
 TEST(CommonQVException, RuntimeClassAndDynamicCreation)
@@ -133,4 +110,4 @@ TEST(CommonQVException, RuntimeClassAndDynamicCreation)
     e->Delete();
 }
 
-} // namespace
+}  // namespace

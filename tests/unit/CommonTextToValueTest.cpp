@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 
 TEST(CommonOctetStrFromText, HoldsTheBytesOfTheText)
 {
@@ -42,4 +41,4 @@ TEST(CommonOidFromText, ParsesDottedDecimal)
     EXPECT_EQ(large[2], 4294967295u);
 }
 
-} // namespace
+}  // namespace

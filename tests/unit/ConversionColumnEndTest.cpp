@@ -7,18 +7,21 @@ namespace {
 TEST(ConversionColumnEnd, TableColumnsEndWhenTheWalkLeavesThem)
 {
     const char* const column = "1.3.6.1.2.1.2.2.1.2";
-    const struct { const char* previous; const char* received; bool end; } cases[] = {
+    const struct {
+        const char* previous;
+        const char* received;
+        bool end;
+    } cases[] = {
         {"", "1.3.6.1.2.1.2.2.1.3.1", true},
         {"1.3.6.1.2.1.2.2.1.2.6", "1.3.6.1.2.1.2.2.1.2.7", false},
-        {"1.3.6.1.2.1.2.2.1.2.7", "1.3.6.1.2.1.2.2.1.2.7", true},   // the agent repeated itself
-        {"", "1.3.6.1.2.1.2.2.1.2", true},                           // not longer than the column
+        {"1.3.6.1.2.1.2.2.1.2.7", "1.3.6.1.2.1.2.2.1.2.7", true},  // the agent repeated itself
+        {"", "1.3.6.1.2.1.2.2.1.2", true},                         // not longer than the column
         {"", "1.3.6.1.2.1.2.2.1", true},
-        {"", "1.3.6.1.2.1.2.2.1.20.1", true},                        // another column, same digits
+        {"", "1.3.6.1.2.1.2.2.1.20.1", true},  // another column, same digits
         {"", "1.3.6.1.2.1.2.2.1.2.", false},
         {"", "", true},
     };
-    for (int itemType : {MVT_FMV, MVT_UMV})
-    {
+    for (int itemType : {MVT_FMV, MVT_UMV}) {
         CSnmpVarList list;
         list.itemType = itemType;
         CSnmpRequest request;
@@ -29,8 +32,7 @@ TEST(ConversionColumnEnd, TableColumnsEndWhenTheWalkLeavesThem)
 
 TEST(ConversionColumnEnd, SingleInstanceListsNeverEnd)
 {
-    for (int itemType : {SVT_SV, MVT_SV})
-    {
+    for (int itemType : {SVT_SV, MVT_SV}) {
         CSnmpVarList list;
         list.itemType = itemType;
         CSnmpRequest request;

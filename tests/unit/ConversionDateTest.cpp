@@ -16,7 +16,12 @@ SnmpDateAndTime FromText(const char* text)
 
 TEST(ConversionDateAndTime, TextFormsWithAndWithoutZone)
 {
-    const struct { const char* text; int year, month, day, hour, minutes, seconds, deci; char direction; int zoneHours, zoneMinutes; } cases[] = {
+    const struct {
+        const char* text;
+        int year, month, day, hour, minutes, seconds, deci;
+        char direction;
+        int zoneHours, zoneMinutes;
+    } cases[] = {
         {"2008-1-2,3:4:5.6", 2008, 1, 2, 3, 4, 5, 6, '+', 0, 0},
         {"2008-1-2,3:4:5.6,+5:30", 2008, 1, 2, 3, 4, 5, 6, '+', 5, 30},
         {"2008-1-2,3:4:5.6,-11:0", 2008, 1, 2, 3, 4, 5, 6, '-', 11, 0},
@@ -25,8 +30,7 @@ TEST(ConversionDateAndTime, TextFormsWithAndWithoutZone)
         {"2008-1-2", 2008, 1, 2, 0, 0, 0, 0, '+', 0, 0},  // what the text does not give is 0
         {"", 0, 0, 0, 0, 0, 0, 0, '+', 0, 0},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         const SnmpDateAndTime d = FromText(c.text);
         EXPECT_EQ(c.year, d.year) << c.text;
         EXPECT_EQ(c.month, d.month) << c.text;
@@ -82,13 +86,15 @@ TEST(ConversionDateAndTime, NewRecordHoldsTheLocalTimeNow)
 
 TEST(ConversionDisplayDate, ParsesWhatTheDisplayFormShows)
 {
-    const struct { double days; const char* text; } cases[] = {
+    const struct {
+        double days;
+        const char* text;
+    } cases[] = {
         {0.0, "1899/12/30 00:00:00 AM"},
         {39449.5, "2008/01/02 12:00:00 PM"},
         {2958465.0, "9999/12/31 00:00:00 AM"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         EXPECT_EQ(CString(c.text), FormatDisplayDate(c.days));
         EXPECT_DOUBLE_EQ(c.days, ParseDisplayDate(c.text).m_dt) << c.text;
     }

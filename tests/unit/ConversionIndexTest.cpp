@@ -11,8 +11,7 @@ namespace {
 
 using krwtest::RaisedCode;
 
-struct KeyColumns
-{
+struct KeyColumns {
     int first;
     int second;
     int secondAccess;
@@ -22,10 +21,10 @@ struct KeyColumns
 CSnmpVarList TableOf(const KeyColumns& keys, COptionList* options = nullptr)
 {
     const CSnmpVarDef table[] = {
-        {"1.3.6.1.4.1.32473.2.1.1", "key0", keys.first, ACCESS_READONLY, options, nullptr, nullptr,
-         nullptr, nullptr, nullptr},
-        {"1.3.6.1.4.1.32473.2.1.2", "key1", keys.second, keys.secondAccess, nullptr, nullptr, nullptr,
-         nullptr, nullptr, nullptr},
+        {"1.3.6.1.4.1.32473.2.1.1", "key0", keys.first, ACCESS_READONLY, options, nullptr, nullptr, nullptr, nullptr,
+         nullptr},
+        {"1.3.6.1.4.1.32473.2.1.2", "key1", keys.second, keys.secondAccess, nullptr, nullptr, nullptr, nullptr, nullptr,
+         nullptr},
         {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     return CSnmpVarList(table, MVT_FMV, 2);
@@ -34,15 +33,13 @@ CSnmpVarList TableOf(const KeyColumns& keys, COptionList* options = nullptr)
 CSnmpVarList SingleKey(int syntax, int access = ACCESS_READONLY, COptionList* options = nullptr)
 {
     const CSnmpVarDef table[] = {
-        {"1.3.6.1.4.1.32473.2.1.1", "key", syntax, access, options, nullptr, nullptr, nullptr,
-         nullptr, nullptr},
+        {"1.3.6.1.4.1.32473.2.1.1", "key", syntax, access, options, nullptr, nullptr, nullptr, nullptr, nullptr},
         {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     return CSnmpVarList(table, MVT_FMV, 1);
 }
 
-struct Decoded
-{
+struct Decoded {
     CString value;
     CString rest;
 };
@@ -89,7 +86,12 @@ TEST(ConversionIndexToText, ImpliedCountsOnlyForTheLastKey)
 
 TEST(ConversionIndexToText, FixedSizeKeys)
 {
-    const struct { int syntax; const char* instance; const char* value; const char* rest; } cases[] = {
+    const struct {
+        int syntax;
+        const char* instance;
+        const char* value;
+        const char* rest;
+    } cases[] = {
         {SYNTAX_NULL, "5.6", "(NULL)", "5.6"},
         {SYNTAX_BOOLEAN, "2.1", "true", "1"},
         {SYNTAX_BOOLEAN, "0", "false", ""},
@@ -103,8 +105,7 @@ TEST(ConversionIndexToText, FixedSizeKeys)
         {SYNTAX_DATETIME, "7.216.1.2.3.4.5.6.43.8.0.1", "2008-1-2,3:4:5.6", "1"},
         {SYNTAX_OBJECTID, "3.1.3.6.8", "1.3.6", "8"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         CSnmpVarList list = SingleKey(c.syntax);
         const Decoded d = Decode(list, 0, c.instance);
         EXPECT_EQ(CString(c.value), d.value) << "syntax " << c.syntax << " instance " << c.instance;
@@ -131,7 +132,10 @@ TEST(ConversionIndexToText, OptionListsApplyToKeys)
 // missing, takes the rest, and nothing beyond the instance is read.
 TEST(ConversionIndexToText, ShortOrHostileInstancesGiveDefinedResults)
 {
-    const struct { int syntax; const char* instance; } cases[] = {
+    const struct {
+        int syntax;
+        const char* instance;
+    } cases[] = {
         {SYNTAX_IPADDRESS, "10"},
         {SYNTAX_MACADDRESS, "1.2.3"},
         {SYNTAX_DATETIME, "7.216.1"},
@@ -145,8 +149,7 @@ TEST(ConversionIndexToText, ShortOrHostileInstancesGiveDefinedResults)
         {SYNTAX_OCTETSTR, ""},
         {SYNTAX_INTEGER, "not.an.instance"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         CSnmpVarList list = SingleKey(c.syntax);
         const Decoded d = Decode(list, 0, c.instance);
         EXPECT_EQ(CString("(NULL)"), d.value) << "syntax " << c.syntax << " instance " << c.instance;
@@ -161,7 +164,12 @@ TEST(ConversionIndexToText, ShortOrHostileInstancesGiveDefinedResults)
 
 TEST(ConversionTextToIndex, SubIdentifiersPerSyntax)
 {
-    const struct { int syntax; int access; const char* value; const char* instance; } cases[] = {
+    const struct {
+        int syntax;
+        int access;
+        const char* value;
+        const char* instance;
+    } cases[] = {
         {SYNTAX_NULL, ACCESS_READONLY, "x", ""},
         {SYNTAX_BOOLEAN, ACCESS_READONLY, "true", "1"},
         {SYNTAX_BOOLEAN, ACCESS_READONLY, "True", "0"},
@@ -179,8 +187,7 @@ TEST(ConversionTextToIndex, SubIdentifiersPerSyntax)
         {SYNTAX_MACADDRESS, ACCESS_READONLY, "000D8812", ""},
         {SYNTAX_DATETIME, ACCESS_READONLY, "2008-1-2,3:4:5.6,-5:30", "7.216.1.2.3.4.5.6.45.5.30"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         CSnmpVarList list = SingleKey(c.syntax, c.access);
         EXPECT_EQ(CString(c.instance), Encode(list, 0, c.value)) << "syntax " << c.syntax << " value " << c.value;
     }
@@ -190,7 +197,10 @@ TEST(ConversionTextToIndex, SubIdentifiersPerSyntax)
 // and hands exactly the rest on to the next key.
 TEST(ConversionRoundTrip, TextToIndexThenIndexToText)
 {
-    const struct { int syntax; const char* value; } cases[] = {
+    const struct {
+        int syntax;
+        const char* value;
+    } cases[] = {
         {SYNTAX_BOOLEAN, "true"},
         {SYNTAX_INTEGER, "-42"},
         {SYNTAX_COUNTER, "4294967295"},
@@ -209,8 +219,7 @@ TEST(ConversionRoundTrip, TextToIndexThenIndexToText)
         {SYNTAX_DATETIME, "2008-1-2,3:4:5.6"},
         {SYNTAX_BCDATETIME, "2026/12/08 09:30:00 AM"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         // The key under test first, an integer after it.
         CSnmpVarList middle = TableOf({c.syntax, SYNTAX_INTEGER, ACCESS_READONLY});
         const CString instance = Encode(middle, 0, c.value) + "." + Encode(middle, 1, "77");
@@ -218,8 +227,7 @@ TEST(ConversionRoundTrip, TextToIndexThenIndexToText)
         EXPECT_EQ(CString(c.value), d.value) << "middle key, syntax " << c.syntax;
         EXPECT_EQ(CString("77"), d.rest) << "middle key, syntax " << c.syntax << " instance " << instance;
 
-        for (bool implied : {false, true})
-        {
+        for (bool implied : {false, true}) {
             // An integer first, the key under test last (implied or not).
             const int access = ACCESS_READONLY | (implied ? ACCESS_IMPLIED : 0);
             CSnmpVarList last = TableOf({SYNTAX_INTEGER, c.syntax, access});
@@ -237,8 +245,7 @@ TEST(ConversionRoundTrip, TextToIndexThenIndexToText)
 
 TEST(ConversionBadSyntax, IndexConversionsRaiseAndChangeNothing)
 {
-    for (int syntax : std::initializer_list<int>{0, 7, SYNTAX_BOOL8, SYNTAX_UINT16, 255})
-    {
+    for (int syntax : std::initializer_list<int>{0, 7, SYNTAX_BOOL8, SYNTAX_UINT16, 255}) {
         CSnmpVarList list = SingleKey(syntax);
         *list.GetItem(0)->value = "kept";
         CSnmpRequest request;

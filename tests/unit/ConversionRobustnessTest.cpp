@@ -20,11 +20,35 @@ namespace {
 
 using krwtest::RaisedCode;
 
-const int Syntaxes[] = {0,  SYNTAX_BOOLEAN, SYNTAX_INTEGER, SYNTAX_BITSTR, SYNTAX_OCTETSTR, SYNTAX_NULL,
-                        SYNTAX_OBJECTID, 7, SYNTAX_IPADDRESS, SYNTAX_COUNTER, SYNTAX_GUAGE, SYNTAX_TIMETICKS,
-                        SYNTAX_OPAQUE, SYNTAX_NSAPADDR, SYNTAX_COUNTER64, SYNTAX_UINTEGER, SYNTAX_DOUBLE,
-                        SYNTAX_MACADDRESS, SYNTAX_DATETIME, SYNTAX_BCDATETIME, SYNTAX_DISPLAYSTR, 77,
-                        SYNTAX_BOOL8, SYNTAX_INT8, SYNTAX_UINT8, SYNTAX_BOOL16, SYNTAX_INT16, SYNTAX_UINT16, -1};
+const int Syntaxes[] = {0,
+                        SYNTAX_BOOLEAN,
+                        SYNTAX_INTEGER,
+                        SYNTAX_BITSTR,
+                        SYNTAX_OCTETSTR,
+                        SYNTAX_NULL,
+                        SYNTAX_OBJECTID,
+                        7,
+                        SYNTAX_IPADDRESS,
+                        SYNTAX_COUNTER,
+                        SYNTAX_GUAGE,
+                        SYNTAX_TIMETICKS,
+                        SYNTAX_OPAQUE,
+                        SYNTAX_NSAPADDR,
+                        SYNTAX_COUNTER64,
+                        SYNTAX_UINTEGER,
+                        SYNTAX_DOUBLE,
+                        SYNTAX_MACADDRESS,
+                        SYNTAX_DATETIME,
+                        SYNTAX_BCDATETIME,
+                        SYNTAX_DISPLAYSTR,
+                        77,
+                        SYNTAX_BOOL8,
+                        SYNTAX_INT8,
+                        SYNTAX_UINT8,
+                        SYNTAX_BOOL16,
+                        SYNTAX_INT16,
+                        SYNTAX_UINT16,
+                        -1};
 const SmiUINT32 EdgeSubIds[] = {0, 1, 2, 3, 4, 6, 11, 127, 255, 256, 65535, 2147483648UL, 4294967295UL};
 
 const OptionPair BandPairs[] = {{1, "5GHz"}, {2, "2.4GHz"}, {0, nullptr}};
@@ -67,19 +91,34 @@ Vb RandomVb(std::mt19937& random)
 {
     Vb vb;
     const unsigned long long wide = (static_cast<unsigned long long>(random()) << 32) | random();
-    switch (random() % 12)
-    {
-    case 0: vb.set_value(static_cast<int>(random())); break;
-    case 1: vb.set_value(Counter32(random())); break;
-    case 2: vb.set_value(Gauge32(random())); break;
-    case 3: vb.set_value(TimeTicks(random())); break;
-    case 4: vb.set_value(Counter64(wide)); break;
-    case 5: vb.set_value(RandomOid(random, 20)); break;
-    case 6: vb.set_value(IpAddress(std::to_string(random() % 256) + ".0.2." + std::to_string(random() % 256))); break;
-    case 7: vb.set_exception_status(0x80 + random() % 3); break;
-    case 8: break;  // null
-    default:
-    {
+    switch (random() % 12) {
+    case 0:
+        vb.set_value(static_cast<int>(random()));
+        break;
+    case 1:
+        vb.set_value(Counter32(random()));
+        break;
+    case 2:
+        vb.set_value(Gauge32(random()));
+        break;
+    case 3:
+        vb.set_value(TimeTicks(random()));
+        break;
+    case 4:
+        vb.set_value(Counter64(wide));
+        break;
+    case 5:
+        vb.set_value(RandomOid(random, 20));
+        break;
+    case 6:
+        vb.set_value(IpAddress(std::to_string(random() % 256) + ".0.2." + std::to_string(random() % 256)));
+        break;
+    case 7:
+        vb.set_exception_status(0x80 + random() % 3);
+        break;
+    case 8:
+        break;  // null
+    default: {
         const std::vector<unsigned char> octets = RandomOctets(random, 40);
         vb.set_value(octets.data(), static_cast<unsigned long>(octets.size()));
         const SmiUINT32 octetSyntaxes[] = {sNMP_SYNTAX_OCTETS, sNMP_SYNTAX_OPAQUE, sNMP_SYNTAX_BITS};
@@ -96,21 +135,36 @@ Vb RandomVb(std::mt19937& random)
 std::string FormOf(int syntax)
 {
     const std::string clock = "\\d{1,2}:\\d\\d:\\d\\d\\.\\d\\d";
-    switch (syntax)
-    {
-    case SYNTAX_NULL: return "";
-    case SYNTAX_BOOLEAN: return "true|false";
-    case SYNTAX_INTEGER: return "-?\\d{1,10}";
-    case SYNTAX_COUNTER: case SYNTAX_GUAGE: case SYNTAX_UINTEGER: return "\\d{1,10}";
-    case SYNTAX_COUNTER64: return "\\d{1,20}";
-    case SYNTAX_TIMETICKS: return clock + "|1 day " + clock + "|\\d+ days, " + clock;
-    case SYNTAX_DOUBLE: return "-?(\\d+\\.\\d{6}|nan|inf)";
-    case SYNTAX_OBJECTID: return "\\d+(\\.\\d+)*|";
-    case SYNTAX_IPADDRESS: case SYNTAX_NSAPADDR: return "\\d{1,3}(\\.\\d{1,3}){3}";
-    case SYNTAX_DATETIME: return "\\d+-\\d+-\\d+,\\d+:\\d+:\\d+\\.\\d+";
-    case SYNTAX_BCDATETIME: return "\\d{3,4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d (AM|PM)|Invalid DateTime";
-    case SYNTAX_DISPLAYSTR: return "[^]*";
-    default: return "([0-9A-F]{2})*";
+    switch (syntax) {
+    case SYNTAX_NULL:
+        return "";
+    case SYNTAX_BOOLEAN:
+        return "true|false";
+    case SYNTAX_INTEGER:
+        return "-?\\d{1,10}";
+    case SYNTAX_COUNTER:
+    case SYNTAX_GUAGE:
+    case SYNTAX_UINTEGER:
+        return "\\d{1,10}";
+    case SYNTAX_COUNTER64:
+        return "\\d{1,20}";
+    case SYNTAX_TIMETICKS:
+        return clock + "|1 day " + clock + "|\\d+ days, " + clock;
+    case SYNTAX_DOUBLE:
+        return "-?(\\d+\\.\\d{6}|nan|inf)";
+    case SYNTAX_OBJECTID:
+        return "\\d+(\\.\\d+)*|";
+    case SYNTAX_IPADDRESS:
+    case SYNTAX_NSAPADDR:
+        return "\\d{1,3}(\\.\\d{1,3}){3}";
+    case SYNTAX_DATETIME:
+        return "\\d+-\\d+-\\d+,\\d+:\\d+:\\d+\\.\\d+";
+    case SYNTAX_BCDATETIME:
+        return "\\d{3,4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d (AM|PM)|Invalid DateTime";
+    case SYNTAX_DISPLAYSTR:
+        return "[^]*";
+    default:
+        return "([0-9A-F]{2})*";
     }
 }
 
@@ -128,8 +182,8 @@ CSnmpVarList ListOf(int syntax0, int syntax1, bool implied, COptionList* options
 {
     const CSnmpVarDef table[] = {
         {"1.3.6.1.4.1.32473.3.1", "k0", syntax0, ACCESS_READONLY, options, nullptr, nullptr, nullptr, nullptr, nullptr},
-        {"1.3.6.1.4.1.32473.3.2", "k1", syntax1, ACCESS_READONLY | (implied ? ACCESS_IMPLIED : 0), options,
-         nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"1.3.6.1.4.1.32473.3.2", "k1", syntax1, ACCESS_READONLY | (implied ? ACCESS_IMPLIED : 0), options, nullptr,
+         nullptr, nullptr, nullptr, nullptr},
         {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     return CSnmpVarList(table, MVT_FMV, 2);
@@ -138,8 +192,7 @@ CSnmpVarList ListOf(int syntax0, int syntax1, bool implied, COptionList* options
 TEST(ConversionRobustness, VbToTextGivesTheFormOfTheSyntaxOrRaisesBadSyntax)
 {
     std::mt19937 random(61801);
-    for (int round = 0; round < 6000; ++round)
-    {
+    for (int round = 0; round < 6000; ++round) {
         const int syntax = PICK(random, Syntaxes);
         COptionList* const options = PICK(random, Options);
         const Vb vb = RandomVb(random);
@@ -148,8 +201,7 @@ TEST(ConversionRobustness, VbToTextGivesTheFormOfTheSyntaxOrRaisesBadSyntax)
         CSnmpVarList listed = ListOf(syntax, syntax, false, options);
         *plain.GetItem(0)->value = "old";
         const int code = RaisedCode([&] { request.VbToText(0, vb, plain); });
-        if (!IsConvertibleSyntax(syntax))
-        {
+        if (!IsConvertibleSyntax(syntax)) {
             ASSERT_EQ(QV_ERR_BAD_SYNTAX, code);
             ASSERT_EQ(CString("old"), *plain.GetItem(0)->value);
             continue;
@@ -180,8 +232,7 @@ std::string TailOf(const Oid& oid, unsigned long from)
 TEST(ConversionRobustness, IndexToTextStaysInsideTheInstanceAndRoundTrips)
 {
     std::mt19937 random(61802);
-    for (int round = 0; round < 4000; ++round)
-    {
+    for (int round = 0; round < 4000; ++round) {
         const int syntaxes[2] = {PICK(random, Syntaxes), PICK(random, Syntaxes)};
         const bool implied = random() % 2 != 0;
         const bool wellFormed = random() % 8 != 0;
@@ -191,13 +242,11 @@ TEST(ConversionRobustness, IndexToTextStaysInsideTheInstanceAndRoundTrips)
         CSnmpRequest request;
         COptionList* const options = random() % 4 ? nullptr : &bandList;
         CSnmpVarList list = ListOf(syntaxes[0], syntaxes[1], implied, options);
-        for (int key = 0; key < 2; ++key)
-        {
+        for (int key = 0; key < 2; ++key) {
             const int syntax = syntaxes[key];
             const CString instance = rest;
             const int code = RaisedCode([&] { rest = request.IndexToText(key, instance, list); });
-            if (!IsConvertibleSyntax(syntax))
-            {
+            if (!IsConvertibleSyntax(syntax)) {
                 ASSERT_EQ(QV_ERR_BAD_SYNTAX, code);
                 break;
             }
@@ -223,38 +272,44 @@ TEST(ConversionRobustness, IndexToTextStaysInsideTheInstanceAndRoundTrips)
 
 CString RandomText(std::mt19937& random)
 {
-    const char* const pieces[] = {"0", "7", "-", ".", ",", ":", "/", " ", "+", "e", "A", "f", "g", "x",
-                                  "(NULL)", "true", "nan", "99999999999999999999", "4294967296", "2008-1-2,3:4:5.6"};
+    const char* const pieces[] = {"0",          "7",
+                                  "-",          ".",
+                                  ",",          ":",
+                                  "/",          " ",
+                                  "+",          "e",
+                                  "A",          "f",
+                                  "g",          "x",
+                                  "(NULL)",     "true",
+                                  "nan",        "99999999999999999999",
+                                  "4294967296", "2008-1-2,3:4:5.6"};
     std::string text;
     for (unsigned long n = random() % 12; n > 0; --n)
-        text += random() % 4 ? std::string(PICK(random, pieces)) : std::string(1, static_cast<char>(1 + random() % 255));
+        text +=
+            random() % 4 ? std::string(PICK(random, pieces)) : std::string(1, static_cast<char>(1 + random() % 255));
     return CString(text.c_str());
 }
 
 TEST(ConversionRobustness, TextToVbOfItsOwnOutputIsStable)
 {
     std::mt19937 random(61803);
-    for (int round = 0; round < 6000; ++round)
-    {
+    for (int round = 0; round < 6000; ++round) {
         const int syntax = PICK(random, Syntaxes);
         CSnmpRequest request;
         request.varList = ListOf(syntax, syntax, false, random() % 4 ? nullptr : PICK(random, Options));
         // Address texts other than dotted quads would be looked up as host names.
         const bool address = syntax == SYNTAX_IPADDRESS || syntax == SYNTAX_NSAPADDR;
-        CString text = !address ? RandomText(random)
+        CString text = !address       ? RandomText(random)
                        : random() % 5 ? CString((std::to_string(random() % 256) + ".0.2.1").c_str())
                                       : CString(NullValueText);
         std::vector<CString> shown;
-        for (int pass = 0; pass < 3; ++pass)
-        {
+        for (int pass = 0; pass < 3; ++pass) {
             *request.varList.GetItem(0)->value = text;
             Vb vb;
             const int code = RaisedCode([&] {
                 request.TextToVb(0, vb);
                 request.VbToText(0, vb, request.varList);
             });
-            if (!IsConvertibleSyntax(syntax))
-            {
+            if (!IsConvertibleSyntax(syntax)) {
                 ASSERT_EQ(QV_ERR_BAD_SYNTAX, code);
                 break;
             }
@@ -262,8 +317,7 @@ TEST(ConversionRobustness, TextToVbOfItsOwnOutputIsStable)
             text = *request.varList.GetItem(0)->value;
             shown.push_back(text);
         }
-        if (shown.size() == 3 && syntax != SYNTAX_TIMETICKS)
-        {
+        if (shown.size() == 3 && syntax != SYNTAX_TIMETICKS) {
             ASSERT_EQ(shown[1], shown[2]) << "syntax " << syntax << " first '" << shown[0] << "'";
         }
     }
@@ -272,8 +326,7 @@ TEST(ConversionRobustness, TextToVbOfItsOwnOutputIsStable)
 TEST(ConversionRobustness, TextToIndexWritesDottedSubIdentifiersOfTheKeysForm)
 {
     std::mt19937 random(61804);
-    for (int round = 0; round < 6000; ++round)
-    {
+    for (int round = 0; round < 6000; ++round) {
         const int syntax = PICK(random, Syntaxes);
         const bool implied = random() % 2 != 0;
         CSnmpVarList list = ListOf(syntax, syntax, implied, nullptr);
@@ -282,8 +335,7 @@ TEST(ConversionRobustness, TextToIndexWritesDottedSubIdentifiersOfTheKeysForm)
         CSnmpRequest request;
         CString output = "old";
         const int code = RaisedCode([&] { request.TextToIndex(1, output, list); });
-        if (!IsConvertibleSyntax(syntax))
-        {
+        if (!IsConvertibleSyntax(syntax)) {
             ASSERT_EQ(QV_ERR_BAD_SYNTAX, code);
             ASSERT_EQ(CString("old"), output);
             continue;
@@ -296,8 +348,7 @@ TEST(ConversionRobustness, TextToIndexWritesDottedSubIdentifiersOfTheKeysForm)
         const bool counted = !implied && syntax != SYNTAX_MACADDRESS && syntax != SYNTAX_DATETIME;
         if (!octets)
             continue;
-        if (counted)
-        {
+        if (counted) {
             ASSERT_EQ(subIds.len() - 1, subIds[0]) << "output " << output;
         }
         for (unsigned long i = counted ? 1 : 0; i < subIds.len(); ++i)

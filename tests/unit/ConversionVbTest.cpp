@@ -17,8 +17,7 @@ using krwtest::RaisedCode;
 CSnmpVarList ListOf(int syntax, COptionList* options = nullptr)
 {
     const CSnmpVarDef table[] = {
-        {"1.3.6.1.4.1.32473.1", "v", syntax, ACCESS_READWRITE, options, nullptr, nullptr, nullptr,
-         nullptr, nullptr},
+        {"1.3.6.1.4.1.32473.1", "v", syntax, ACCESS_READWRITE, options, nullptr, nullptr, nullptr, nullptr, nullptr},
         {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     return CSnmpVarList(table, SVT_SV, 0);
@@ -81,13 +80,15 @@ TEST(ConversionVbToText, Counter64GoesThroughADouble)
     EXPECT_EQ(CString("9007199254740992"), Shown(SYNTAX_COUNTER64, ValueVb(Counter64(twoTo53 + 1))));
     EXPECT_EQ(CString("12345678901"), Shown(SYNTAX_COUNTER64, ValueVb(Counter64(12345678901ULL))));
     // 2^64-1 becomes 2^64 as a double; the way back keeps the largest counter.
-    EXPECT_EQ(CString("18446744073709551615"),
-              Shown(SYNTAX_COUNTER64, ValueVb(Counter64(0xFFFFFFFFUL, 0xFFFFFFFFUL))));
+    EXPECT_EQ(CString("18446744073709551615"), Shown(SYNTAX_COUNTER64, ValueVb(Counter64(0xFFFFFFFFUL, 0xFFFFFFFFUL))));
 }
 
 TEST(ConversionVbToText, TimeTicksAsDuration)
 {
-    const struct { unsigned long ticks; const char* text; } cases[] = {
+    const struct {
+        unsigned long ticks;
+        const char* text;
+    } cases[] = {
         {0, "0:00:00.00"},
         {12345, "0:02:03.45"},
         {8639999, "23:59:59.99"},
@@ -102,8 +103,7 @@ TEST(ConversionVbToText, TimeTicksAsDuration)
 TEST(ConversionVbToText, OctetSyntaxesAsHexadecimal)
 {
     const Vb mac = OctetsVb({0x00, 0x0D, 0x88, 0x12, 0x34, 0x56});
-    for (int syntax : std::initializer_list<int>{SYNTAX_BITSTR, SYNTAX_OCTETSTR, SYNTAX_OPAQUE, SYNTAX_MACADDRESS})
-    {
+    for (int syntax : std::initializer_list<int>{SYNTAX_BITSTR, SYNTAX_OCTETSTR, SYNTAX_OPAQUE, SYNTAX_MACADDRESS}) {
         EXPECT_EQ(CString("000D88123456"), Shown(syntax, mac)) << syntax;
         EXPECT_EQ(CString(""), Shown(syntax, OctetsVb({}))) << syntax;
         EXPECT_EQ(CString(""), Shown(syntax, Vb())) << syntax;  // a null binding
@@ -229,10 +229,9 @@ TEST(ConversionTextToVb, DatesInTheirOctetForm)
 
 TEST(ConversionTextToVb, NullTextSendsANullBindingForEverySyntax)
 {
-    for (int syntax : std::initializer_list<int>{SYNTAX_BOOLEAN, SYNTAX_INTEGER, SYNTAX_OCTETSTR, SYNTAX_OBJECTID,
-                       SYNTAX_IPADDRESS, SYNTAX_COUNTER64, SYNTAX_DATETIME, SYNTAX_DISPLAYSTR,
-                       SYNTAX_BOOL8, 0})
-    {
+    for (int syntax :
+         std::initializer_list<int>{SYNTAX_BOOLEAN, SYNTAX_INTEGER, SYNTAX_OCTETSTR, SYNTAX_OBJECTID, SYNTAX_IPADDRESS,
+                                    SYNTAX_COUNTER64, SYNTAX_DATETIME, SYNTAX_DISPLAYSTR, SYNTAX_BOOL8, 0}) {
         EXPECT_EQ(static_cast<SmiUINT32>(sNMP_SYNTAX_NULL), Sent(syntax, "(NULL)").get_syntax()) << syntax;
     }
     EXPECT_EQ(static_cast<SmiUINT32>(sNMP_SYNTAX_NULL), Sent(SYNTAX_NULL, "5").get_syntax());
@@ -251,7 +250,10 @@ TEST(ConversionTextToVb, OptionListsGiveTheRawValue)
 // two forms agree.
 TEST(ConversionRoundTrip, TextToVbThenVbToText)
 {
-    const struct { int syntax; const char* text; } cases[] = {
+    const struct {
+        int syntax;
+        const char* text;
+    } cases[] = {
         {SYNTAX_BOOLEAN, "true"},
         {SYNTAX_BOOLEAN, "false"},
         {SYNTAX_INTEGER, "-2147483648"},
@@ -272,8 +274,7 @@ TEST(ConversionRoundTrip, TextToVbThenVbToText)
         {SYNTAX_DISPLAYSTR, "WPA2 \"lab\" $1"},
         {SYNTAX_NULL, "(NULL)"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         const CString expected = c.syntax == SYNTAX_COUNTER64 ? CString("9007199254740992") : CString(c.text);
         EXPECT_EQ(expected, Shown(c.syntax, Sent(c.syntax, c.text))) << "syntax " << c.syntax;
     }
@@ -281,9 +282,8 @@ TEST(ConversionRoundTrip, TextToVbThenVbToText)
 
 TEST(ConversionBadSyntax, UnknownCodesRaiseAndChangeNothing)
 {
-    for (int syntax : std::initializer_list<int>{0, 7, 63, SYNTAX_BOOL8, SYNTAX_INT8, SYNTAX_UINT8, SYNTAX_BOOL16, SYNTAX_INT16,
-                       SYNTAX_UINT16, 255, -1})
-    {
+    for (int syntax : std::initializer_list<int>{0, 7, 63, SYNTAX_BOOL8, SYNTAX_INT8, SYNTAX_UINT8, SYNTAX_BOOL16,
+                                                 SYNTAX_INT16, SYNTAX_UINT16, 255, -1}) {
         CSnmpRequest request;
         CSnmpVarList list = ListOf(syntax);
         *list.GetItem(0)->value = "kept";

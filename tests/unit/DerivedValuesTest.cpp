@@ -13,34 +13,31 @@
 #include "snmpfw/SnmpVarList.h"
 #include "tests/support/RaisedCode.h"
 
-namespace
-{
+namespace {
 
 using krwtest::RaisedCode;
 
 const OptionPair BAND_SOURCE[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
 
 // Item numbers of the list the tests work on.
-enum
-{
-    ITEM_BASE,        // integer, what a bare "$" names
-    ITEM_THREE,       // integer
-    ITEM_FOUR,        // integer
-    ITEM_ON,          // boolean
-    ITEM_OFF,         // boolean
-    ITEM_BAND,        // integer through the band list
-    ITEM_OCTETS,      // octet string
-    ITEM_TICKS,       // timeticks
-    ITEM_DATE,        // bcdatetime
-    ITEM_MARKED,      // display string holding the marker
+enum {
+    ITEM_BASE,    // integer, what a bare "$" names
+    ITEM_THREE,   // integer
+    ITEM_FOUR,    // integer
+    ITEM_ON,      // boolean
+    ITEM_OFF,     // boolean
+    ITEM_BAND,    // integer through the band list
+    ITEM_OCTETS,  // octet string
+    ITEM_TICKS,   // timeticks
+    ITEM_DATE,    // bcdatetime
+    ITEM_MARKED,  // display string holding the marker
     ITEM_BOOL8,
     ITEM_INT16,
-    ITEM_MISSING,     // integer without a value
+    ITEM_MISSING,  // integer without a value
     ITEM_COUNT
 };
 
-struct ItemSpec
-{
+struct ItemSpec {
     int syntax;
     const char* value;
     bool band;
@@ -62,8 +59,7 @@ const ItemSpec ITEMS[ITEM_COUNT] = {
     {SYNTAX_INTEGER, "(NULL)", false},
 };
 
-class DerivedValuesTest : public ::testing::Test
-{
+class DerivedValuesTest : public ::testing::Test {
 protected:
     DerivedValuesTest() : band(BAND_SOURCE, COptionList::KIND_INTEGER, false)
     {
@@ -72,13 +68,13 @@ protected:
     }
 
     // Appends one item to the request's own list and returns its number.
-    int AddItem(int syntax, const char* value, COptionList* options = nullptr,
-                const char* getExpression = nullptr, const char* setExpression = nullptr)
+    int AddItem(int syntax, const char* value, COptionList* options = nullptr, const char* getExpression = nullptr,
+                const char* setExpression = nullptr)
     {
         values.emplace_back(new CString(value));
         const CSnmpVarDef table[] = {
-            {"1.3.6.1.4.1.32473.1", "item", syntax, ACCESS_READWRITE, options, getExpression,
-             setExpression, nullptr, values.back().get(), nullptr},
+            {"1.3.6.1.4.1.32473.1", "item", syntax, ACCESS_READWRITE, options, getExpression, setExpression, nullptr,
+             values.back().get(), nullptr},
             {},
         };
         request.varList.AppendDefinitions(table);
@@ -105,8 +101,7 @@ protected:
     CSnmpRequest request;
 };
 
-struct SubstitutionCase
-{
+struct SubstitutionCase {
     const char* expression;
     const char* expected;
 };
@@ -114,21 +109,16 @@ struct SubstitutionCase
 TEST_F(DerivedValuesTest, ReferencesTakeTheValueTextOfTheirSyntax)
 {
     const std::vector<SubstitutionCase> cases = {
-        {"$1+$2", "3+4"},
-        {"$1*2", "3*2"},          // a reference at the very start
-        {"$", "10"},              // no digits: item 0
-        {"x$01y", "x3y"},
-        {"$1$2", "34"},
-        {"$$1", "103"},
-        {"$3 $4", "1 0"},         // booleans
-        {"$10", "1"},             // bool8 behaves as a boolean
-        {"$11", "-2"},            // int16 as a number
-        {"$5", "1"},              // "5GHz" through the band list
-        {"$7", "12345"},
-        {"no reference", "no reference"},
+        {"$1+$2", "3+4"}, {"$1*2", "3*2"},  // a reference at the very start
+        {"$", "10"},                        // no digits: item 0
+        {"x$01y", "x3y"}, {"$1$2", "34"},
+        {"$$1", "103"},   {"$3 $4", "1 0"},  // booleans
+        {"$10", "1"},                        // bool8 behaves as a boolean
+        {"$11", "-2"},                       // int16 as a number
+        {"$5", "1"},                         // "5GHz" through the band list
+        {"$7", "12345"},  {"no reference", "no reference"},
     };
-    for (const SubstitutionCase& c : cases)
-    {
+    for (const SubstitutionCase& c : cases) {
         EXPECT_STREQ(static_cast<LPCTSTR>(Substitute(c.expression, false)), c.expected) << c.expression;
         EXPECT_STREQ(static_cast<LPCTSTR>(Substitute(c.expression, true)), c.expected) << c.expression;
     }
@@ -172,8 +162,7 @@ TEST_F(DerivedValuesTest, MissingValuesRaiseNullValue)
     *request.varList.GetItem(ITEM_OCTETS)->value = "(NULL)";
     EXPECT_EQ(RaisedCode([&] { Substitute("$6", true); }), QV_ERR_EXPR_NULL_VALUE);
     // Items that are not in the list have no value either.
-    for (const char* expression : {"$13", "$99", "$2147483648", "$99999999999999999999"})
-    {
+    for (const char* expression : {"$13", "$99", "$2147483648", "$99999999999999999999"}) {
         EXPECT_EQ(RaisedCode([&] { Substitute(expression, false); }), QV_ERR_EXPR_NULL_VALUE) << expression;
         EXPECT_EQ(RaisedCode([&] { Substitute(expression, true); }), QV_ERR_EXPR_NULL_VALUE) << expression;
     }
@@ -192,7 +181,7 @@ TEST_F(DerivedValuesTest, DerivedNumbersAreWrittenInTheItemsSyntax)
         {SYNTAX_INTEGER, "-7.9", "-7"},
         {SYNTAX_INTEGER, "10000000000", "1410065408"},  // low 32 bits
         {SYNTAX_INTEGER, "2147483648", "-2147483648"},
-        {SYNTAX_INTEGER, "1/0", "0"},                   // no integer to take
+        {SYNTAX_INTEGER, "1/0", "0"},  // no integer to take
         {SYNTAX_INTEGER, "0/0", "0"},
         {SYNTAX_BOOLEAN, "0.5", "true"},
         {SYNTAX_BOOLEAN, "0", "false"},

@@ -5,8 +5,7 @@
 
 // The session is never started in this process: every tick finds no Snmp
 // object and must do nothing but restart the timer.
-namespace
-{
+namespace {
 
 // Pumps this thread's messages until `ticks` timer messages for hwnd have been
 // dispatched or a reference thread timer of waitMs fires. Returns the ticks seen.
@@ -15,8 +14,7 @@ int PumpTicks(HWND hwnd, int ticks, UINT waitMs)
     const UINT_PTR reference = ::SetTimer(nullptr, 0, waitMs, nullptr);
     int seen = 0;
     MSG msg;
-    for (int guard = 0; guard < 100000 && seen < ticks; ++guard)
-    {
+    for (int guard = 0; guard < 100000 && seen < ticks; ++guard) {
         if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
             break;
         if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == reference)
@@ -87,4 +85,4 @@ TEST(EventProcessorWnd, DestroyingAnAlreadyDestroyedWindowLeavesOthersAlone)
     EXPECT_EQ(PumpTicks(other.GetSafeHwnd(), 2, kGenerousMs), 2);
 }
 
-} // namespace
+}  // namespace

@@ -15,22 +15,20 @@
 #include "snmpfw/ExpressionClock.h"
 #include "tests/support/ExpressionTexts.h"
 
-namespace
-{
+namespace {
 
 using krwtest::FirstLiteralGroup;
 using krwtest::RandomText;
 using krwtest::Repeat;
 
-constexpr double FIXED_NOW = 46000.75;   // a moment in 2025, exact in binary
+constexpr double FIXED_NOW = 46000.75;  // a moment in 2025, exact in binary
 
 double FixedClock()
 {
     return FIXED_NOW;
 }
 
-class ArithmeticTest : public ::testing::Test
-{
+class ArithmeticTest : public ::testing::Test {
 protected:
     void SetUp() override { previous = SetExpressionClock(&FixedClock); }
     void TearDown() override { SetExpressionClock(previous); }
@@ -38,8 +36,7 @@ protected:
     ExpressionClock previous = nullptr;
 };
 
-struct Case
-{
+struct Case {
     const char* text;
     double expected;
 };
@@ -55,11 +52,11 @@ TEST_F(ArithmeticTest, OperatorsSplitAtTheirFirstOccurrence)
     ExpectCases({
         {"2*3+4", 10},
         {"2+3*4", 14},
-        {"8-2-1", 7},           // 8-(2-1)
-        {"7-2+1", 6},           // (7-2)+1
-        {"6/2*3", 18},          // the left operand of "*" is the leaf "6/2"
+        {"8-2-1", 7},   // 8-(2-1)
+        {"7-2+1", 6},   // (7-2)+1
+        {"6/2*3", 18},  // the left operand of "*" is the leaf "6/2"
         {"2*3*4", 24},
-        {"12/2/3", 18},         // 12/(2/3)
+        {"12/2/3", 18},  // 12/(2/3)
         {"10/4", 2.5},
         {"1.5+2.25", 3.75},
     });
@@ -74,7 +71,7 @@ TEST_F(ArithmeticTest, SignsBlanksAndUnreadableLeaves)
         {" 7", 7},
         {"7 ", 7},
         {"3x+1", 4},
-        {"1e+5", 6},            // split at "+": the leaf "1e" reads as 1
+        {"1e+5", 6},  // split at "+": the leaf "1e" reads as 1
         {"2.5e2", 250},
         {"*5", 0},
     });
@@ -109,9 +106,9 @@ TEST_F(ArithmeticTest, NowReadsTheClock)
         {"NOW", FIXED_NOW},
         {"NOW-1", FIXED_NOW - 1},
         {"NOW+0.25", FIXED_NOW + 0.25},
-        {"NOW - 1", -1},        // the leaf "NOW " is not the keyword
-        {"now", 0},             // the final leaf is case-sensitive
-        {"now*1", FIXED_NOW},   // the left operand of "*" is not
+        {"NOW - 1", -1},       // the leaf "NOW " is not the keyword
+        {"now", 0},            // the final leaf is case-sensitive
+        {"now*1", FIXED_NOW},  // the left operand of "*" is not
         {"Now/2", FIXED_NOW / 2},
         {"2*NOW", 2 * FIXED_NOW},
         {"2*now", 0},
@@ -153,8 +150,7 @@ TEST_F(ArithmeticTest, DeepAndLongTextsEvaluate)
 double LiteralArithmetic(const std::string& t)
 {
     const auto [open, close] = FirstLiteralGroup(t);
-    if (close != std::string::npos)
-    {
+    if (close != std::string::npos) {
         char value[512];
         double inner = LiteralArithmetic(t.substr(open + 1, close - open - 1));
         std::snprintf(value, sizeof value, "%f", std::isnan(inner) ? std::fabs(inner) : inner);
@@ -183,8 +179,7 @@ bool SameValue(double a, double b)
 void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)
 {
     std::mt19937 random(20261208);
-    for (int round = 0; round < rounds; ++round)
-    {
+    for (int round = 0; round < rounds; ++round) {
         std::string text = RandomText(random, pieces, minCount, maxCount);
         double expected = LiteralArithmetic(text);
         double actual = EvaluateArithmetic(text.c_str());
@@ -194,8 +189,8 @@ void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, 
 
 TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnArbitraryText)
 {
-    ExpectLiteralResults({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "+", "-", "*", "/", "(", ")",
-                          " ", ".", "e", "N", "O", "W", "n", "o", "w"},
+    ExpectLiteralResults({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "+", "-", "*",
+                          "/", "(", ")", " ", ".", "e", "N", "O", "W", "n", "o", "w"},
                          0, 24, 20000);
 }
 
@@ -207,8 +202,7 @@ TEST_F(ArithmeticTest, AgreesWithTheLiteralRulesOnLongGroups)
 
 // Ordinary precedence for digits, "+", "*" and parentheses; both operators
 // group to the right, as the evaluator splits at the first occurrence.
-class ReferenceParser
-{
+class ReferenceParser {
 public:
     explicit ReferenceParser(const std::string& t) : text(t) {}
 
@@ -235,11 +229,10 @@ private:
 
     double Primary()
     {
-        if (Peek() == '(')
-        {
+        if (Peek() == '(') {
             ++pos;
             double value = Sum();
-            ++pos;   // ")"
+            ++pos;  // ")"
             return value;
         }
         double value = 0;
@@ -266,8 +259,7 @@ std::string RandomExpression(std::mt19937& random, int depth)
 TEST(ArithmeticGrammarTest, AgreesWithOrdinaryPrecedenceForSumsAndProducts)
 {
     std::mt19937 random(6180);
-    for (int round = 0; round < 3000; ++round)
-    {
+    for (int round = 0; round < 3000; ++round) {
         std::string text = RandomExpression(random, 6);
         double expected = ReferenceParser(text).Sum();
         ASSERT_DOUBLE_EQ(EvaluateArithmetic(text.c_str()), expected) << "text '" << text << "'";

@@ -8,15 +8,13 @@
 #include "snmpfw/Expression.h"
 #include "tests/support/ExpressionTexts.h"
 
-namespace
-{
+namespace {
 
 using krwtest::FirstLiteralGroup;
 using krwtest::RandomText;
 using krwtest::Repeat;
 
-struct TextCase
-{
+struct TextCase {
     const char* text;
     const char* expected;
 };
@@ -24,23 +22,14 @@ struct TextCase
 TEST(UnquoteTest, TrimsAndRemovesOnePairOfQuotes)
 {
     const std::vector<TextCase> cases = {
-        {"  \"abc\"  ", "abc"},
-        {"\"", ""},
-        {"\"abc", "\"abc"},
-        {"abc\"", "abc\""},
-        {"", ""},
-        {" \t\r\n", ""},
-        {"\"\"", ""},
-        {"\"a b\"", "a b"},
-        {"\"a\"b\"", "a\"b"},
-        {"\t x y \n", "x y"},
+        {"  \"abc\"  ", "abc"}, {"\"", ""},   {"\"abc", "\"abc"}, {"abc\"", "abc\""},   {"", ""},
+        {" \t\r\n", ""},        {"\"\"", ""}, {"\"a b\"", "a b"}, {"\"a\"b\"", "a\"b"}, {"\t x y \n", "x y"},
     };
     for (const TextCase& c : cases)
         EXPECT_STREQ(static_cast<LPCTSTR>(Unquote(c.text)), c.expected) << "text '" << c.text << "'";
 }
 
-struct SplitCase
-{
+struct SplitCase {
     const char* text;
     int index;
     const char* left;
@@ -61,8 +50,7 @@ TEST(SplitAtComparisonTest, FirstListedOperatorAfterTheFirstCharacterWins)
         {"<a=b", COMPARE_EQUAL, "<a", "b"},
         {"a=", COMPARE_EQUAL, "a", ""},
     };
-    for (const SplitCase& c : cases)
-    {
+    for (const SplitCase& c : cases) {
         CString left;
         CString right;
         EXPECT_EQ(SplitAtComparison(ComparisonOperators, c.text, left, right), c.index) << c.text;
@@ -75,8 +63,7 @@ TEST(SplitAtComparisonTest, NoOperatorLeavesTheOperandsUntouched)
 {
     // An operator at the very start does not count even when it occurs
     // again later.
-    for (const char* text : {"", "abc", "=a", ">a>b", "<"})
-    {
+    for (const char* text : {"", "abc", "=a", ">a>b", "<"}) {
         CString left = "L";
         CString right = "R";
         EXPECT_EQ(SplitAtComparison(ComparisonOperators, text, left, right), -1) << text;
@@ -96,8 +83,7 @@ TEST(SplitAtComparisonTest, UsesTheListItIsGiven)
     EXPECT_EQ(SplitAtComparison(operators, "a=b", left, right), -1);
 }
 
-struct LogicCase
-{
+struct LogicCase {
     const char* text;
     bool expected;
 };
@@ -111,14 +97,32 @@ void ExpectLogic(const std::vector<LogicCase>& cases)
 TEST(CompareTermsTest, KeywordAndComparisons)
 {
     const std::vector<LogicCase> cases = {
-        {"true", true}, {"True", true}, {" true", false}, {"false", false}, {"x y", false},
-        {"", false}, {"=a", false},
-        {"a = a", true}, {"A = a", false}, {"a <> b", true}, {"a <> a", false},
-        {"b > a", true}, {"a > a", false}, {"a >= a", true}, {"a <= b", true},
-        {"b <= a", false}, {"a < b", true},
-        {"10 > 9", false}, {"9 > 10", true},
-        {"a <> NOW", false}, {"NOW = NOW", false}, {"now <> x", false}, {"\"NOW\" = \"NOW\"", false},
-        {"\"x y\" = x y", true}, {"\"\" = ", true}, {"a=>b", false},
+        {"true", true},
+        {"True", true},
+        {" true", false},
+        {"false", false},
+        {"x y", false},
+        {"", false},
+        {"=a", false},
+        {"a = a", true},
+        {"A = a", false},
+        {"a <> b", true},
+        {"a <> a", false},
+        {"b > a", true},
+        {"a > a", false},
+        {"a >= a", true},
+        {"a <= b", true},
+        {"b <= a", false},
+        {"a < b", true},
+        {"10 > 9", false},
+        {"9 > 10", true},
+        {"a <> NOW", false},
+        {"NOW = NOW", false},
+        {"now <> x", false},
+        {"\"NOW\" = \"NOW\"", false},
+        {"\"x y\" = x y", true},
+        {"\"\" = ", true},
+        {"a=>b", false},
     };
     for (const LogicCase& c : cases)
         EXPECT_EQ(CompareTerms(c.text), c.expected) << "text '" << c.text << "'";
@@ -137,7 +141,7 @@ TEST(EvaluateLogicTest, OrAndNotSplitAtTheirFirstOccurrence)
         {"!p = q", true},
         {"!true", false},
         {"!!true", true},
-        {"a = b!", true},           // the text before "!" is ignored
+        {"a = b!", true},  // the text before "!" is ignored
         {"a = b|a = a&b = b", true},
         {"a = a&b = c|a = a", true},
         {"!a = a|a = a", true},
@@ -159,7 +163,7 @@ TEST(EvaluateLogicTest, GroupsAreResolvedFirstAndKeepTheBlanksAroundThem)
         {"((true))", true},
         {"!(a = b)", true},
         {"(a = b|(c = c&d = d))", true},
-        {"(true", false},              // unbalanced: no group
+        {"(true", false},  // unbalanced: no group
     });
 }
 
@@ -209,8 +213,7 @@ bool LiteralLogic(const std::string& t)
         return p != npos && quoted(p) ? npos : p;
     };
     const auto [open, close] = FirstLiteralGroup(t);
-    if (close != npos && !quoted(open) && !quoted(close))
-    {
+    if (close != npos && !quoted(open) && !quoted(close)) {
         bool inner = LiteralLogic(t.substr(open + 1, close - open - 1));
         return LiteralLogic(t.substr(0, open) + (inner ? "true" : "false") + t.substr(close + 1));
     }
@@ -227,8 +230,7 @@ bool LiteralLogic(const std::string& t)
 void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, int maxCount, int rounds)
 {
     std::mt19937 random(20261208);
-    for (int round = 0; round < rounds; ++round)
-    {
+    for (int round = 0; round < rounds; ++round) {
         const std::string text = RandomText(random, pieces, minCount, maxCount);
         ASSERT_EQ(EvaluateLogic(text.c_str()), LiteralLogic(text)) << "text '" << text << "'";
     }
@@ -236,8 +238,8 @@ void ExpectLiteralResults(const std::vector<std::string>& pieces, int minCount, 
 
 TEST(EvaluateLogicTest, AgreesWithTheLiteralRulesOnArbitraryText)
 {
-    ExpectLiteralResults({"a", "b", " ", "=", "<", ">", "!", "&", "|", "(", ")", "\"", "t", "r", "u", "e"},
-                         0, 20, 20000);
+    ExpectLiteralResults({"a", "b", " ", "=", "<", ">", "!", "&", "|", "(", ")", "\"", "t", "r", "u", "e"}, 0, 20,
+                         20000);
 }
 
 TEST(EvaluateLogicTest, AgreesWithTheLiteralRulesOnLongGroups)

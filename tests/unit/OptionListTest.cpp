@@ -1,5 +1,5 @@
-#include "snmpfw/Keywords.h"
 #include "snmpfw/OptionList.h"
+#include "snmpfw/Keywords.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +10,14 @@ const OptionPair BandPairs[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
 TEST(OptionListInteger, ValueToTextMatchesTheNumberReadAsAtoiReadsIt)
 {
     COptionList band(BandPairs, COptionList::KIND_INTEGER, false);
-    const struct { const char* value; const char* text; } cases[] = {
-        {"1", "5GHz"},
-        {"7", "7"},            // unknown values pass through
-        {"(NULL)", "(NULL)"},  // never matched, not even by the value-0 entry
-        {"abc", "2.4GHz"},     // no leading digits reads as 0
-        {" 1", "5GHz"},
-        {"1x", "5GHz"},
-        {"-0", "2.4GHz"},
-        {"", "2.4GHz"},
+    const struct {
+        const char* value;
+        const char* text;
+    } cases[] = {
+        {"1", "5GHz"},        {"7", "7"},  // unknown values pass through
+        {"(NULL)", "(NULL)"},              // never matched, not even by the value-0 entry
+        {"abc", "2.4GHz"},                 // no leading digits reads as 0
+        {" 1", "5GHz"},       {"1x", "5GHz"}, {"-0", "2.4GHz"}, {"", "2.4GHz"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CString(c.text), band.ValueToText(c.value)) << "value '" << c.value << "'";

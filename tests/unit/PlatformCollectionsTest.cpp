@@ -11,7 +11,8 @@ namespace {
 std::vector<std::string> Contents(const CStringList& list)
 {
     std::vector<std::string> out;
-    for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) out.emplace_back(list.GetNext(pos));
+    for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+        out.emplace_back(list.GetNext(pos));
     return out;
 }
 
@@ -51,7 +52,8 @@ TEST(PlatformCollections, InsertAndNavigateBothWays)
 
     POSITION pos = list.GetTailPosition();
     Texts backwards;
-    while (pos != nullptr) backwards.emplace_back(list.GetPrev(pos));
+    while (pos != nullptr)
+        backwards.emplace_back(list.GetPrev(pos));
     EXPECT_EQ(backwards, (Texts{"tail", "n", "m", "l", "k", "head"}));
 
     EXPECT_EQ(list.RemoveHead(), "head");
@@ -81,7 +83,8 @@ TEST(PlatformCollections, PointerListAndBulkOperations)
     int values[3] = {1, 2, 3};
     CPtrList list;
     EXPECT_TRUE(list.IsEmpty());
-    for (int& v : values) list.AddTail(&v);
+    for (int& v : values)
+        list.AddTail(&v);
     EXPECT_EQ(list.Find(&values[1]), list.FindIndex(1));
     EXPECT_EQ(*static_cast<int*>(list.GetAt(list.Find(&values[2]))), 3);
 
@@ -137,7 +140,8 @@ TEST(PlatformCollections, MapStoresLooksUpAndRemoves)
 TEST(PlatformCollections, MapIterationSurvivesRemovalOfTheCurrentKey)
 {
     CMapStringToString map;
-    for (const char* key : {"a", "b", "c", "d"}) map.SetAt(key, key);
+    for (const char* key : {"a", "b", "c", "d"})
+        map.SetAt(key, key);
     std::vector<std::string> seen;
     CString key;
     CString value;

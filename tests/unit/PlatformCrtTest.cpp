@@ -34,7 +34,8 @@ TEST(PlatformCrt, IntegerToTextInEveryRadix)
         {_ltoa(-42, buffer, 10), "-42"},
         {_ultoa(42, buffer, 5), "132"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.actual, c.expected);
 
     std::memset(buffer, 'x', sizeof buffer);
     _ui64toa(UINT64_MAX, buffer, 2);
@@ -76,7 +77,8 @@ protected:
     {
         const char* saved = std::getenv("TMPDIR");
         hadTmpDir = saved != nullptr;
-        if (hadTmpDir) savedTmpDir = saved;
+        if (hadTmpDir)
+            savedTmpDir = saved;
     }
     void TearDown() override
     {

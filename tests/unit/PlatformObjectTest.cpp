@@ -24,7 +24,8 @@ public:
     {
         std::strncpy(lpszError, "(Test) Something failed!", nMaxError - 1);
         lpszError[nMaxError - 1] = '\0';
-        if (pnHelpContext != nullptr) *pnHelpContext = 0;
+        if (pnHelpContext != nullptr)
+            *pnHelpContext = 0;
         return TRUE;
     }
 };

@@ -34,7 +34,8 @@ TEST(PlatformString, SlicesClampOutOfRangeArguments)
         {"Right(99)", [](const CString& s) { return s.Right(99); }, "abcdef"},
     };
     const CString text("abcdef");
-    for (const SliceCase& c : cases) EXPECT_STREQ(c.slice(text), c.expected) << c.name;
+    for (const SliceCase& c : cases)
+        EXPECT_STREQ(c.slice(text), c.expected) << c.name;
 }
 
 TEST(PlatformString, FindHonoursStartAndReportsMissesAsMinusOne)

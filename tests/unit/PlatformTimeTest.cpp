@@ -67,7 +67,8 @@ TEST(PlatformTime, FormatUsesStrftimeCodes)
     EXPECT_EQ(night.Format(""), "");
 
     CString longFormat;
-    for (int i = 0; i < 100; ++i) longFormat += "%Y-";
+    for (int i = 0; i < 100; ++i)
+        longFormat += "%Y-";
     EXPECT_EQ(night.Format(longFormat).GetLength(), 500);
 }
 

@@ -80,7 +80,10 @@ BEGIN_MESSAGE_MAP(CDerivedWnd, CRecordingWnd)
 END_MESSAGE_MAP()
 
 thread_local int t_probeTicks = 0;
-void CALLBACK CountProbe(HWND, UINT, UINT_PTR, DWORD) { ++t_probeTicks; }
+void CALLBACK CountProbe(HWND, UINT, UINT_PTR, DWORD)
+{
+    ++t_probeTicks;
+}
 
 // Pumps the calling thread's messages until done() holds or the bound runs out.
 // A thread timer keeps GetMessage from blocking past the bound.
@@ -91,7 +94,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = 10000)
     bool reached = done();
     while (!reached && GetTickCount() - start < boundMs) {
         MSG msg;
-        if (::GetMessage(&msg, nullptr, 0, 0) <= 0) break;
+        if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
+            break;
         ::DispatchMessage(&msg);
         reached = done();
     }
@@ -128,8 +132,10 @@ TEST(PlatformWindow, TimerTicksOnlyOnTheLoopOfTheOwningThread)
         EXPECT_EQ(::GetMessage(&msg, mineHwnd, 0, 0), -1);  // not this thread's window
         const DWORD start = GetTickCount();
         while (theirs.Ticks() < 5 && GetTickCount() - start < 10000) {
-            if (::GetMessage(&msg, nullptr, 0, 0) <= 0) break;
-            if (msg.hwnd == mineHwnd) ++foreignMessages;
+            if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
+                break;
+            if (msg.hwnd == mineHwnd)
+                ++foreignMessages;
             ::DispatchMessage(&msg);
         }
         const MSG forged{mineHwnd, WM_TIMER, 0, 0, 0, {0, 0}};
@@ -141,7 +147,8 @@ TEST(PlatformWindow, TimerTicksOnlyOnTheLoopOfTheOwningThread)
     other.join();
     EXPECT_EQ(foreignMessages.load(), 0);
     EXPECT_EQ(foreignDispatch.load(), 0);
-    for (DWORD thread : mine.TickThreads()) EXPECT_EQ(thread, GetCurrentThreadId());
+    for (DWORD thread : mine.TickThreads())
+        EXPECT_EQ(thread, GetCurrentThreadId());
 }
 
 TEST(PlatformWindow, KillTimerStopsTheTicks)
@@ -167,7 +174,8 @@ TEST(PlatformWindow, DestroyedWindowReceivesNothingMore)
     ASSERT_TRUE(wnd.Create());
     const HWND hwnd = wnd.m_hWnd;
     ASSERT_NE(::SetTimer(hwnd, 0, 20, nullptr), 0u);
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(::PostMessage(hwnd, WM_TEST_ADD, 1, 1));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(::PostMessage(hwnd, WM_TEST_ADD, 1, 1));
 
     EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.destroys.load(), 1);

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 // Runs in a process whose session has never been started.
-namespace
-{
+namespace {
 
 TEST(SnmpSessionFresh, BeforeStartNothingExistsAndStopDoesNothing)
 {
@@ -32,4 +31,4 @@ TEST(SnmpSessionFresh, BeforeStartNothingExistsAndStopDoesNothing)
     EXPECT_EQ(CSnmpSession::GetDefaultTargetParams().timeout, 0);
 }
 
-} // namespace
+}  // namespace

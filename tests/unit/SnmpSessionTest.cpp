@@ -1,6 +1,6 @@
+#include "snmpfw/SnmpSession.h"
 #include "common/QvErrors.h"
 #include "snmpfw/EventProcessorWnd.h"
-#include "snmpfw/SnmpSession.h"
 #include "tests/support/RaisedCode.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -11,8 +11,7 @@
 #include <sstream>
 #include <string>
 
-namespace
-{
+namespace {
 
 namespace fs = std::filesystem;
 
@@ -21,8 +20,7 @@ std::string EngineIdHex()
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string hex;
-    for (const char* p = CSnmpSession::kEngineId; *p != '\0'; ++p)
-    {
+    for (const char* p = CSnmpSession::kEngineId; *p != '\0'; ++p) {
         hex += digits[(static_cast<unsigned char>(*p) >> 4) & 0xF];
         hex += digits[static_cast<unsigned char>(*p) & 0xF];
     }
@@ -34,8 +32,7 @@ bool SameHex(const std::string& a, const std::string& b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -45,8 +42,7 @@ long StoredCounter(const fs::path& file)
 {
     std::ifstream in(file);
     std::string line;
-    while (std::getline(in, line))
-    {
+    while (std::getline(in, line)) {
         std::istringstream fields(line);
         std::string id;
         long counter = -1;
@@ -70,8 +66,7 @@ int StartAndCatch(const std::string& directory)
     return krwtest::RaisedCode([&] { CSnmpSession::Start(CString(directory.c_str()), CString("")); });
 }
 
-class SnmpSessionTest : public ::testing::Test
-{
+class SnmpSessionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -92,8 +87,7 @@ protected:
 
 TEST(SnmpSessionJoinPath, JoinsWithASlashOnce)
 {
-    struct Case
-    {
+    struct Case {
         const char* directory;
         const char* path;
     };
@@ -109,8 +103,7 @@ TEST(SnmpSessionJoinPath, JoinsWithASlashOnce)
         {"C:\\Temp\\", "C:\\Temp\\/QvSNMP_PP_BootCounter"},
     };
     for (const Case& c : cases)
-        EXPECT_STREQ(static_cast<const char*>(
-                         CSnmpSession::JoinPath(CString(c.directory), "QvSNMP_PP_BootCounter")),
+        EXPECT_STREQ(static_cast<const char*>(CSnmpSession::JoinPath(CString(c.directory), "QvSNMP_PP_BootCounter")),
                      c.path)
             << "directory '" << c.directory << "'";
 }
@@ -164,8 +157,7 @@ TEST_F(SnmpSessionTest, UnwritableCounterFileFailsToSaveAfterTheSnmpObjectExists
         (folder / "missing" / "deeper").string(),
         (folder / "plain-file").string(),
     };
-    for (const std::string& directory : unwritable)
-    {
+    for (const std::string& directory : unwritable) {
         SCOPED_TRACE(directory);
         EXPECT_EQ(StartAndCatch(directory), QV_ERR_SAVE_BOOTCOUNTER);
         EXPECT_NE(CSnmpSession::GetSnmp(), nullptr);
@@ -216,4 +208,4 @@ TEST_F(SnmpSessionTest, StopKeepsTheWindowAndASecondStopDoesNothing)
     EXPECT_TRUE(::IsWindow(processor.GetSafeHwnd()));
 }
 
-} // namespace
+}  // namespace

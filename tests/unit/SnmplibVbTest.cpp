@@ -189,8 +189,7 @@ TEST(SnmplibVb, BoundedCopyOfOctets)
 
 TEST(SnmplibVb, PrintableValueIsEmptyForNoValue)
 {
-    const SmiUINT32 exceptions[] = {sNMP_SYNTAX_NOSUCHOBJECT, sNMP_SYNTAX_NOSUCHINSTANCE,
-                                    sNMP_SYNTAX_ENDOFMIBVIEW};
+    const SmiUINT32 exceptions[] = {sNMP_SYNTAX_NOSUCHOBJECT, sNMP_SYNTAX_NOSUCHINSTANCE, sNMP_SYNTAX_ENDOFMIBVIEW};
     for (SmiUINT32 e : exceptions) {
         Vb vb = IntegerVb(3);
         vb.set_exception_status(e);

@@ -13,17 +13,16 @@ const CString InitialValue("42");
 const CString InitialInstance("1.3.6.1.2.1.1.1.0");
 
 const CSnmpVarDef FullTable[] = {
-    {"1.3.6.1.2.1.1.1", "sysDescr", SYNTAX_DISPLAYSTR, ACCESS_READONLY, &ClientBandOptions,
-     "$1+1", "$2*2", "aux", &InitialValue, &InitialInstance},
-    {"1.3.6.1.2.1.1.3", "sysUpTime", SYNTAX_TIMETICKS, ACCESS_READONLY, nullptr,
-     nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"1.3.6.1.2.1.1.1", "sysDescr", SYNTAX_DISPLAYSTR, ACCESS_READONLY, &ClientBandOptions, "$1+1", "$2*2", "aux",
+     &InitialValue, &InitialInstance},
+    {"1.3.6.1.2.1.1.3", "sysUpTime", SYNTAX_TIMETICKS, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr,
+     nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 CSnmpVarDef Column(const char* oid, int access)
 {
-    return CSnmpVarDef{oid, "column", SYNTAX_INTEGER, access, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, nullptr};
+    return CSnmpVarDef{oid, "column", SYNTAX_INTEGER, access, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
 TEST(VarListBuild, NullAndEmptyTablesHoldNoDefinitions)
@@ -137,8 +136,7 @@ TEST(VarListCopy, OwnedOptionListsAreReleasedWithTheList)
 TEST(VarListTests, ClientTableIsReadableAndNeverSettable)
 {
     CSnmpVarList list(ClientTableDefinitions, MVT_UMV, 0);
-    for (int i = 0; i < list.count; ++i)
-    {
+    for (int i = 0; i < list.count; ++i) {
         EXPECT_TRUE(list.IsReadable(i)) << i;
         EXPECT_FALSE(list.IsSettable(i)) << i;
         EXPECT_FALSE(list.IsImplied(i)) << i;
@@ -147,16 +145,18 @@ TEST(VarListTests, ClientTableIsReadableAndNeverSettable)
 
 TEST(VarListTests, IndexColumnsOfTableListsAreSettable)
 {
-    const CSnmpVarDef table[] = {Column("1.1", ACCESS_READONLY), Column("1.2", ACCESS_READONLY),
-                                 Column(nullptr, 0)};
-    const struct { int itemType; bool first; bool second; } cases[] = {
+    const CSnmpVarDef table[] = {Column("1.1", ACCESS_READONLY), Column("1.2", ACCESS_READONLY), Column(nullptr, 0)};
+    const struct {
+        int itemType;
+        bool first;
+        bool second;
+    } cases[] = {
         {MVT_FMV, true, false},
         {MVT_UMV, true, false},
         {MVT_SV, false, false},
         {SVT_SV, false, false},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         CSnmpVarList list(table, c.itemType, 1);
         EXPECT_EQ(c.first, list.IsSettable(0)) << "item type " << c.itemType;
         EXPECT_EQ(c.second, list.IsSettable(1)) << "item type " << c.itemType;

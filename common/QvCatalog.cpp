@@ -5,7 +5,7 @@
 namespace {
 
 // One array, read through the group starts below; the order is fixed.
-const char* const s_catalog[] = {
+const char* const kCatalog[] = {
     // Error status reported by the agent, 1 first
     "(SNMP) Response PDU Too Big!",
     "(SNMP) Variable does not exist!",
@@ -120,7 +120,7 @@ const char* const s_catalog[] = {
     "Set: [ERROR] Request:[VARLIST]. Receive at [TIME].",
 };
 
-const char* const s_commonTexts[] = {
+const char* const kCommonTexts[] = {
     "(DiViroze) Ok!",
     "(DiViroze) Bad logic operand!",
     "(DiViroze) Bad format specifier of edit's constraint!",
@@ -145,10 +145,10 @@ const char* const s_commonTexts[] = {
     "(DiViroze) Fail to read option data from file([FILENAME])!",
 };
 
-const int kCatalogSize = sizeof(s_catalog) / sizeof(s_catalog[0]);
-const int kCommonSize = sizeof(s_commonTexts) / sizeof(s_commonTexts[0]);
+const int kCatalogSize = sizeof(kCatalog) / sizeof(kCatalog[0]);
+const int kCommonSize = sizeof(kCommonTexts) / sizeof(kCommonTexts[0]);
 
-// First index of each group in s_catalog, plus the end of the array.
+// First index of each group in kCatalog, plus the end of the array.
 const int s_groupStart[QV_GROUP_COUNT + 1] = {0, 18, 35, 49, 72, 102, kCatalogSize};
 
 static_assert(kCatalogSize == 104, "the group starts assume 104 texts");
@@ -174,7 +174,7 @@ const char* QvGroupText(int group, int index)
 {
     if (index < 0 || index >= QvGroupSize(group))
         return nullptr;
-    return s_catalog[s_groupStart[group] + index];
+    return kCatalog[s_groupStart[group] + index];
 }
 
 const char* QvErrorText(int code)
@@ -211,5 +211,5 @@ const char* QvCommonText(int index)
 {
     if (index < 0 || index >= kCommonSize)
         return nullptr;
-    return s_commonTexts[index];
+    return kCommonTexts[index];
 }

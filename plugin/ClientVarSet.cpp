@@ -2,19 +2,19 @@
 
 namespace {
 
-const OptionPair RefreshPairs[] = {
+const OptionPair kRefreshPairs[] = {
     {0, "nothing"},
     {1, "get"},
     {0, nullptr},
 };
 
-const OptionPair ClientBandPairs[] = {
+const OptionPair kClientBandPairs[] = {
     {0, "2.4GHz"},
     {1, "5GHz"},
     {0, nullptr},
 };
 
-const OptionPair AuthenticationPairs[] = {
+const OptionPair kAuthenticationPairs[] = {
     {1, "OPEN"},
     {2, "Shared Key"},
     {3, "opensystem-sharedkey"},
@@ -29,13 +29,13 @@ const OptionPair AuthenticationPairs[] = {
     {0, nullptr},
 };
 
-const OptionPair PowerSavePairs[] = {
+const OptionPair kPowerSavePairs[] = {
     {0, "Off"},
     {1, "On"},
     {0, nullptr},
 };
 
-const OptionPair ApBandPairs[] = {
+const OptionPair kApBandPairs[] = {
     {0, "2.4GHz"},
     {1, "5GHz"},
     {0, nullptr},
@@ -43,19 +43,19 @@ const OptionPair ApBandPairs[] = {
 
 }  // namespace
 
-COptionList RefreshOptions(RefreshPairs, COptionList::KIND_INTEGER, false);
-COptionList ClientBandOptions(ClientBandPairs, COptionList::KIND_INTEGER, false);
-COptionList AuthenticationOptions(AuthenticationPairs, COptionList::KIND_INTEGER, false);
-COptionList PowerSaveOptions(PowerSavePairs, COptionList::KIND_INTEGER, false);
-COptionList ApBandOptions(ApBandPairs, COptionList::KIND_INTEGER, false);
+COptionList RefreshOptions(kRefreshPairs, COptionList::KIND_INTEGER, false);
+COptionList ClientBandOptions(kClientBandPairs, COptionList::KIND_INTEGER, false);
+COptionList AuthenticationOptions(kAuthenticationPairs, COptionList::KIND_INTEGER, false);
+COptionList PowerSaveOptions(kPowerSavePairs, COptionList::KIND_INTEGER, false);
+COptionList ApBandOptions(kApBandPairs, COptionList::KIND_INTEGER, false);
 
-const CSnmpVarDef RefreshDefinitions[] = {
+const CSnmpVarDef kRefreshDefinitions[] = {
     {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1", "dot11ClientInformationRefresh", SYNTAX_INTEGER, ACCESS_READWRITE,
      &RefreshOptions, nullptr, nullptr, nullptr, nullptr, nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-const CSnmpVarDef ClientTableDefinitions[] = {
+const CSnmpVarDef kClientTableDefinitions[] = {
     {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2", "dot11ClientMacAddress", SYNTAX_MACADDRESS, ACCESS_READONLY, nullptr,
      nullptr, nullptr, nullptr, nullptr, nullptr},
     {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.3", "dot11ClientBand", SYNTAX_INTEGER, ACCESS_READONLY,
@@ -71,7 +71,7 @@ const CSnmpVarDef ClientTableDefinitions[] = {
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-const CSnmpVarDef ApBandDefinitions[] = {
+const CSnmpVarDef kApBandDefinitions[] = {
     {"1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1", "dot11Band", SYNTAX_INTEGER, ACCESS_READWRITE, &ApBandOptions,
      nullptr, nullptr, nullptr, nullptr, nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},

@@ -8,13 +8,13 @@
 
 // dot11ClientInformationRefresh: writing "get" makes the device rebuild its
 // client table. The OID already ends in its instance.
-extern const CSnmpVarDef RefreshDefinitions[];
+extern const CSnmpVarDef kRefreshDefinitions[];
 
 // The six columns of the client table, in this order.
-extern const CSnmpVarDef ClientTableDefinitions[];
+extern const CSnmpVarDef kClientTableDefinitions[];
 
 // Item positions of the client-table columns in a list built from
-// ClientTableDefinitions.
+// kClientTableDefinitions.
 enum {
     CLIENT_COLUMN_MAC = 0,
     CLIENT_COLUMN_BAND = 1,
@@ -27,7 +27,7 @@ enum {
 
 // dot11Band: the access point's own radio band. The OID already ends in its
 // instance.
-extern const CSnmpVarDef ApBandDefinitions[];
+extern const CSnmpVarDef kApBandDefinitions[];
 
 // Module-wide option lists the definitions point to; built when the module
 // is loaded and released when it is unloaded.

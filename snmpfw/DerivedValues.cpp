@@ -13,9 +13,9 @@
 
 namespace {
 
-const char REFERENCE_MARKER[] = "$";
-const char KEYWORD_TRUE[] = "true";
-const char KEYWORD_FALSE[] = "false";
+const char kReferenceMarker[] = "$";
+const char kKeywordTrue[] = "true";
+const char kKeywordFalse[] = "false";
 
 // The item number after a marker: the longest digit run, 0 when it is empty.
 // A number too large for any list saturates, so that it fails the bound test
@@ -74,7 +74,7 @@ CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
     case SYNTAX_BOOLEAN:
     case SYNTAX_BOOL8:
     case SYNTAX_BOOL16:
-        return value == KEYWORD_TRUE ? "1" : "0";
+        return value == kKeywordTrue ? "1" : "0";
     case SYNTAX_INTEGER:
     case SYNTAX_COUNTER:
     case SYNTAX_GUAGE:
@@ -134,7 +134,7 @@ CString DerivedText(int syntax, double x)
     CString text;
     switch (syntax) {
     case SYNTAX_BOOLEAN:
-        return x == 0 ? KEYWORD_FALSE : KEYWORD_TRUE;
+        return x == 0 ? kKeywordFalse : kKeywordTrue;
     case SYNTAX_INTEGER:
         text.Format("%d", static_cast<int32_t>(TruncatedLow32(x)));
         return text;
@@ -171,7 +171,7 @@ void CSnmpRequest::EvaluateDerived(int index, bool read, CSnmpVarList& list)
     // The references name items of the list being derived: after a response
     // that is the copy holding the values just received, not this object's
     // own list, whose values are those that were sent.
-    CString text = Substitute(list, expression, false, REFERENCE_MARKER);
+    CString text = Substitute(list, expression, false, kReferenceMarker);
     CString derived = DerivedText(item->syntax, EvaluateArithmetic(text));
     if (item->options != nullptr)
         derived = item->options->ValueToText(derived);
@@ -182,5 +182,5 @@ bool CSnmpRequest::EvaluateCondition(const CString& condition)
 {
     if (condition.IsEmpty())
         return true;
-    return EvaluateLogic(SubstituteReferences(condition, true, REFERENCE_MARKER));
+    return EvaluateLogic(SubstituteReferences(condition, true, kReferenceMarker));
 }

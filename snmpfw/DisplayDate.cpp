@@ -4,7 +4,7 @@
 
 namespace {
 
-const char* const DisplayDateFormat = "%Y/%m/%d %H:%M:%S %p";
+const char* const kDisplayDateFormat = "%Y/%m/%d %H:%M:%S %p";
 
 int ReadNumber(const CString& piece)
 {
@@ -26,7 +26,7 @@ int TakeNumber(CString& rest, char separator)
 
 CString FormatDisplayDate(double days)
 {
-    return COleDateTime(days).Format(DisplayDateFormat);
+    return COleDateTime(days).Format(kDisplayDateFormat);
 }
 
 COleDateTime ParseDisplayDate(const CString& text)

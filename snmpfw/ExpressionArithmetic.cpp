@@ -17,8 +17,8 @@ using namespace ExpressionScan;
 
 namespace {
 
-const char KEYWORD_NOW[] = "NOW";
-const char GROUP_VALUE_FORMAT[] = "%f";
+const char kKeywordNow[] = "NOW";
+const char kGroupValueFormat[] = "%f";
 
 enum class Step {
     Examine,     // find the group or the operator
@@ -44,22 +44,22 @@ std::string FormatGroupValue(double value)
     // "-nan" it would put a "-" operator into the text, so it is dropped.
     if (std::isnan(value))
         value = std::fabs(value);
-    int length = std::snprintf(nullptr, 0, GROUP_VALUE_FORMAT, value);
+    int length = std::snprintf(nullptr, 0, kGroupValueFormat, value);
     std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(&text[0], text.size() + 1, GROUP_VALUE_FORMAT, value);
+    std::snprintf(&text[0], text.size() + 1, kGroupValueFormat, value);
     return text;
 }
 
 // The final leaf: "NOW" only when spelled exactly so.
 double ReadLeaf(std::string_view text)
 {
-    return text == KEYWORD_NOW ? ReadExpressionClock() : ReadNumber(text);
+    return text == kKeywordNow ? ReadExpressionClock() : ReadNumber(text);
 }
 
 // The left operand of "*" and "/" is never evaluated further.
 double ReadFactor(std::string_view text)
 {
-    return EqualsNoCase(text, KEYWORD_NOW) ? ReadExpressionClock() : ReadNumber(text);
+    return EqualsNoCase(text, kKeywordNow) ? ReadExpressionClock() : ReadNumber(text);
 }
 
 double Combine(char op, double left, double right)

@@ -16,8 +16,8 @@ using namespace ExpressionScan;
 
 namespace {
 
-const char KEYWORD_TRUE[] = "true";
-const char KEYWORD_FALSE[] = "false";
+const char kKeywordTrue[] = "true";
+const char kKeywordFalse[] = "false";
 
 enum class Step { Examine, AfterGroup, AfterOrLeft, AfterAndLeft };
 
@@ -110,7 +110,7 @@ class LogicMachine : public FrameMachine<LogicMachine, Frame, bool> {
         Frame& frame = frames.back();
         switch (frame.step) {
         case Step::AfterGroup: {
-            frame.text.ReplaceGroup(frame.group, value ? KEYWORD_TRUE : KEYWORD_FALSE);
+            frame.text.ReplaceGroup(frame.group, value ? kKeywordTrue : kKeywordFalse);
             break;
         }
         case Step::AfterOrLeft:

@@ -17,7 +17,7 @@ size_t FindChar(std::string_view text, char ch)
 namespace {
 
 // A group shorter than this is found by scanning it.
-constexpr size_t SCAN_LIMIT = 256;
+constexpr size_t kScanLimit = 256;
 
 }  // namespace
 
@@ -39,7 +39,7 @@ Group GroupFinder::Find(std::string_view view)
     size_t depth = 1;
     size_t end = view.size();
     size_t i = open + 1;
-    for (; i < end && i - open < SCAN_LIMIT; ++i) {
+    for (; i < end && i - open < kScanLimit; ++i) {
         if (view[i] == '(')
             ++depth;
         else if (view[i] == ')' && --depth == 0) {

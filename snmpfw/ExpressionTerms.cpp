@@ -6,8 +6,8 @@ const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1] = {"<>", ">=",
 
 namespace {
 
-const char KEYWORD_TRUE[] = "true";
-const char KEYWORD_NOW[] = "NOW";
+const char kKeywordTrue[] = "true";
+const char kKeywordNow[] = "NOW";
 
 bool IsBlank(char ch)
 {
@@ -72,10 +72,10 @@ bool CompareTerms(const CString& text)
     CString right;
     int op = SplitAtComparison(ComparisonOperators, text, left, right);
     if (op < 0)
-        return text.CompareNoCase(KEYWORD_TRUE) == 0;
+        return text.CompareNoCase(kKeywordTrue) == 0;
     left = Unquote(left);
     right = Unquote(right);
-    if (left.CompareNoCase(KEYWORD_NOW) == 0 || right.CompareNoCase(KEYWORD_NOW) == 0)
+    if (left.CompareNoCase(kKeywordNow) == 0 || right.CompareNoCase(kKeywordNow) == 0)
         return false;
     int order = _mbscmp(reinterpret_cast<const unsigned char*>(static_cast<LPCTSTR>(left)),
                         reinterpret_cast<const unsigned char*>(static_cast<LPCTSTR>(right)));

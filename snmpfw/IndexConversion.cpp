@@ -16,8 +16,8 @@ namespace {
 
 typedef std::vector<unsigned long> SubIds;
 
-const unsigned long IpAddressSubIds = 4;
-const unsigned long MacAddressOctets = 6;
+const unsigned long kIpAddressSubIds = 4;
+const unsigned long kMacAddressOctets = 6;
 
 // A decoded key: its value text and how many sub-identifiers it took.
 struct DecodedKey {
@@ -93,9 +93,9 @@ unsigned long FixedKeyLength(int syntax)
         return 2;
     case SYNTAX_IPADDRESS:
     case SYNTAX_NSAPADDR:
-        return IpAddressSubIds;
+        return kIpAddressSubIds;
     case SYNTAX_MACADDRESS:
-        return MacAddressOctets;
+        return kMacAddressOctets;
     case SYNTAX_DATETIME:
         return SnmpDateAndTime::OCTET_COUNT;
     default:
@@ -128,7 +128,7 @@ CString FixedKeyText(int syntax, const Oid& oid)
         text.Format("%u.%u.%u.%u", OctetOf(oid[0]), OctetOf(oid[1]), OctetOf(oid[2]), OctetOf(oid[3]));
         return text;
     case SYNTAX_MACADDRESS:
-        return TextOfOctets(syntax, OctetsAt(oid, 0, MacAddressOctets));
+        return TextOfOctets(syntax, OctetsAt(oid, 0, kMacAddressOctets));
     case SYNTAX_DATETIME: {
         const std::vector<unsigned char> octets = OctetsAt(oid, 0, SnmpDateAndTime::OCTET_COUNT);
         SnmpDateAndTime date;
@@ -218,8 +218,8 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
         break;
     case SYNTAX_MACADDRESS: {
         const OctetStr octets = OctetsOfHexText(text);
-        if (octets.len() >= MacAddressOctets)
-            AppendOctets(OctetStr(octets.data(), MacAddressOctets), false, subIds);
+        if (octets.len() >= kMacAddressOctets)
+            AppendOctets(OctetStr(octets.data(), kMacAddressOctets), false, subIds);
         break;
     }
     case SYNTAX_DATETIME:

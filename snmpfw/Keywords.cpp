@@ -2,11 +2,11 @@
 
 #include "snmpfw/SnmpVarDef.h"
 
-const OptionPair ItemTypeKeywordTable[] = {
+const OptionPair kItemTypeKeywordTable[] = {
     {SVT_SV, "SVT_SV"}, {MVT_SV, "MVT_SV"}, {MVT_FMV, "MVT_FMV"}, {MVT_UMV, "MVT_UMV"}, {0, nullptr},
 };
 
-const OptionPair SyntaxKeywordTable[] = {
+const OptionPair kSyntaxKeywordTable[] = {
     {SYNTAX_INTEGER, "integer"},
     {SYNTAX_BITSTR, "bitstr"},
     {SYNTAX_OCTETSTR, "octetstr"},
@@ -35,13 +35,13 @@ const OptionPair SyntaxKeywordTable[] = {
     {0, nullptr},
 };
 
-const OptionPair AccessKeywordTable[] = {
+const OptionPair kAccessKeywordTable[] = {
     {ACCESS_NOTACCESS, "notaccess"}, {ACCESS_READONLY, "readonly"},
     {ACCESS_WRITEONLY, "writeonly"}, {ACCESS_READWRITE, "readwrite"},
     {ACCESS_DERIVED, "derived"},     {ACCESS_HIDDEN, "hidden"},
     {ACCESS_INVALID, "invalid"},     {0, nullptr},
 };
 
-COptionList ItemTypeKeywords(ItemTypeKeywordTable, COptionList::KIND_INTEGER, false);
-COptionList SyntaxKeywords(SyntaxKeywordTable, COptionList::KIND_INTEGER, false);
-COptionList AccessKeywords(AccessKeywordTable, COptionList::KIND_INTEGER, false);
+COptionList ItemTypeKeywords(kItemTypeKeywordTable, COptionList::KIND_INTEGER, false);
+COptionList SyntaxKeywords(kSyntaxKeywordTable, COptionList::KIND_INTEGER, false);
+COptionList AccessKeywords(kAccessKeywordTable, COptionList::KIND_INTEGER, false);

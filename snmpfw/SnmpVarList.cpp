@@ -6,7 +6,7 @@
 
 namespace {
 
-const int OwnedListBlockSize = 10;
+const int kOwnedListBlockSize = 10;
 
 char* CopyOptional(const char* text)
 {
@@ -60,7 +60,7 @@ void DeleteItem(SnmpVarItem* item)
 }  // namespace
 
 CSnmpVarList::CSnmpVarList()
-    : keyCount(0), itemType(SVT_SV), count(0), items(nullptr), ownedOptionLists(OwnedListBlockSize)
+    : keyCount(0), itemType(SVT_SV), count(0), items(nullptr), ownedOptionLists(kOwnedListBlockSize)
 {
 }
 

@@ -15,9 +15,9 @@ namespace {
 
 // Room after the engine id for the blank, the counter and trailing blanks; a
 // longer line for the engine is malformed, whatever follows.
-const size_t entrySlack = 64;
+const size_t kEntrySlack = 64;
 // Attempts at a fresh temporary name before giving up.
-const int tempNameAttempts = 100;
+const int kTempNameAttempts = 100;
 
 std::string HexOf(const OctetStr& id)
 {
@@ -125,7 +125,7 @@ bool ParseCounter(const LineHead& line, size_t start, unsigned int& counter)
 FILE* CreateTempNextTo(const std::string& path, FILE* existing, std::string& tempPath)
 {
     static std::atomic<unsigned int> sequence{0};
-    for (int attempt = 0; attempt < tempNameAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempPath = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++sequence);
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
@@ -152,7 +152,7 @@ bool CopyWithEntry(FILE* in, FILE* out, const std::string& hexId, const std::str
 {
     bool entryWritten = false;
     LineHead line;
-    while (in != nullptr && ReadLineHead(in, hexId.size() + entrySlack, line)) {
+    while (in != nullptr && ReadLineHead(in, hexId.size() + kEntrySlack, line)) {
         const bool ours = IsEntryFor(line, hexId);
         bool ok = true;
         if (ours && !entryWritten) {
@@ -188,7 +188,7 @@ int getBootCounter(const OctetStr& file, const OctetStr& engineId, unsigned int&
     const std::string hexId = HexOf(engineId);
     int result = BOOTCOUNTER_NO_ENTRY;
     LineHead line;
-    while (ReadLineHead(in, hexId.size() + entrySlack, line)) {
+    while (ReadLineHead(in, hexId.size() + kEntrySlack, line)) {
         if (IsEntryFor(line, hexId)) {
             result = ParseCounter(line, hexId.size(), counter) ? BOOTCOUNTER_OK : BOOTCOUNTER_BAD_ENTRY;
             break;

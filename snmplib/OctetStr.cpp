@@ -6,7 +6,7 @@
 
 namespace {
 
-const char upperHexDigits[] = "0123456789ABCDEF";
+const char kUpperHexDigits[] = "0123456789ABCDEF";
 
 unsigned char HexDigitValue(unsigned char c)
 {
@@ -95,8 +95,8 @@ const char* OctetStr::get_printable_hex() const
     for (size_t i = 0; i < octets.size(); ++i) {
         if (i > 0)
             printable += ' ';
-        printable += upperHexDigits[octets[i] >> 4];
-        printable += upperHexDigits[octets[i] & 0x0F];
+        printable += kUpperHexDigits[octets[i] >> 4];
+        printable += kUpperHexDigits[octets[i] & 0x0F];
     }
     return printable.c_str();
 }

@@ -17,13 +17,13 @@
 
 namespace {
 
-const char* const SysDescr = "1.3.6.1.2.1.1.1.0";
-const char* const SysObjectId = "1.3.6.1.2.1.1.2.0";
-const char* const SysUpTime = "1.3.6.1.2.1.1.3.0";
-const char* const IfPhysAddressColumn = "1.3.6.1.2.1.2.2.1.6";
-const char* const IfInOctetsColumn = "1.3.6.1.2.1.2.2.1.10";
-const char* const IpAdEntAddrColumn = "1.3.6.1.2.1.4.20.1.1";
-const char* const HrSystemDate = "1.3.6.1.2.1.25.1.2.0";
+const char* const kSysDescr = "1.3.6.1.2.1.1.1.0";
+const char* const kSysObjectId = "1.3.6.1.2.1.1.2.0";
+const char* const kSysUpTime = "1.3.6.1.2.1.1.3.0";
+const char* const kIfPhysAddressColumn = "1.3.6.1.2.1.2.2.1.6";
+const char* const kIfInOctetsColumn = "1.3.6.1.2.1.2.2.1.10";
+const char* const kIpAdEntAddrColumn = "1.3.6.1.2.1.4.20.1.1";
+const char* const kHrSystemDate = "1.3.6.1.2.1.25.1.2.0";
 
 // What snmpget printed after "= ": its type word and the value text.
 struct ToolValue {
@@ -204,14 +204,14 @@ int AgentValuesTest::snmpStatus = SNMP_CLASS_ERROR;
 TEST_F(AgentValuesTest, DisplayStringAndObjectIdentifier)
 {
     Vb descr;
-    ASSERT_TRUE(Fetch(SysDescr, descr));
-    const ToolValue toolDescr = Tool(SysDescr);
+    ASSERT_TRUE(Fetch(kSysDescr, descr));
+    const ToolValue toolDescr = Tool(kSysDescr);
     EXPECT_EQ("STRING", toolDescr.type);
     EXPECT_EQ(Unquoted(toolDescr.value), std::string(Shown(SYNTAX_DISPLAYSTR, descr)));
 
     Vb objectId;
-    ASSERT_TRUE(Fetch(SysObjectId, objectId));
-    const ToolValue toolId = Tool(SysObjectId);
+    ASSERT_TRUE(Fetch(kSysObjectId, objectId));
+    const ToolValue toolId = Tool(kSysObjectId);
     ASSERT_EQ("OID", toolId.type);
     ASSERT_EQ('.', toolId.value[0]);
     EXPECT_EQ(toolId.value.substr(1), std::string(Shown(SYNTAX_OBJECTID, objectId)));
@@ -219,7 +219,7 @@ TEST_F(AgentValuesTest, DisplayStringAndObjectIdentifier)
 
 TEST_F(AgentValuesTest, TimeTicksAsTheAgentsDurationText)
 {
-    const ToolValue tool = Tool(SysUpTime);  // read first: ours may only be later
+    const ToolValue tool = Tool(kSysUpTime);  // read first: ours may only be later
     ASSERT_EQ("Timeticks", tool.type);
     unsigned long toolTicks = 0;
     ASSERT_EQ(1, std::sscanf(tool.value.c_str(), "(%lu)", &toolTicks)) << tool.value;
@@ -230,7 +230,7 @@ TEST_F(AgentValuesTest, TimeTicksAsTheAgentsDurationText)
     EXPECT_EQ(toolText, std::string(Shown(SYNTAX_TIMETICKS, same)));
 
     Vb upTime;
-    ASSERT_TRUE(Fetch(SysUpTime, upTime));
+    ASSERT_TRUE(Fetch(kSysUpTime, upTime));
     const unsigned long ours = ParseHundredths(Shown(SYNTAX_TIMETICKS, upTime));
     EXPECT_GE(ours, toolTicks);
     EXPECT_LT(ours - toolTicks, 6000UL);
@@ -238,18 +238,18 @@ TEST_F(AgentValuesTest, TimeTicksAsTheAgentsDurationText)
 
 TEST_F(AgentValuesTest, InterfaceAddressAndCounter)
 {
-    const std::string row = FirstRow(IfPhysAddressColumn, [](const Vb& vb) {
+    const std::string row = FirstRow(kIfPhysAddressColumn, [](const Vb& vb) {
         OctetStr octets;
         return vb.get_value(octets) == SNMP_CLASS_SUCCESS && octets.len() > 0;
     });
     ASSERT_FALSE(row.empty()) << "the agent lists no interface";
 
-    const std::string phys = std::string(IfPhysAddressColumn) + "." + row;
+    const std::string phys = std::string(kIfPhysAddressColumn) + "." + row;
     Vb address;
     ASSERT_TRUE(Fetch(phys, address));
     EXPECT_EQ(ToolOctetsAsHex(Tool(phys)), std::string(Shown(SYNTAX_MACADDRESS, address)));
 
-    const std::string inOctets = std::string(IfInOctetsColumn) + "." + row;
+    const std::string inOctets = std::string(kIfInOctetsColumn) + "." + row;
     const ToolValue tool = Tool(inOctets);
     ASSERT_EQ("Counter32", tool.type);
     Vb counter;
@@ -262,9 +262,9 @@ TEST_F(AgentValuesTest, InterfaceAddressAndCounter)
 
 TEST_F(AgentValuesTest, IpAddressOfTheAddressTable)
 {
-    const std::string row = FirstRow(IpAdEntAddrColumn, [](const Vb&) { return true; });
+    const std::string row = FirstRow(kIpAdEntAddrColumn, [](const Vb&) { return true; });
     ASSERT_FALSE(row.empty()) << "the agent lists no address";
-    const std::string oid = std::string(IpAdEntAddrColumn) + "." + row;
+    const std::string oid = std::string(kIpAdEntAddrColumn) + "." + row;
     Vb address;
     ASSERT_TRUE(Fetch(oid, address));
     const ToolValue tool = Tool(oid);
@@ -275,13 +275,13 @@ TEST_F(AgentValuesTest, IpAddressOfTheAddressTable)
 
 TEST_F(AgentValuesTest, SystemDateAsDateAndTime)
 {
-    const ToolValue tool = Tool(HrSystemDate);
+    const ToolValue tool = Tool(kHrSystemDate);
     ASSERT_EQ("Hex-STRING", tool.type) << tool.value;
     const time_t toolSeconds = HexDateSeconds(WithoutBlanks(tool.value));
     ASSERT_GE(toolSeconds, 0) << tool.value;
 
     Vb date;
-    ASSERT_TRUE(Fetch(HrSystemDate, date));
+    ASSERT_TRUE(Fetch(kHrSystemDate, date));
     const time_t ours = DateTextSeconds(std::string(Shown(SYNTAX_DATETIME, date)));
     EXPECT_GE(ours, toolSeconds);
     EXPECT_LT(ours - toolSeconds, 60);

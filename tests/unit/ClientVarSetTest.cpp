@@ -33,7 +33,7 @@ TEST(ClientVarSetOptions, IntegersReadAsTheDeviceDocumentsThem)
 
 TEST(ClientVarSetTables, ClientTableListHasTheSixColumnsInOrder)
 {
-    CSnmpVarList list(ClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
     ASSERT_EQ(CLIENT_COLUMN_COUNT, list.count);
     EXPECT_EQ(MVT_UMV, list.itemType);
     EXPECT_EQ(0, list.keyCount);
@@ -65,13 +65,13 @@ TEST(ClientVarSetTables, ClientTableListHasTheSixColumnsInOrder)
 
 TEST(ClientVarSetTables, ScalarsCarryTheirInstanceAndAreWritable)
 {
-    CSnmpVarList refresh(RefreshDefinitions, MVT_SV, 0);
+    CSnmpVarList refresh(kRefreshDefinitions, MVT_SV, 0);
     ASSERT_EQ(1, refresh.count);
     EXPECT_STREQ("1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1", refresh.GetItem(0)->oid);
     EXPECT_EQ(&RefreshOptions, refresh.GetItem(0)->options);
     EXPECT_TRUE(refresh.IsSettable(0));
 
-    CSnmpVarList band(ApBandDefinitions, MVT_SV, 0);
+    CSnmpVarList band(kApBandDefinitions, MVT_SV, 0);
     ASSERT_EQ(1, band.count);
     EXPECT_STREQ("1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1", band.GetItem(0)->oid);
     EXPECT_EQ(&ApBandOptions, band.GetItem(0)->options);

@@ -20,43 +20,43 @@ namespace {
 
 using krwtest::RaisedCode;
 
-const int Syntaxes[] = {0,
-                        SYNTAX_BOOLEAN,
-                        SYNTAX_INTEGER,
-                        SYNTAX_BITSTR,
-                        SYNTAX_OCTETSTR,
-                        SYNTAX_NULL,
-                        SYNTAX_OBJECTID,
-                        7,
-                        SYNTAX_IPADDRESS,
-                        SYNTAX_COUNTER,
-                        SYNTAX_GUAGE,
-                        SYNTAX_TIMETICKS,
-                        SYNTAX_OPAQUE,
-                        SYNTAX_NSAPADDR,
-                        SYNTAX_COUNTER64,
-                        SYNTAX_UINTEGER,
-                        SYNTAX_DOUBLE,
-                        SYNTAX_MACADDRESS,
-                        SYNTAX_DATETIME,
-                        SYNTAX_BCDATETIME,
-                        SYNTAX_DISPLAYSTR,
-                        77,
-                        SYNTAX_BOOL8,
-                        SYNTAX_INT8,
-                        SYNTAX_UINT8,
-                        SYNTAX_BOOL16,
-                        SYNTAX_INT16,
-                        SYNTAX_UINT16,
-                        -1};
-const SmiUINT32 EdgeSubIds[] = {0, 1, 2, 3, 4, 6, 11, 127, 255, 256, 65535, 2147483648UL, 4294967295UL};
+const int kSyntaxes[] = {0,
+                         SYNTAX_BOOLEAN,
+                         SYNTAX_INTEGER,
+                         SYNTAX_BITSTR,
+                         SYNTAX_OCTETSTR,
+                         SYNTAX_NULL,
+                         SYNTAX_OBJECTID,
+                         7,
+                         SYNTAX_IPADDRESS,
+                         SYNTAX_COUNTER,
+                         SYNTAX_GUAGE,
+                         SYNTAX_TIMETICKS,
+                         SYNTAX_OPAQUE,
+                         SYNTAX_NSAPADDR,
+                         SYNTAX_COUNTER64,
+                         SYNTAX_UINTEGER,
+                         SYNTAX_DOUBLE,
+                         SYNTAX_MACADDRESS,
+                         SYNTAX_DATETIME,
+                         SYNTAX_BCDATETIME,
+                         SYNTAX_DISPLAYSTR,
+                         77,
+                         SYNTAX_BOOL8,
+                         SYNTAX_INT8,
+                         SYNTAX_UINT8,
+                         SYNTAX_BOOL16,
+                         SYNTAX_INT16,
+                         SYNTAX_UINT16,
+                         -1};
+const SmiUINT32 kEdgeSubIds[] = {0, 1, 2, 3, 4, 6, 11, 127, 255, 256, 65535, 2147483648UL, 4294967295UL};
 
-const OptionPair BandPairs[] = {{1, "5GHz"}, {2, "2.4GHz"}, {0, nullptr}};
-const OptionTextPair HexPairs[] = {{"0A", "ten"}, {"(NULL)", "none"}, {nullptr, nullptr}};
-const OptionTextPair PrefixPairs[] = {{"1.3", "iso"}, {"", "any"}, {nullptr, nullptr}};
-COptionList bandList(BandPairs, COptionList::KIND_INTEGER, false);
-COptionList hexList(HexPairs, COptionList::KIND_STRING, true);
-COptionList prefixList(PrefixPairs, COptionList::KIND_PREFIX, false);
+const OptionPair kBandPairs[] = {{1, "5GHz"}, {2, "2.4GHz"}, {0, nullptr}};
+const OptionTextPair kHexPairs[] = {{"0A", "ten"}, {"(NULL)", "none"}, {nullptr, nullptr}};
+const OptionTextPair kPrefixPairs[] = {{"1.3", "iso"}, {"", "any"}, {nullptr, nullptr}};
+COptionList bandList(kBandPairs, COptionList::KIND_INTEGER, false);
+COptionList hexList(kHexPairs, COptionList::KIND_STRING, true);
+COptionList prefixList(kPrefixPairs, COptionList::KIND_PREFIX, false);
 COptionList* const Options[] = {nullptr, nullptr, &bandList, &hexList, &prefixList};
 
 template <typename T>
@@ -68,7 +68,7 @@ const T& Pick(std::mt19937& random, const T* items, size_t count)
 
 SmiUINT32 RandomSubId(std::mt19937& random)
 {
-    return random() % 2 ? PICK(random, EdgeSubIds) : static_cast<SmiUINT32>(random());
+    return random() % 2 ? PICK(random, kEdgeSubIds) : static_cast<SmiUINT32>(random());
 }
 
 Oid RandomOid(std::mt19937& random, unsigned long maxLength)
@@ -193,7 +193,7 @@ TEST(ConversionRobustness, VbToTextGivesTheFormOfTheSyntaxOrRaisesBadSyntax)
 {
     std::mt19937 random(61801);
     for (int round = 0; round < 6000; ++round) {
-        const int syntax = PICK(random, Syntaxes);
+        const int syntax = PICK(random, kSyntaxes);
         COptionList* const options = PICK(random, Options);
         const Vb vb = RandomVb(random);
         CSnmpRequest request;
@@ -233,7 +233,7 @@ TEST(ConversionRobustness, IndexToTextStaysInsideTheInstanceAndRoundTrips)
 {
     std::mt19937 random(61802);
     for (int round = 0; round < 4000; ++round) {
-        const int syntaxes[2] = {PICK(random, Syntaxes), PICK(random, Syntaxes)};
+        const int syntaxes[2] = {PICK(random, kSyntaxes), PICK(random, kSyntaxes)};
         const bool implied = random() % 2 != 0;
         const bool wellFormed = random() % 8 != 0;
         const Oid instanceOid = RandomOid(random, 20);
@@ -293,7 +293,7 @@ TEST(ConversionRobustness, TextToVbOfItsOwnOutputIsStable)
 {
     std::mt19937 random(61803);
     for (int round = 0; round < 6000; ++round) {
-        const int syntax = PICK(random, Syntaxes);
+        const int syntax = PICK(random, kSyntaxes);
         CSnmpRequest request;
         request.varList = ListOf(syntax, syntax, false, random() % 4 ? nullptr : PICK(random, Options));
         // Address texts other than dotted quads would be looked up as host names.
@@ -327,7 +327,7 @@ TEST(ConversionRobustness, TextToIndexWritesDottedSubIdentifiersOfTheKeysForm)
 {
     std::mt19937 random(61804);
     for (int round = 0; round < 6000; ++round) {
-        const int syntax = PICK(random, Syntaxes);
+        const int syntax = PICK(random, kSyntaxes);
         const bool implied = random() % 2 != 0;
         CSnmpVarList list = ListOf(syntax, syntax, implied, nullptr);
         const bool address = syntax == SYNTAX_IPADDRESS || syntax == SYNTAX_NSAPADDR;

@@ -17,7 +17,7 @@ namespace {
 
 using krwtest::RaisedCode;
 
-const OptionPair BAND_SOURCE[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
+const OptionPair kBandSource[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
 
 // Item numbers of the list the tests work on.
 enum {
@@ -61,7 +61,7 @@ const ItemSpec ITEMS[ITEM_COUNT] = {
 
 class DerivedValuesTest : public ::testing::Test {
 protected:
-    DerivedValuesTest() : band(BAND_SOURCE, COptionList::KIND_INTEGER, false)
+    DerivedValuesTest() : band(kBandSource, COptionList::KIND_INTEGER, false)
     {
         for (const ItemSpec& entry : ITEMS)
             AddItem(entry.syntax, entry.value, entry.band ? &band : nullptr);

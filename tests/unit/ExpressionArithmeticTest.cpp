@@ -21,11 +21,11 @@ using krwtest::FirstLiteralGroup;
 using krwtest::RandomText;
 using krwtest::Repeat;
 
-constexpr double FIXED_NOW = 46000.75;  // a moment in 2025, exact in binary
+constexpr double kFixedNow = 46000.75;  // a moment in 2025, exact in binary
 
 double FixedClock()
 {
-    return FIXED_NOW;
+    return kFixedNow;
 }
 
 class ArithmeticTest : public ::testing::Test {
@@ -103,16 +103,16 @@ TEST_F(ArithmeticTest, DivisionByZeroRaisesNothing)
 TEST_F(ArithmeticTest, NowReadsTheClock)
 {
     ExpectCases({
-        {"NOW", FIXED_NOW},
-        {"NOW-1", FIXED_NOW - 1},
-        {"NOW+0.25", FIXED_NOW + 0.25},
+        {"NOW", kFixedNow},
+        {"NOW-1", kFixedNow - 1},
+        {"NOW+0.25", kFixedNow + 0.25},
         {"NOW - 1", -1},       // the leaf "NOW " is not the keyword
         {"now", 0},            // the final leaf is case-sensitive
-        {"now*1", FIXED_NOW},  // the left operand of "*" is not
-        {"Now/2", FIXED_NOW / 2},
-        {"2*NOW", 2 * FIXED_NOW},
+        {"now*1", kFixedNow},  // the left operand of "*" is not
+        {"Now/2", kFixedNow / 2},
+        {"2*NOW", 2 * kFixedNow},
         {"2*now", 0},
-        {"(NOW)", FIXED_NOW},
+        {"(NOW)", kFixedNow},
     });
 }
 

@@ -5,11 +5,11 @@
 
 namespace {
 
-const OptionPair BandPairs[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
+const OptionPair kBandPairs[] = {{0, "2.4GHz"}, {1, "5GHz"}, {0, nullptr}};
 
 TEST(OptionListInteger, ValueToTextMatchesTheNumberReadAsAtoiReadsIt)
 {
-    COptionList band(BandPairs, COptionList::KIND_INTEGER, false);
+    COptionList band(kBandPairs, COptionList::KIND_INTEGER, false);
     const struct {
         const char* value;
         const char* text;
@@ -25,12 +25,12 @@ TEST(OptionListInteger, ValueToTextMatchesTheNumberReadAsAtoiReadsIt)
 
 TEST(OptionListInteger, TextToValueIgnoresLetterCaseUnlessAsked)
 {
-    COptionList band(BandPairs, COptionList::KIND_INTEGER, false);
+    COptionList band(kBandPairs, COptionList::KIND_INTEGER, false);
     EXPECT_EQ(CString("1"), band.TextToValue("5ghz"));
     EXPECT_EQ(CString("0"), band.TextToValue("2.4GHZ"));
     EXPECT_EQ(CString("6GHz"), band.TextToValue("6GHz"));
 
-    COptionList exact(BandPairs, COptionList::KIND_INTEGER, true);
+    COptionList exact(kBandPairs, COptionList::KIND_INTEGER, true);
     EXPECT_EQ(CString("5ghz"), exact.TextToValue("5ghz"));
     EXPECT_EQ(CString("1"), exact.TextToValue("5GHz"));
 }
@@ -93,13 +93,13 @@ TEST(OptionListSources, EmptyAndNullSourcesLeaveTheListEmpty)
     EXPECT_EQ(0, fromNull.count);
     EXPECT_EQ(0, COptionList::CountEntries(onlyTerminator));
     EXPECT_EQ(0, COptionList::CountEntries(static_cast<const OptionTextPair*>(nullptr)));
-    EXPECT_EQ(2, COptionList::CountEntries(BandPairs));
+    EXPECT_EQ(2, COptionList::CountEntries(kBandPairs));
 }
 
 TEST(OptionListSources, AppendKeepsOrderAndClearEmpties)
 {
     const OptionPair more[] = {{2, "6GHz"}, {0, nullptr}};
-    COptionList list(BandPairs, COptionList::KIND_INTEGER, false);
+    COptionList list(kBandPairs, COptionList::KIND_INTEGER, false);
     list.Append(more);
     ASSERT_EQ(3, list.count);
     EXPECT_EQ(CString("6GHz"), list.ValueToText("2"));
@@ -115,7 +115,7 @@ TEST(OptionListSources, AppendKeepsOrderAndClearEmpties)
 
 TEST(OptionListSources, UnknownKindsKeepNothing)
 {
-    COptionList list(BandPairs, 4, false);
+    COptionList list(kBandPairs, 4, false);
     EXPECT_EQ(0, list.count);
     EXPECT_EQ(CString("1"), list.ValueToText("1"));
     EXPECT_EQ(CString("5GHz"), list.TextToValue("5GHz"));
@@ -127,7 +127,7 @@ TEST(OptionListSources, ValuesOfTheOtherTypeAreTakenAsDecimalText)
     COptionList integers(textValues, COptionList::KIND_INTEGER, false);
     EXPECT_EQ(CString("twelve"), integers.ValueToText("12"));
 
-    COptionList strings(BandPairs, COptionList::KIND_STRING, false);
+    COptionList strings(kBandPairs, COptionList::KIND_STRING, false);
     EXPECT_EQ(CString("5GHz"), strings.ValueToText("1"));
     EXPECT_EQ(CString("0"), strings.TextToValue("2.4ghz"));
 }

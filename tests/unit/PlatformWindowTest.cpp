@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr UINT WM_TEST_ADD = WM_USER + 1;
-constexpr UINT WM_TEST_FD = WM_USER + 2;
-constexpr UINT WM_TEST_DERIVED = WM_USER + 3;
+constexpr UINT kTestAddMessage = WM_USER + 1;
+constexpr UINT kTestFdMessage = WM_USER + 2;
+constexpr UINT kTestDerivedMessage = WM_USER + 3;
 
 class CRecordingWnd : public CWnd {
 public:
@@ -65,8 +65,8 @@ private:
 BEGIN_MESSAGE_MAP(CRecordingWnd, CWnd)
     ON_WM_TIMER()
     ON_WM_DESTROY()
-    ON_MESSAGE(WM_TEST_ADD, &CRecordingWnd::OnAdd)
-    ON_MESSAGE(WM_TEST_FD, &CRecordingWnd::OnFd)
+    ON_MESSAGE(kTestAddMessage, &CRecordingWnd::OnAdd)
+    ON_MESSAGE(kTestFdMessage, &CRecordingWnd::OnFd)
 END_MESSAGE_MAP()
 
 class CDerivedWnd : public CRecordingWnd {
@@ -76,7 +76,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CDerivedWnd, CRecordingWnd)
-    ON_MESSAGE(WM_TEST_DERIVED, &CDerivedWnd::OnDerived)
+    ON_MESSAGE(kTestDerivedMessage, &CDerivedWnd::OnDerived)
 END_MESSAGE_MAP()
 
 thread_local int t_probeTicks = 0;
@@ -175,13 +175,13 @@ TEST(PlatformWindow, DestroyedWindowReceivesNothingMore)
     const HWND hwnd = wnd.m_hWnd;
     ASSERT_NE(::SetTimer(hwnd, 0, 20, nullptr), 0u);
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(::PostMessage(hwnd, WM_TEST_ADD, 1, 1));
+        ASSERT_TRUE(::PostMessage(hwnd, kTestAddMessage, 1, 1));
 
     EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.destroys.load(), 1);
     EXPECT_EQ(wnd.m_hWnd, nullptr);
     EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_FALSE(::PostMessage(hwnd, WM_TEST_ADD, 1, 1));
+    EXPECT_FALSE(::PostMessage(hwnd, kTestAddMessage, 1, 1));
     EXPECT_EQ(::SetTimer(hwnd, 0, 20, nullptr), 0u);
     EXPECT_FALSE(wnd.DestroyWindow());
 
@@ -221,7 +221,7 @@ TEST(PlatformWindow, PostFromAnotherThreadWakesTheWaitingLoop)
     std::promise<void> waiting;
     std::thread poster([&] {
         waiting.get_future().wait();
-        EXPECT_TRUE(::PostMessage(hwnd, WM_TEST_ADD, 2, 3));
+        EXPECT_TRUE(::PostMessage(hwnd, kTestAddMessage, 2, 3));
     });
     // Only a failed wake-up would let this timer end the wait.
     const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, nullptr);
@@ -230,7 +230,7 @@ TEST(PlatformWindow, PostFromAnotherThreadWakesTheWaitingLoop)
     ASSERT_GT(::GetMessage(&msg, nullptr, 0, 0), 0);
     ::KillTimer(nullptr, guard);
     poster.join();
-    ASSERT_EQ(msg.message, WM_TEST_ADD);
+    ASSERT_EQ(msg.message, kTestAddMessage);
     EXPECT_EQ(msg.hwnd, hwnd);
     EXPECT_EQ(::DispatchMessage(&msg), 5);
     EXPECT_EQ(wnd.additions.load(), 1);
@@ -242,7 +242,7 @@ TEST(PlatformWindow, WaitHandleWakesTheLoopWithOneMessageAtATime)
     ASSERT_TRUE(wnd.Create());
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
-    ASSERT_TRUE(AfxAddWaitHandle(fds[0], POLLIN, wnd.m_hWnd, WM_TEST_FD));
+    ASSERT_TRUE(AfxAddWaitHandle(fds[0], POLLIN, wnd.m_hWnd, kTestFdMessage));
     MSG msg;
     EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
 
@@ -251,7 +251,7 @@ TEST(PlatformWindow, WaitHandleWakesTheLoopWithOneMessageAtATime)
     ASSERT_GT(::GetMessage(&msg, nullptr, 0, 0), 0);
     ::KillTimer(nullptr, guard);
     writer.join();
-    ASSERT_EQ(msg.message, WM_TEST_FD);
+    ASSERT_EQ(msg.message, kTestFdMessage);
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(fds[0]));
     EXPECT_TRUE(msg.lParam & POLLIN);
     ::DispatchMessage(&msg);
@@ -259,7 +259,7 @@ TEST(PlatformWindow, WaitHandleWakesTheLoopWithOneMessageAtATime)
 
     // Still readable: the next look reports it again, but never twice at once.
     ASSERT_TRUE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, WM_TEST_FD);
+    EXPECT_EQ(msg.message, kTestFdMessage);
     char byte;
     ASSERT_EQ(::read(fds[0], &byte, 1), 1);
     EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
@@ -276,12 +276,12 @@ TEST(PlatformWindow, QuitComesAfterPostedMessagesAndEndsThePump)
 {
     CRecordingWnd wnd;
     ASSERT_TRUE(wnd.Create());
-    ASSERT_TRUE(wnd.PostMessage(WM_TEST_ADD, 1, 2));
+    ASSERT_TRUE(wnd.PostMessage(kTestAddMessage, 1, 2));
     ::PostQuitMessage(3);
 
     MSG msg;
     ASSERT_TRUE(::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.message, WM_TEST_ADD);
+    EXPECT_EQ(msg.message, kTestAddMessage);
     CWinThread thread;
     EXPECT_TRUE(thread.PumpMessage());
     EXPECT_EQ(wnd.additions.load(), 1);
@@ -300,8 +300,8 @@ TEST(PlatformWindow, MessageMapsChainToTheBaseClass)
 {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.Create());
-    EXPECT_EQ(wnd.SendMessage(WM_TEST_DERIVED), 77);
-    EXPECT_EQ(wnd.SendMessage(WM_TEST_ADD, 4, 5), 9);
+    EXPECT_EQ(wnd.SendMessage(kTestDerivedMessage), 77);
+    EXPECT_EQ(wnd.SendMessage(kTestAddMessage, 4, 5), 9);
     EXPECT_EQ(wnd.SendMessage(WM_USER + 99), 0);
     EXPECT_EQ(CWnd::FromHandle(wnd.m_hWnd), &wnd);
 
@@ -346,14 +346,14 @@ TEST(PlatformWindow, WindowsGoWithTheThreadThatCreatedThem)
 
 TEST(PlatformWindow, PeekWithoutRemoveLeavesTheMessage)
 {
-    ASSERT_TRUE(::PostMessage(nullptr, WM_TEST_ADD, 0, 0));  // a thread message
+    ASSERT_TRUE(::PostMessage(nullptr, kTestAddMessage, 0, 0));  // a thread message
     MSG msg;
     ASSERT_TRUE(::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
     EXPECT_EQ(msg.hwnd, nullptr);
-    ASSERT_TRUE(::PeekMessage(&msg, nullptr, WM_TEST_ADD, WM_TEST_ADD, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessage(&msg, nullptr, kTestAddMessage, kTestAddMessage, PM_REMOVE));
     EXPECT_EQ(::DispatchMessage(&msg), 0);
     EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_TRUE(::PostThreadMessage(GetCurrentThreadId(), WM_TEST_ADD, 0, 0));
+    EXPECT_TRUE(::PostThreadMessage(GetCurrentThreadId(), kTestAddMessage, 0, 0));
     EXPECT_TRUE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 // "QvSNMP_PP_Application" in hexadecimal.
-const char appEngineHex[] = "5176534E4D505F50505F4170706C69636174696F6E";
+const char kAppEngineHex[] = "5176534E4D505F50505F4170706C69636174696F6E";
 const OctetStr appEngine("QvSNMP_PP_Application");
 
 class SnmplibBootCounter : public ::testing::Test {
@@ -77,7 +77,7 @@ TEST_F(SnmplibBootCounter, ReadsTheEnginesLine)
         int result;
         unsigned int counter;
     };
-    const std::string id = appEngineHex;
+    const std::string id = kAppEngineHex;
     std::string lower = id;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -109,19 +109,19 @@ TEST_F(SnmplibBootCounter, ReadsTheEnginesLine)
 TEST_F(SnmplibBootCounter, SaveCreatesTheFileAndRoundTrips)
 {
     ASSERT_EQ(Save(1), BOOTCOUNTER_OK);
-    EXPECT_EQ(Read(), std::string(appEngineHex) + " 1\n");
+    EXPECT_EQ(Read(), std::string(kAppEngineHex) + " 1\n");
     unsigned int counter = 0;
     ASSERT_EQ(Get(counter), BOOTCOUNTER_OK);
     EXPECT_EQ(counter, 1u);
     ASSERT_EQ(Save(counter + 1), BOOTCOUNTER_OK);
     ASSERT_EQ(Get(counter), BOOTCOUNTER_OK);
     EXPECT_EQ(counter, 2u);
-    EXPECT_EQ(Read(), std::string(appEngineHex) + " 2\n");
+    EXPECT_EQ(Read(), std::string(kAppEngineHex) + " 2\n");
 }
 
 TEST_F(SnmplibBootCounter, SaveKeepsOtherLines)
 {
-    const std::string id = appEngineHex;
+    const std::string id = kAppEngineHex;
     const std::string longOther = std::string(20000, 'B') + " 1";
     Write("# kept comment\n0102 7\n" + id + " 3\n" + longOther + "\n\n" + id + " 99\nAABB 5");
     ASSERT_EQ(Save(4), BOOTCOUNTER_OK);
@@ -137,9 +137,9 @@ TEST_F(SnmplibBootCounter, SaveKeepsOtherLines)
 
 TEST_F(SnmplibBootCounter, SaveRepairsAMalformedEntry)
 {
-    Write(std::string(appEngineHex) + " garbage " + std::string(5000, 'x') + "\n0102 7\n");
+    Write(std::string(kAppEngineHex) + " garbage " + std::string(5000, 'x') + "\n0102 7\n");
     ASSERT_EQ(Save(1), BOOTCOUNTER_OK);
-    EXPECT_EQ(Read(), std::string(appEngineHex) + " 1\n0102 7\n");
+    EXPECT_EQ(Read(), std::string(kAppEngineHex) + " 1\n0102 7\n");
 }
 
 TEST_F(SnmplibBootCounter, SaveFailsWhereTheFileCannotBeWritten)

@@ -5,14 +5,14 @@
 
 namespace {
 
-const CSnmpVarDef EmptyTable[] = {
+const CSnmpVarDef kEmptyTable[] = {
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 const CString InitialValue("42");
 const CString InitialInstance("1.3.6.1.2.1.1.1.0");
 
-const CSnmpVarDef FullTable[] = {
+const CSnmpVarDef kFullTable[] = {
     {"1.3.6.1.2.1.1.1", "sysDescr", SYNTAX_DISPLAYSTR, ACCESS_READONLY, &ClientBandOptions, "$1+1", "$2*2", "aux",
      &InitialValue, &InitialInstance},
     {"1.3.6.1.2.1.1.3", "sysUpTime", SYNTAX_TIMETICKS, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -28,14 +28,14 @@ CSnmpVarDef Column(const char* oid, int access)
 TEST(VarListBuild, NullAndEmptyTablesHoldNoDefinitions)
 {
     EXPECT_EQ(0, CSnmpVarList::CountDefinitions(nullptr));
-    EXPECT_EQ(0, CSnmpVarList::CountDefinitions(EmptyTable));
+    EXPECT_EQ(0, CSnmpVarList::CountDefinitions(kEmptyTable));
 
-    CSnmpVarList list(RefreshDefinitions, MVT_SV, 0);
+    CSnmpVarList list(kRefreshDefinitions, MVT_SV, 0);
     list.AppendDefinitions(nullptr);
-    list.AppendDefinitions(EmptyTable);
+    list.AppendDefinitions(kEmptyTable);
     EXPECT_EQ(1, list.count);
 
-    CSnmpVarList empty(EmptyTable, MVT_FMV, 2);
+    CSnmpVarList empty(kEmptyTable, MVT_FMV, 2);
     EXPECT_EQ(0, empty.count);
     EXPECT_EQ(nullptr, empty.items);
     EXPECT_EQ(MVT_FMV, empty.itemType);
@@ -44,11 +44,11 @@ TEST(VarListBuild, NullAndEmptyTablesHoldNoDefinitions)
 
 TEST(VarListBuild, ItemsCopyEveryFieldOfTheirDefinition)
 {
-    CSnmpVarList list(FullTable, SVT_SV, 0);
+    CSnmpVarList list(kFullTable, SVT_SV, 0);
     ASSERT_EQ(2, list.count);
     const SnmpVarItem* first = list.GetItem(0);
     EXPECT_STREQ("1.3.6.1.2.1.1.1", first->oid);
-    EXPECT_NE(FullTable[0].oid, first->oid);  // a copy, not the constant
+    EXPECT_NE(kFullTable[0].oid, first->oid);  // a copy, not the constant
     EXPECT_STREQ("sysDescr", first->name);
     EXPECT_EQ(SYNTAX_DISPLAYSTR, first->syntax);
     EXPECT_EQ(&ClientBandOptions, first->options);
@@ -68,8 +68,8 @@ TEST(VarListBuild, ItemsCopyEveryFieldOfTheirDefinition)
 
 TEST(VarListBuild, AppendingAddsAfterTheExistingItems)
 {
-    CSnmpVarList list(RefreshDefinitions, MVT_SV, 0);
-    list.AppendDefinitions(ClientTableDefinitions);
+    CSnmpVarList list(kRefreshDefinitions, MVT_SV, 0);
+    list.AppendDefinitions(kClientTableDefinitions);
     ASSERT_EQ(7, list.count);
     EXPECT_STREQ("dot11ClientInformationRefresh", list.GetItem(0)->name);
     EXPECT_STREQ("dot11ClientMacAddress", list.GetItem(1)->name);
@@ -78,9 +78,9 @@ TEST(VarListBuild, AppendingAddsAfterTheExistingItems)
 
 TEST(VarListCopy, AssignmentReplacesItemsButKeepsTheCommonInstance)
 {
-    CSnmpVarList source(ClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList source(kClientTableDefinitions, MVT_UMV, 0);
     source.label = "row";
-    CSnmpVarList target(RefreshDefinitions, MVT_FMV, 1);
+    CSnmpVarList target(kRefreshDefinitions, MVT_FMV, 1);
     target.instance = "7";
 
     target = source;
@@ -99,7 +99,7 @@ TEST(VarListCopy, AssignmentReplacesItemsButKeepsTheCommonInstance)
 
 TEST(VarListCopy, CopiesShareNothingButOptionLists)
 {
-    CSnmpVarList source(FullTable, SVT_SV, 0);
+    CSnmpVarList source(kFullTable, SVT_SV, 0);
     source.instance = "5";
     CSnmpVarList copy(source);
     EXPECT_TRUE(copy.instance.IsEmpty());  // the copy constructor assigns
@@ -114,7 +114,7 @@ TEST(VarListCopy, CopiesShareNothingButOptionLists)
 
 TEST(VarListCopy, SelfAssignmentKeepsTheItems)
 {
-    CSnmpVarList list(ClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
     CSnmpVarList& same = list;
     list = same;
     ASSERT_EQ(6, list.count);
@@ -135,7 +135,7 @@ TEST(VarListCopy, OwnedOptionListsAreReleasedWithTheList)
 
 TEST(VarListTests, ClientTableIsReadableAndNeverSettable)
 {
-    CSnmpVarList list(ClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
     for (int i = 0; i < list.count; ++i) {
         EXPECT_TRUE(list.IsReadable(i)) << i;
         EXPECT_FALSE(list.IsSettable(i)) << i;

@@ -5,6 +5,27 @@
 // agent's error status 1..18), so that callers can translate them into their
 // own catalogue without knowing what the library does underneath.
 
+// Error status of an agent's response (RFC 3416, section 3).
+#define SNMP_ERROR_SUCCESS 0
+#define SNMP_ERROR_TOO_BIG 1
+#define SNMP_ERROR_NO_SUCH_NAME 2
+#define SNMP_ERROR_BAD_VALUE 3
+#define SNMP_ERROR_READ_ONLY 4
+#define SNMP_ERROR_GENERAL_VB_ERR 5
+#define SNMP_ERROR_NO_ACCESS 6
+#define SNMP_ERROR_WRONG_TYPE 7
+#define SNMP_ERROR_WRONG_LENGTH 8
+#define SNMP_ERROR_WRONG_ENCODING 9
+#define SNMP_ERROR_WRONG_VALUE 10
+#define SNMP_ERROR_NO_CREATION 11
+#define SNMP_ERROR_INCONSIST_VAL 12
+#define SNMP_ERROR_RESOURCE_UNAVAIL 13
+#define SNMP_ERROR_COMITFAIL 14
+#define SNMP_ERROR_UNDO_FAIL 15
+#define SNMP_ERROR_AUTH_ERR 16
+#define SNMP_ERROR_NOT_WRITEABLE 17
+#define SNMP_ERROR_INCONSIS_NAME 18
+
 // Session and request results.
 #define SNMP_CLASS_SUCCESS 0
 #define SNMP_CLASS_ERROR (-1)

@@ -2,18 +2,15 @@
 
 #include "tests/support/FreePort.h"
 
-#include <cerrno>
+#include "tests/support/ChildProcess.h"
+
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace krwtest {
 
@@ -38,84 +35,14 @@ std::string MakeScratchFolder()
 
 void RemoveFolder(const std::string& folder)
 {
-    if (folder.empty())
-        return;
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0)
-        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 // The tools and the agent read only the files of the agent's folder.
 std::vector<std::string> ToolEnvironment(const std::string& folder)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        std::string entry(*e);
-        if (entry.rfind("SNMPCONFPATH=", 0) != 0 && entry.rfind("MIBS=", 0) != 0 &&
-            entry.rfind("SNMP_PERSISTENT_DIR=", 0) != 0)
-            env.push_back(entry);
-    }
-    env.push_back("SNMPCONFPATH=" + folder);
-    env.push_back("SNMP_PERSISTENT_DIR=" + folder + "/state");
-    return env;
-}
-
-std::vector<char*> CArray(std::vector<std::string>& texts)
-{
-    std::vector<char*> out;
-    for (std::string& t : texts)
-        out.push_back(&t[0]);
-    out.push_back(nullptr);
-    return out;
-}
-
-pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, int stdoutFd, int stderrFd)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, stderrFd, 2);
-    std::vector<char*> args = CArray(argv);
-    std::vector<char*> envp = CArray(env);
-    pid_t child = -1;
-    if (posix_spawn(&child, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
-        child = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
-}
-
-// Waits for the child within the bound; kills it when the bound passes.
-int WaitForExit(pid_t child, std::chrono::steady_clock::duration bound)
-{
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        poll(nullptr, 0, 10);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadAll(int fd, std::chrono::steady_clock::duration bound)
-{
-    std::string out;
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0)
-            continue;
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    return out;
+    return EnvironmentWith({"SNMPCONFPATH=" + folder, "SNMP_PERSISTENT_DIR=" + folder + "/state", "MIBS="});
 }
 
 std::string UserLine(const SnmpdUser& user)
@@ -176,6 +103,8 @@ bool CSnmpdAgent::WriteConfiguration(std::string* error)
          << "rwcommunity " << writeCommunity << " 127.0.0.1\n"
          << "sysLocation krw-test-agent\n"
          << "master off\n";
+    if (!engineId.empty())
+        conf << "engineID " << engineId << "\n";
     for (const SnmpdUser& user : users)
         conf << UserLine(user) << "\n" << AccessLine(user) << "\n";
     std::ofstream tools(folder + "/snmp.conf");
@@ -190,7 +119,6 @@ bool CSnmpdAgent::WriteConfiguration(std::string* error)
 
 bool CSnmpdAgent::Launch(std::string* error)
 {
-    port = FindFreeUdpPort();
     if (port == 0 || !WriteConfiguration(error))
         return false;
     std::string log = folder + "/snmpd.log";
@@ -200,9 +128,11 @@ bool CSnmpdAgent::Launch(std::string* error)
             *error = "cannot open " + log;
         return false;
     }
-    pid =
-        Spawn({SNMPD_PROGRAM, "-f", "-C", "-r", "-c", folder + "/snmpd.conf", "-Lf", log, "-p", folder + "/snmpd.pid"},
-              ToolEnvironment(folder), logFd, logFd);
+    // The state folder's file is where the agent keeps its engine boots (and
+    // identifier) from one run to the next; -C would skip it otherwise.
+    const std::string files = folder + "/snmpd.conf," + folder + "/state/snmpd.conf";
+    pid = Spawn({SNMPD_PROGRAM, "-f", "-C", "-r", "-c", files, "-Lf", log, "-p", folder + "/snmpd.pid"},
+                ToolEnvironment(folder), -1, logFd, logFd);
     close(logFd);
     if (pid <= 0) {
         if (error)
@@ -213,7 +143,7 @@ bool CSnmpdAgent::Launch(std::string* error)
         return true;
     if (error)
         *error = "snmpd did not answer on port " + std::to_string(port) + "; see " + log;
-    Stop();
+    StopProcess();
     return false;
 }
 
@@ -227,6 +157,19 @@ bool CSnmpdAgent::Start(std::string* error)
             *error = "cannot create a scratch folder";
         return false;
     }
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+        port = FindFreeUdpPort();
+        if (Launch(error))
+            return true;
+    }
+    return false;
+}
+
+bool CSnmpdAgent::Restart(AgentState state, std::string* error)
+{
+    StopProcess();
+    if (state == AgentState::wiped)
+        RemoveFolder(folder + "/state");
     for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
         if (Launch(error))
             return true;
@@ -252,14 +195,15 @@ bool CSnmpdAgent::WaitUntilAnswering()
     return false;
 }
 
+void CSnmpdAgent::StopProcess()
+{
+    StopChild(pid, kStopWait);
+    pid = -1;
+}
+
 void CSnmpdAgent::Stop()
 {
-    if (pid > 0) {
-        kill(pid, SIGTERM);
-        if (WaitForExit(pid, kStopWait) < 0)
-            kill(pid, SIGKILL);
-        pid = -1;
-    }
+    StopProcess();
     if (!folder.empty() && getenv("KRW_KEEP_AGENT_FOLDER") == nullptr) {
         RemoveFolder(folder);
         folder.clear();
@@ -280,7 +224,7 @@ std::string CSnmpdAgent::RunTool(const std::string& program, const std::vector<s
     argv.push_back(ToolTarget());
     argv.insert(argv.end(), oids.begin(), oids.end());
     int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    pid_t child = Spawn(argv, ToolEnvironment(folder), fds[1], devNull);
+    pid_t child = Spawn(argv, ToolEnvironment(folder), -1, fds[1], devNull);
     close(fds[1]);
     close(devNull);
     std::string out = child > 0 ? ReadAll(fds[0], kToolWait) : std::string();

@@ -16,6 +16,10 @@ struct SnmpdUser {
     std::string privPassword;
 };
 
+// What an agent restarted keeps: its persistent state (engine boots, and its
+// engine identifier unless the configuration fixes one), or nothing.
+enum class AgentState { kept, wiped };
+
 // Net-SNMP's snmpd, started in the foreground on a free loopback UDP port with
 // a configuration of its own (no system files, state kept in a scratch folder)
 // and stopped by its process id.
@@ -44,6 +48,11 @@ public:
     // reason in *error when it could not be started.
     bool Start(std::string* error = nullptr);
     void Stop();
+    // Stops the agent and starts it again on the same port, as a device that
+    // reboots (state kept: its engine boots once more) or that is reset.
+    bool Restart(AgentState state, std::string* error = nullptr);
+    // Fixes the agent's SNMPv3 engine identifier (text) from the next start on.
+    void SetEngineId(const std::string& text) { engineId = text; }
 
     bool IsRunning() const { return pid > 0; }
     unsigned short Port() const { return port; }
@@ -65,8 +74,10 @@ private:
     bool WriteConfiguration(std::string* error);
     bool Launch(std::string* error);
     bool WaitUntilAnswering();
+    void StopProcess();
 
     std::vector<SnmpdUser> users;
+    std::string engineId;
     std::string folder;
     unsigned short port = 0;
     pid_t pid = -1;

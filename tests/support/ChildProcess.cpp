@@ -1,0 +1,129 @@
+#include "tests/support/ChildProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace krwtest {
+
+namespace {
+
+std::vector<char*> CArray(std::vector<std::string>& texts)
+{
+    std::vector<char*> out;
+    for (std::string& t : texts)
+        out.push_back(&t[0]);
+    out.push_back(nullptr);
+    return out;
+}
+
+int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+std::string NameOf(const std::string& entry)
+{
+    return entry.substr(0, entry.find('='));
+}
+
+}  // namespace
+
+pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, int stdinFd, int stdoutFd, int stderrFd)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdinFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdinFd, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, stderrFd, 2);
+    std::vector<char*> args = CArray(argv);
+    std::vector<char*> envp = CArray(env);
+    pid_t child = -1;
+    if (posix_spawn(&child, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
+        child = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+int WaitForExit(pid_t child, std::chrono::steady_clock::duration bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        poll(nullptr, 0, 10);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void StopChild(pid_t child, std::chrono::steady_clock::duration bound)
+{
+    if (child <= 0)
+        return;
+    kill(child, SIGTERM);
+    WaitForExit(child, bound);
+}
+
+std::string ReadAll(int fd, std::chrono::steady_clock::duration bound)
+{
+    std::string out;
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    char buffer[4096];
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0)
+            continue;
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    return out;
+}
+
+bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bound)
+{
+    line->clear();
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    char c = 0;
+    while (true) {
+        pollfd p{fd, POLLIN, 0};
+        const int left = MillisecondsLeft(deadline);
+        if (poll(&p, 1, left) <= 0 || read(fd, &c, 1) != 1)
+            return false;
+        if (c == '\n')
+            return true;
+        line->push_back(c);
+    }
+}
+
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        bool replaced = false;
+        for (const std::string& own : entries)
+            replaced = replaced || NameOf(own) == NameOf(entry);
+        if (!replaced)
+            env.push_back(entry);
+    }
+    env.insert(env.end(), entries.begin(), entries.end());
+    return env;
+}
+
+}  // namespace krwtest

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Child processes of the tests (agents, tools): started with posix_spawn,
+// waited for within a bound, stopped by their process id.
+namespace krwtest {
+
+// Starts argv[0] with argv and env. Standard input comes from stdinFd (or
+// /dev/null when it is -1); standard output and error go to the given
+// descriptors. Returns the process id, or -1.
+pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, int stdinFd, int stdoutFd, int stderrFd);
+
+// Waits for the child within the bound and kills it when the bound passes.
+// Returns its exit status, or -1 when it did not exit by itself.
+int WaitForExit(pid_t child, std::chrono::steady_clock::duration bound);
+
+// Sends SIGTERM, waits within the bound, then SIGKILL.
+void StopChild(pid_t child, std::chrono::steady_clock::duration bound);
+
+// Reads until end of file or until the bound passes.
+std::string ReadAll(int fd, std::chrono::steady_clock::duration bound);
+
+// Reads one line (without its newline) within the bound; false at end of
+// file or when the bound passes first.
+bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bound);
+
+// The process environment with these entries replaced or added.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
+
+}  // namespace krwtest

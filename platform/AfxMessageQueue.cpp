@@ -287,6 +287,11 @@ void Wait(ThreadQueue& queue, const Filter& filter, bool block)
     }
 }
 
+std::vector<WaitHandle>::iterator FindWait(std::vector<WaitHandle>& waits, int fd, HWND hwnd)
+{
+    return std::find_if(waits.begin(), waits.end(), [=](const WaitHandle& w) { return w.fd == fd && w.hwnd == hwnd; });
+}
+
 bool IsWindowOfQueue(HWND hwnd, const QueuePtr& queue)
 {
     Registry& registry = TheRegistry();
@@ -329,7 +334,10 @@ UINT_PTR SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, Clock::duration interval, 
             timers.push_back(timer);
         }
     }
-    queue.Wake();  // the owner may be waiting with a timeout computed before this timer
+    // Another thread that owns the window may be waiting with a timeout
+    // computed before this timer; the owner itself is not waiting now.
+    if (&queue != t_holder.queue.get())
+        queue.Wake();
     return returned;
 }
 
@@ -560,12 +568,12 @@ LRESULT DispatchMessage(const MSG* lpMsg)
 BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message)
 {
     QueuePtr queue = CurrentQueue();
-    if (!queue || fd < 0)
+    if (!queue || fd < 0 || (hWnd != nullptr && !IsWindowOfQueue(hWnd, queue)))
         return FALSE;
     std::lock_guard<std::mutex> lock(queue->mutex);
     auto& waits = queue->waits;
     const WaitHandle wait{fd, events, hWnd, message, 0};
-    auto it = std::find_if(waits.begin(), waits.end(), [fd](const WaitHandle& w) { return w.fd == fd; });
+    auto it = FindWait(waits, fd, hWnd);
     if (it != waits.end()) {
         *it = wait;
     } else {
@@ -574,14 +582,14 @@ BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message)
     return TRUE;
 }
 
-BOOL AfxRemoveWaitHandle(int fd)
+BOOL AfxRemoveWaitHandle(int fd, HWND hWnd)
 {
     QueuePtr queue = CurrentQueue();
     if (!queue)
         return FALSE;
     std::lock_guard<std::mutex> lock(queue->mutex);
     auto& waits = queue->waits;
-    const auto it = std::find_if(waits.begin(), waits.end(), [fd](const WaitHandle& w) { return w.fd == fd; });
+    const auto it = FindWait(waits, fd, hWnd);
     if (it == waits.end())
         return FALSE;
     waits.erase(it);

@@ -65,7 +65,10 @@ DWORD GetCurrentThreadId();
 
 // Lets a file descriptor wake the calling thread's message wait: while poll()
 // reports any of `events` on fd, GetMessage returns {hWnd, message, wParam = fd,
-// lParam = revents}, at most one at a time per descriptor. Registering the same fd
-// again replaces the registration.
+// lParam = revents}, at most one at a time per registration. hWnd must be a
+// window of the calling thread, or null for a thread message. A registration
+// belongs to its (fd, hWnd) pair: registering the pair again replaces it, and
+// only that pair removes it, so that another owner's registration of the
+// same descriptor number is never touched.
 BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message);
-BOOL AfxRemoveWaitHandle(int fd);
+BOOL AfxRemoveWaitHandle(int fd, HWND hWnd);

@@ -264,10 +264,41 @@ TEST(PlatformWindow, WaitHandleWakesTheLoopWithOneMessageAtATime)
     ASSERT_EQ(::read(fds[0], &byte, 1), 1);
     EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 
-    EXPECT_TRUE(AfxRemoveWaitHandle(fds[0]));
-    EXPECT_FALSE(AfxRemoveWaitHandle(fds[0]));
+    EXPECT_TRUE(AfxRemoveWaitHandle(fds[0], wnd.m_hWnd));
+    EXPECT_FALSE(AfxRemoveWaitHandle(fds[0], wnd.m_hWnd));
     ASSERT_EQ(::write(fds[1], "y", 1), 1);
     EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(PlatformWindow, WaitHandleBelongsToItsWindowAndItsThread)
+{
+    CRecordingWnd first;
+    CRecordingWnd second;
+    ASSERT_TRUE(first.Create());
+    ASSERT_TRUE(second.Create());
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_TRUE(AfxAddWaitHandle(fds[0], POLLIN, first.m_hWnd, kTestFdMessage));
+    ASSERT_TRUE(AfxAddWaitHandle(fds[0], POLLIN, second.m_hWnd, kTestFdMessage));
+    // Another thread cannot make this thread's window wait on anything.
+    std::thread foreign([&] { EXPECT_FALSE(AfxAddWaitHandle(fds[0], POLLIN, first.m_hWnd, kTestAddMessage)); });
+    foreign.join();
+
+    // One owner letting go leaves the other's registration of the same number.
+    EXPECT_TRUE(AfxRemoveWaitHandle(fds[0], first.m_hWnd));
+    EXPECT_FALSE(AfxRemoveWaitHandle(fds[0], first.m_hWnd));
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, second.m_hWnd);
+    EXPECT_EQ(msg.message, kTestFdMessage);
+
+    // A destroyed window's registrations go with it.
+    second.DestroyWindow();
+    EXPECT_FALSE(::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_FALSE(AfxRemoveWaitHandle(fds[0], second.m_hWnd));
     ::close(fds[0]);
     ::close(fds[1]);
 }

@@ -8,7 +8,6 @@ if [ "${KRW_SANITIZE:-0}" = 1 ]; then
   "$top/scripts/setup.sh" "$build" -DKRW_TESTS=ON -DKRW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-  export LSAN_OPTIONS="suppressions=$top/.ci/lsan.supp:print_suppressions=0"
 else
   build="$top/build"
   "$top/scripts/setup.sh" "$build" -DKRW_TESTS=ON

@@ -1,19 +1,16 @@
 #include "snmplib/Mp.h"
 
-#include "snmplib/NetSnmpEngine.h"
-#include "snmplib/NetSnmpLibrary.h"
-#include "snmplib/NetSnmpUsm.h"
 #include "snmplib/OctetStr.h"
 #include "snmplib/SnmpErrors.h"
+#include "snmplib/netsnmp/NetSnmpEngine.h"
 
 int mpInit(Snmp*, const OctetStr& engineId, unsigned int engineBoots)
 {
-    return NetSnmpLibraryStartWithEngine(engineId.to_string(), engineBoots) ? SNMPv3_MP_OK : SNMPv3_MP_ERROR;
+    const bool started = CNetSnmpEngine::Instance().StartMessageProcessing(engineId.to_string(), engineBoots);
+    return started ? SNMPv3_MP_OK : SNMPv3_MP_ERROR;
 }
 
 void mpFinish()
 {
-    NetSnmpCloseAllSessions();
-    UsmTableClear();
-    NetSnmpLibraryStop();
+    CNetSnmpEngine::Instance().FinishMessageProcessing();
 }

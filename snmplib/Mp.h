@@ -9,6 +9,8 @@ class OctetStr;
 // not be started with the identifier.
 int mpInit(Snmp* session, const OctetStr& engineId, unsigned int engineBoots);
 
-// Finishes message processing: every session still open is closed and the
-// users made known with usmAddUserName are forgotten.
+// Finishes message processing: every outstanding request is completed with
+// SNMP_CLASS_SESSION_DESTROYED (requests sent meanwhile are refused with it),
+// every session is closed and the users made known with usmAddUserName are
+// forgotten. The Snmp objects stay usable.
 void mpFinish();

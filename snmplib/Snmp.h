@@ -2,7 +2,6 @@
 
 #include "snmplib/SnmpErrors.h"
 
-#include <memory>
 #include <poll.h>
 #include <vector>
 
@@ -20,6 +19,10 @@ typedef void (*snmp_callback)(int reason, Snmp* session, Pdu& pdu, SnmpTarget& t
 // One manager session. It sends to any number of agents; requests to one
 // agent with one set of parameters share a socket, which is closed again when
 // it has been idle for a while.
+//
+// Threads: one thread uses every Snmp object, SNMPProcessPendingEvents,
+// SNMPGetPendingEvents, mpInit, mpFinish and usmAddUserName; nothing is
+// locked, and callbacks run on that thread.
 class Snmp {
 public:
     // status receives SNMP_CLASS_SUCCESS when the session can be used. Only a
@@ -45,11 +48,6 @@ public:
     int get(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
     int get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
     int set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
-
-    struct Impl;
-
-private:
-    std::unique_ptr<Impl> impl;
 };
 
 // Handles every event that is ready on every Snmp object (responses,
@@ -57,8 +55,10 @@ private:
 // callbacks of the requests that have finished. Returns SNMP_CLASS_SUCCESS.
 int SNMPProcessPendingEvents();
 
-// For a message loop that wants to sleep until the library has work: fills
-// fds with the sockets to watch for input and returns the milliseconds until
-// the next time-out or retransmission is due (-1: nothing is pending, 0: call
+// For a message loop that wants to sleep until the library has work: adds to
+// fds the one descriptor to watch for input, which stays the same for the
+// life of the process and is readable whenever a response or other work has
+// arrived, and returns the milliseconds until the next time-out or
+// retransmission is due (-1: nothing is pending, 0: call
 // SNMPProcessPendingEvents now).
 int SNMPGetPendingEvents(std::vector<pollfd>& fds);

@@ -1,4 +1,4 @@
-#include "snmplib/NetSnmpConvert.h"
+#include "snmplib/netsnmp/NetSnmpConvert.h"
 
 #include "snmplib/SnmpErrors.h"
 
@@ -139,6 +139,15 @@ void ReadValue(const netsnmp_variable_list& v, Vb& vb)
     vb.set_null();
 }
 
+// RFC 3416, section 3 lists error statuses 0 to 18; an agent that sends
+// another number has failed in a way it does not say.
+int ErrorStatus(long received)
+{
+    if (received < SNMP_ERROR_SUCCESS || received > SNMP_ERROR_INCONSIS_NAME)
+        return SNMP_ERROR_GENERAL_VB_ERR;
+    return static_cast<int>(received);
+}
+
 }  // namespace
 
 netsnmp_pdu* NetSnmpMakePdu(const Pdu& pdu, int command, int* result)
@@ -161,19 +170,22 @@ netsnmp_pdu* NetSnmpMakePdu(const Pdu& pdu, int command, int* result)
     return out;
 }
 
-void NetSnmpReadPdu(const netsnmp_pdu& received, Pdu& out)
+int NetSnmpReadPdu(const netsnmp_pdu& received, Pdu& out)
 {
     std::vector<Vb> vbs;
-    for (const netsnmp_variable_list* v = received.variables; v && vbs.size() < PDU_MAX_VBS; v = v->next_variable) {
-        Vb vb;
+    for (const netsnmp_variable_list* v = received.variables; v; v = v->next_variable) {
+        if (vbs.size() == PDU_MAX_VBS)
+            return SNMP_CLASS_INVALID_PDU;
+        vbs.emplace_back();
+        Vb& vb = vbs.back();
         if (v->name)
             vb.set_oid(Oid(reinterpret_cast<const SmiUINT32*>(v->name), v->name_length));
         ReadValue(*v, vb);
-        vbs.push_back(vb);
     }
     out.set_vblist(vbs.data(), static_cast<int>(vbs.size()));
-    out.set_error_status(static_cast<int>(received.errstat));
+    out.set_error_status(ErrorStatus(received.errstat));
     out.set_error_index(static_cast<int>(received.errindex));
     out.set_request_id(static_cast<unsigned long>(received.reqid));
     out.set_type(static_cast<unsigned short>(received.command));
+    return SNMP_CLASS_SUCCESS;
 }

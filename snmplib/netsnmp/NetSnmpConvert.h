@@ -1,7 +1,7 @@
 #pragma once
 
-#include "snmplib/NetSnmp.h"
 #include "snmplib/Pdu.h"
+#include "snmplib/netsnmp/NetSnmp.h"
 
 // Copies between the vocabulary's Pdu and Net-SNMP's PDU.
 
@@ -12,5 +12,7 @@ netsnmp_pdu* NetSnmpMakePdu(const Pdu& pdu, int command, int* result);
 
 // Puts a received PDU's bindings, error status, error index, request id and
 // type into out. Values are read only within the lengths that arrived; a
-// value that does not fit its type becomes null.
-void NetSnmpReadPdu(const netsnmp_pdu& received, Pdu& out);
+// value that does not fit its type becomes null; an error status outside
+// the protocol's 0..18 reads as a general error. SNMP_CLASS_INVALID_PDU, with
+// out unchanged, when there are more bindings than a Pdu holds.
+int NetSnmpReadPdu(const netsnmp_pdu& received, Pdu& out);

@@ -1,4 +1,4 @@
-#include "snmplib/NetSnmpErrors.h"
+#include "snmplib/netsnmp/NetSnmpErrors.h"
 
 #include "snmplib/SnmpErrors.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snmplib/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmp.h"
 
 // The one translation from Net-SNMP's outcomes to the library's result
 // numbers (snmplib/SnmpErrors.h).

@@ -1,19 +1,21 @@
-#include "snmplib/NetSnmpLibrary.h"
+#include "snmplib/netsnmp/NetSnmpLibrary.h"
 
-#include "snmplib/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmp.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+// The table of textual conventions of Net-SNMP's MIB parser. Up to 5.9.3 a
+// new start allocates it afresh without freeing the old one (fixed upstream
+// in commit 08a23a1f43, "Free tclist before allocating"); shutting down frees
+// it here instead, which is safe with the fixed library as well.
+extern "C" void* tclist;
+
 namespace {
 
 const char kApplication[] = "krw-snmplib";
-
-bool running = false;
-bool exactEngineIdUsed = false;
-std::string scratchFolder;
 
 std::string MakeScratchFolder()
 {
@@ -21,19 +23,26 @@ std::string MakeScratchFolder()
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/krw-netsnmp-XXXXXX";
     if (!mkdtemp(&pattern[0]))
         return std::string();
-    // Made in advance so that the library does not announce its creation on stderr.
+    // Made in advance so that the library does not announce its creation.
     std::error_code ignored;
     std::filesystem::create_directory(pattern + "/cert_indexes", ignored);
     return pattern;
 }
 
-void SetNoPersistence()
+void SetNoPersistence(const std::string& folder)
 {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, scratchFolder.c_str());
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, folder.c_str());
+}
+
+// Net-SNMP prints to standard error when no log handler is enabled; one that
+// hands messages to logging callbacks, of which there are none, keeps it quiet.
+void SilenceLogging()
+{
+    snmp_enable_calllog();
 }
 
 // Identifiers are numeric throughout, so no MIB module is wanted; an empty
@@ -52,18 +61,22 @@ void InitWithoutMibs()
         unsetenv("MIBS");
 }
 
-void SetExactEngineId(const std::string& engineId)
+bool LocalEngineIs(const std::string& engineId)
 {
-    set_exact_engineID(reinterpret_cast<const u_char*>(engineId.data()), engineId.size());
-    exactEngineIdUsed = true;
+    u_char buffer[SNMP_MAXBUF_SMALL];
+    const size_t length = snmpv3_get_engineID(buffer, sizeof buffer);
+    return length == engineId.size() && std::equal(engineId.begin(), engineId.end(), buffer);
 }
 
-bool Start(const std::string* engineId)
+}  // namespace
+
+bool CNetSnmpLibrary::Start(const std::string* engineId)
 {
     scratchFolder = MakeScratchFolder();
     if (scratchFolder.empty())
         return false;
-    SetNoPersistence();
+    SetNoPersistence(scratchFolder);
+    SilenceLogging();
     if (engineId) {
         SetExactEngineId(*engineId);
     } else if (exactEngineIdUsed) {
@@ -77,21 +90,18 @@ bool Start(const std::string* engineId)
     return true;
 }
 
-bool LocalEngineIs(const std::string& engineId)
+void CNetSnmpLibrary::SetExactEngineId(const std::string& engineId)
 {
-    u_char buffer[SNMP_MAXBUF_SMALL];
-    const size_t length = snmpv3_get_engineID(buffer, sizeof buffer);
-    return length == engineId.size() && std::equal(engineId.begin(), engineId.end(), buffer);
+    set_exact_engineID(reinterpret_cast<const u_char*>(engineId.data()), engineId.size());
+    exactEngineIdUsed = true;
 }
 
-}  // namespace
-
-bool NetSnmpLibraryEnsure()
+bool CNetSnmpLibrary::Ensure()
 {
     return running || Start(nullptr);
 }
 
-bool NetSnmpLibraryStartWithEngine(const std::string& engineId, unsigned int engineBoots)
+bool CNetSnmpLibrary::StartWithEngine(const std::string& engineId, unsigned int engineBoots)
 {
     if (!running && !Start(&engineId))
         return false;
@@ -105,16 +115,13 @@ bool NetSnmpLibraryStartWithEngine(const std::string& engineId, unsigned int eng
     return true;
 }
 
-bool NetSnmpLibraryRunning()
-{
-    return running;
-}
-
-void NetSnmpLibraryStop()
+void CNetSnmpLibrary::Stop()
 {
     if (!running)
         return;
     snmp_shutdown(kApplication);
+    free(tclist);
+    tclist = nullptr;
     running = false;
     std::error_code ignored;
     std::filesystem::remove_all(scratchFolder, ignored);

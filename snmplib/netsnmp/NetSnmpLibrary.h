@@ -2,22 +2,32 @@
 
 #include <string>
 
-// Process-wide start and end of Net-SNMP. The library is started on first
-// need: by mpInit with the engine identifier of the application, or by the
-// first session opened without it (Net-SNMP then makes up an identifier).
-// It reads no configuration file of any user and writes no persistent state:
-// what it insists on creating goes to a scratch folder that is removed again
-// when the library is stopped.
+// Net-SNMP's process-wide start and end. The library is started on first
+// need: with the application's engine identifier (mpInit), or by the first
+// session opened without it (Net-SNMP then makes an identifier up). It reads
+// no configuration file of any user, writes no persistent state (what it
+// insists on creating goes to a scratch folder removed again at the end) and
+// prints nothing: the module keeps no log.
+class CNetSnmpLibrary {
+public:
+    CNetSnmpLibrary() = default;
+    CNetSnmpLibrary(const CNetSnmpLibrary&) = delete;
+    CNetSnmpLibrary& operator=(const CNetSnmpLibrary&) = delete;
 
-// Starts the library if it is not running. False when it cannot be started.
-bool NetSnmpLibraryEnsure();
+    // Starts the library if it is not running. False when it cannot start.
+    bool Ensure();
+    // Starts the library with this local engine identifier (or gives the
+    // running library this identifier), then sets the engine-boots counter.
+    bool StartWithEngine(const std::string& engineId, unsigned int engineBoots);
+    bool Running() const { return running; }
+    // Shuts the library down; every session must have been closed before.
+    void Stop();
 
-// Starts the library with this local engine identifier (or gives the running
-// library this identifier), then sets the engine-boots counter. False when
-// the library cannot be started or refuses the identifier.
-bool NetSnmpLibraryStartWithEngine(const std::string& engineId, unsigned int engineBoots);
+private:
+    bool Start(const std::string* engineId);
+    void SetExactEngineId(const std::string& engineId);
 
-bool NetSnmpLibraryRunning();
-
-// Shuts the library down; every session must have been closed before.
-void NetSnmpLibraryStop();
+    bool running = false;
+    bool exactEngineIdUsed = false;
+    std::string scratchFolder;
+};

@@ -1,12 +1,11 @@
-#include "snmplib/NetSnmpSession.h"
+#include "snmplib/netsnmp/NetSnmpSession.h"
 
-#include "snmplib/NetSnmpConvert.h"
-#include "snmplib/NetSnmpErrors.h"
-#include "snmplib/NetSnmpRequests.h"
 #include "snmplib/SnmpErrors.h"
+#include "snmplib/netsnmp/NetSnmpErrors.h"
+#include "snmplib/netsnmp/NetSnmpWatch.h"
 
+#include <algorithm>
 #include <cstring>
-#include <map>
 #include <poll.h>
 #include <tuple>
 
@@ -16,18 +15,8 @@ namespace {
 const int kMaxReadsPerPass = 256;
 // Longest sleep of a blocking wait between two looks at the clock.
 const int kMaxWaitSliceMs = 50;
-const long kMicrosecondsPerHundredth = 10000;
-const std::uint64_t kProbeTag = std::uint64_t(1) << 63;
-
-std::uint64_t lastProbe = 0;
-
-// Which session sent what: Net-SNMP hands back only the magic of a send, and
-// may do so after the request has been handed out, so it is looked up here.
-std::map<std::uint64_t, CNetSnmpSession*>& Senders()
-{
-    static std::map<std::uint64_t, CNetSnmpSession*> senders;
-    return senders;
-}
+// The magic of the engine discovery probe; requests count from 1.
+const std::uint64_t kProbe = 0;
 
 void* ToMagic(std::uint64_t id)
 {
@@ -39,20 +28,21 @@ std::uint64_t FromMagic(void* magic)
     return static_cast<std::uint64_t>(reinterpret_cast<uintptr_t>(magic));
 }
 
-Pdu FailurePdu(const CPendingRequest& request, int result)
+int MillisecondsUntil(CNetSnmpClock::time_point when, CNetSnmpClock::time_point now)
 {
-    Pdu pdu = request.request;
-    pdu.set_error_status(result);
-    pdu.set_error_index(0);
-    return pdu;
+    if (when <= now)
+        return 0;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+    return static_cast<int>(std::min<long long>(wait, INT32_MAX));
 }
 
-void Fail(CPendingRequest& request, int result)
+void KeepEarlier(int& ms, int candidate)
 {
-    NetSnmpRequestFinish(request, result, FailurePdu(request, result));
+    if (candidate >= 0 && (ms < 0 || candidate < ms))
+        ms = candidate;
 }
 
-// Net-SNMP sends its own engine probes with this user; ours do the same.
+// Net-SNMP sends its own discovery probes as the empty user; ours do the same.
 void EnsureEmptyUser()
 {
     if (usm_get_user(nullptr, 0, const_cast<char*>("")))
@@ -65,6 +55,8 @@ void EnsureEmptyUser()
     usm_add_user(user);
 }
 
+// A request without authentication and without an engine identifier: the
+// agent answers it with a report that carries its identifier (RFC 3414, 4).
 netsnmp_pdu* MakeProbePdu()
 {
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
@@ -76,6 +68,27 @@ netsnmp_pdu* MakeProbePdu()
     pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
     pdu->securityModel = SNMP_SEC_MODEL_USM;
     return pdu;
+}
+
+void ReplaceOctets(u_char*& field, size_t& length, const u_char* octets, size_t count)
+{
+    free(field);
+    field = nullptr;
+    length = 0;
+    if (count == 0)
+        return;
+    field = static_cast<u_char*>(malloc(count));
+    if (!field)
+        return;
+    memcpy(field, octets, count);
+    length = count;
+}
+
+// Results after which the agent's engine identifier or time is found again.
+bool LosesTheEngine(int reason)
+{
+    return reason == SNMP_CLASS_TIMEOUT || reason == SNMPv3_USM_UNKNOWN_ENGINEID ||
+           reason == SNMPv3_USM_NOT_IN_TIME_WINDOW;
 }
 
 }  // namespace
@@ -90,7 +103,8 @@ bool CSessionParams::operator<(const CSessionParams& o) const
                     b.authProtocol, b.privProtocol, b.authPassword, b.privPassword);
 }
 
-std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, int* result)
+std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, CNetSnmpUsers& users,
+                                                       CNetSnmpWatch& watch, ISessionListener& listener, int* result)
 {
     netsnmp_session settings;
     snmp_sess_init(&settings);
@@ -101,7 +115,7 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
     if (params.version == SNMP_VERSION_3) {
         settings.securityName = const_cast<char*>(params.credentials.userName.c_str());
         settings.securityNameLen = params.credentials.userName.size();
-        const int filled = UsmFillSession(settings, params.credentials, params.securityLevel);
+        const int filled = users.FillSession(settings, params.credentials, params.securityLevel);
         if (filled != SNMPv3_USM_OK) {
             *result = filled;
             return nullptr;
@@ -110,6 +124,8 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
             settings.securityEngineID = reinterpret_cast<u_char*>(const_cast<char*>(params.engineId.data()));
             settings.securityEngineIDLen = params.engineId.size();
         }
+        // The localized user is made when a request needs it, not at opening.
+        settings.flags |= SNMP_FLAGS_USER_CREATED;
     }
     void* handle = snmp_sess_open(&settings);
     if (!handle) {
@@ -117,23 +133,27 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
         return nullptr;
     }
     *result = SNMP_CLASS_SUCCESS;
-    return std::unique_ptr<CNetSnmpSession>(new CNetSnmpSession(handle, params));
+    return std::unique_ptr<CNetSnmpSession>(new CNetSnmpSession(handle, params, users, watch, listener));
 }
 
-CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sessionParams)
-    : handle(sessionHandle), params(sessionParams), lastUsed(std::chrono::steady_clock::now())
+CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sessionParams, CNetSnmpUsers& usmUsers,
+                                 CNetSnmpWatch& socketWatch, ISessionListener& endListener)
+    : handle(sessionHandle),
+      params(sessionParams),
+      users(usmUsers),
+      watch(socketWatch),
+      listener(endListener),
+      lastUsed(CNetSnmpClock::now())
 {
-    netsnmp_session* session = snmp_sess_session(handle);
-    if (params.version != SNMP_VERSION_3)
-        return;
-    if (session->securityEngineIDLen > 0) {
-        usm_create_user_from_session(session);
-        return;
-    }
+    netsnmp_session* info = Info();
+    info->callback_magic = this;
     // Net-SNMP would otherwise probe for the engine inside the first send,
-    // blocking for up to all of its retries.
-    session->flags |= SNMP_FLAGS_DONT_PROBE;
-    discovery = Discovery::needed;
+    // blocking for up to all of its attempts.
+    info->flags |= SNMP_FLAGS_DONT_PROBE;
+    if (IsV3() && info->securityEngineIDLen == 0)
+        engine = Engine::unknown;
+    netsnmp_large_fd_set_init(&readable, Socket() + 1);
+    watch.Add(Socket(), this);
 }
 
 CNetSnmpSession::~CNetSnmpSession()
@@ -141,222 +161,18 @@ CNetSnmpSession::~CNetSnmpSession()
     // Net-SNMP ends every request still outstanding while it closes; those
     // requests belong to the caller of the close, which completes them.
     closing = true;
-    for (auto& waiting : deferred)
-        snmp_free_pdu(waiting.second);
-    deferred.clear();
+    for (CWaiting& entry : waiting)
+        snmp_free_pdu(entry.pdu);
+    for (auto& entry : inFlight)
+        ReleaseSlot(entry.second.slot);
+    watch.Remove(Socket());
     snmp_sess_close(handle);
-    for (auto it = Senders().begin(); it != Senders().end();)
-        it = it->second == this ? Senders().erase(it) : std::next(it);
+    netsnmp_large_fd_set_cleanup(&readable);
 }
 
-int CNetSnmpSession::Send(netsnmp_pdu* pdu, CPendingRequest& request)
+netsnmp_session* CNetSnmpSession::Info() const
 {
-    request.session = this;
-    lastUsed = std::chrono::steady_clock::now();
-    ++outstanding;
-    int result = SNMP_CLASS_SUCCESS;
-    if (discovery == Discovery::ready) {
-        result = SendNow(pdu, request);
-    } else {
-        if (discovery == Discovery::needed)
-            result = StartProbe(request.timeout);
-        if (result == SNMP_CLASS_SUCCESS)
-            deferred.emplace_back(request.id, pdu);
-        else
-            snmp_free_pdu(pdu);
-    }
-    if (result != SNMP_CLASS_SUCCESS)
-        --outstanding;
-    return result;
-}
-
-int CNetSnmpSession::SendNow(netsnmp_pdu* pdu, CPendingRequest& request)
-{
-    snmp_sess_session(handle)->timeout = static_cast<long>(request.timeout) * kMicrosecondsPerHundredth;
-    sendingMagic = request.id;
-    sendFailure = SNMP_CLASS_SUCCESS;
-    Senders()[request.id] = this;
-    const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(request.id));
-    sendingMagic = 0;
-    if (reqid == 0) {
-        Senders().erase(request.id);
-        snmp_free_pdu(pdu);
-        return sendFailure != SNMP_CLASS_SUCCESS ? sendFailure : LastError();
-    }
-    if (sendFailure != SNMP_CLASS_SUCCESS)
-        Fail(request, sendFailure);
-    return SNMP_CLASS_SUCCESS;
-}
-
-int CNetSnmpSession::StartProbe(unsigned long timeout)
-{
-    EnsureEmptyUser();
-    netsnmp_pdu* pdu = MakeProbePdu();
-    if (!pdu)
-        return SNMP_CLASS_RESOURCE_UNAVAIL;
-    snmp_sess_session(handle)->timeout = static_cast<long>(timeout) * kMicrosecondsPerHundredth;
-    probeMagic = kProbeTag | ++lastProbe;
-    Senders()[probeMagic] = this;
-    sendingMagic = probeMagic;
-    sendFailure = SNMP_CLASS_SUCCESS;
-    const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(probeMagic));
-    sendingMagic = 0;
-    if (reqid == 0) {
-        snmp_free_pdu(pdu);
-        EndProbe();
-        return sendFailure != SNMP_CLASS_SUCCESS ? sendFailure : LastError();
-    }
-    discovery = Discovery::probing;
-    return SNMP_CLASS_SUCCESS;
-}
-
-void CNetSnmpSession::EndProbe()
-{
-    Senders().erase(probeMagic);
-    probeMagic = 0;
-    discovery = Discovery::needed;
-}
-
-int CNetSnmpSession::OnEvent(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic)
-{
-    // Returning anything but 1 would leave the request pending in Net-SNMP.
-    const std::uint64_t id = FromMagic(magic);
-    auto sender = Senders().find(id);
-    if (sender == Senders().end() || sender->second->closing || op == NETSNMP_CALLBACK_OP_RESEND)
-        return 1;
-    CNetSnmpSession* self = sender->second;
-    if (id == self->probeMagic) {
-        self->OnProbeEvent(op, pdu);
-        return 1;
-    }
-    CPendingRequest* request = NetSnmpRequestFind(id);
-    if (!request) {
-        Senders().erase(sender);
-        return 1;
-    }
-    self->OnRequestEvent(*request, op, pdu);
-    return 1;
-}
-
-void CNetSnmpSession::OnRequestEvent(CPendingRequest& request, int op, netsnmp_pdu* pdu)
-{
-    int result = SNMP_CLASS_SUCCESS;
-    switch (op) {
-    case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
-        if (pdu && pdu->command != SNMP_MSG_REPORT) {
-            Pdu response = request.request;
-            NetSnmpReadPdu(*pdu, response);
-            NetSnmpRequestFinish(request, SNMP_CLASS_ASYNC_RESPONSE, response);
-            Senders().erase(request.id);
-            return;
-        }
-        result = NetSnmpReportToResult(pdu);
-        break;
-    case NETSNMP_CALLBACK_OP_TIMED_OUT:
-        result = SNMP_CLASS_TIMEOUT;
-        break;
-    case NETSNMP_CALLBACK_OP_SEND_FAILED:
-        result = LastError();
-        break;
-    case NETSNMP_CALLBACK_OP_SEC_ERROR:
-        result = pdu && pdu->command == SNMP_MSG_REPORT ? NetSnmpReportToResult(pdu) : LastError();
-        break;
-    default:
-        return;
-    }
-    if (result == SNMP_CLASS_SUCCESS)
-        result = SNMP_CLASS_ERROR;
-    if (sendingMagic == request.id) {
-        sendFailure = result;
-        return;
-    }
-    if (result == SNMP_CLASS_TIMEOUT)
-        NetSnmpRequestFinish(request, SNMP_CLASS_TIMEOUT, request.request);
-    else
-        Fail(request, result);
-    Senders().erase(request.id);
-}
-
-void CNetSnmpSession::OnProbeEvent(int op, netsnmp_pdu* pdu)
-{
-    const bool answered = op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || op == NETSNMP_CALLBACK_OP_SEC_ERROR;
-    if (answered)
-        AdoptEngineId(pdu);
-    netsnmp_session* session = snmp_sess_session(handle);
-    if (answered && session->securityEngineIDLen > 0) {
-        EndProbe();
-        usm_create_user_from_session(session);
-        discovery = Discovery::ready;
-        SendDeferred();
-        return;
-    }
-    // The report may come as a security error first and again as a message;
-    // only the message says that no identifier is to be had.
-    if (op == NETSNMP_CALLBACK_OP_SEC_ERROR)
-        return;
-    int result = SNMPv3_USM_UNKNOWN_ENGINEID;
-    if (op == NETSNMP_CALLBACK_OP_TIMED_OUT)
-        result = SNMP_CLASS_TIMEOUT;
-    else if (op == NETSNMP_CALLBACK_OP_SEND_FAILED)
-        result = LastError();
-    else if (op != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
-        return;
-    if (sendingMagic == probeMagic) {
-        sendFailure = result;
-        return;
-    }
-    EndProbe();
-    FailDeferred(result);
-}
-
-void CNetSnmpSession::AdoptEngineId(const netsnmp_pdu* pdu)
-{
-    netsnmp_session* session = snmp_sess_session(handle);
-    if (session->securityEngineIDLen > 0 || !pdu || !pdu->securityEngineID || pdu->securityEngineIDLen == 0)
-        return;
-    session->securityEngineID = static_cast<u_char*>(malloc(pdu->securityEngineIDLen));
-    if (!session->securityEngineID)
-        return;
-    memcpy(session->securityEngineID, pdu->securityEngineID, pdu->securityEngineIDLen);
-    session->securityEngineIDLen = pdu->securityEngineIDLen;
-}
-
-void CNetSnmpSession::SendDeferred()
-{
-    std::vector<std::pair<std::uint64_t, netsnmp_pdu*>> waiting;
-    waiting.swap(deferred);
-    for (auto& entry : waiting) {
-        CPendingRequest* request = NetSnmpRequestFind(entry.first);
-        if (!request) {
-            snmp_free_pdu(entry.second);
-            continue;
-        }
-        const int result = SendNow(entry.second, *request);
-        if (result != SNMP_CLASS_SUCCESS)
-            Fail(*request, result);
-    }
-}
-
-void CNetSnmpSession::FailDeferred(int reason)
-{
-    std::vector<std::pair<std::uint64_t, netsnmp_pdu*>> waiting;
-    waiting.swap(deferred);
-    for (auto& entry : waiting) {
-        snmp_free_pdu(entry.second);
-        CPendingRequest* request = NetSnmpRequestFind(entry.first);
-        if (!request)
-            continue;
-        if (reason == SNMP_CLASS_TIMEOUT)
-            NetSnmpRequestFinish(*request, SNMP_CLASS_TIMEOUT, request->request);
-        else
-            Fail(*request, reason);
-    }
-}
-
-int CNetSnmpSession::LastError() const
-{
-    const int result = NetSnmpErrorToResult(snmp_sess_session(handle)->s_snmp_errno);
-    return result == SNMP_CLASS_SUCCESS ? SNMP_CLASS_ERROR : result;
+    return snmp_sess_session(handle);
 }
 
 int CNetSnmpSession::Socket() const
@@ -365,59 +181,338 @@ int CNetSnmpSession::Socket() const
     return transport ? transport->sock : -1;
 }
 
-void CNetSnmpSession::ReadOne()
+int CNetSnmpSession::Send(std::uint64_t id, netsnmp_pdu* pdu, unsigned long timeout)
 {
-    const int fd = Socket();
-    netsnmp_large_fd_set readable;
-    netsnmp_large_fd_set_init(&readable, fd + 1);
-    netsnmp_large_fd_setfd(fd, &readable);
-    snmp_sess_read2(handle, &readable);
-    netsnmp_large_fd_set_cleanup(&readable);
+    const auto now = CNetSnmpClock::now();
+    lastUsed = now;
+    const auto deadline = now + RequestBudget(timeout, params.retries);
+    CUsmSlot* slot = nullptr;
+    if (IsV3() && engine == Engine::known && waiting.empty())
+        slot = users.Hold(*Info(), params.credentials);
+    if (IsV3() && !slot) {
+        waiting.push_back({id, pdu, timeout, deadline});
+        if (engine != Engine::unknown)
+            return SNMP_CLASS_SUCCESS;
+        StartProbe();
+        if (engine == Engine::probing)
+            return SNMP_CLASS_SUCCESS;
+        waiting.pop_back();
+        snmp_free_pdu(pdu);
+        return sendFailure;
+    }
+    return SendNow(id, pdu, timeout, deadline, slot);
 }
 
-void CNetSnmpSession::ProcessEvents()
+int CNetSnmpSession::SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long timeout,
+                             CNetSnmpClock::time_point deadline, CUsmSlot* slot)
+{
+    Info()->timeout = HundredthsToMicroseconds(timeout).count();
+    inFlight[id] = CInFlight{deadline, slot};
+    sending = id;
+    sendFailure = SNMP_CLASS_SUCCESS;
+    const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(id));
+    sending = kNotSending;
+    if (reqid != 0 && sendFailure == SNMP_CLASS_SUCCESS)
+        return SNMP_CLASS_SUCCESS;
+    const int failure = sendFailure != SNMP_CLASS_SUCCESS ? sendFailure : LastError();
+    if (reqid == 0)
+        snmp_free_pdu(pdu);
+    inFlight.erase(id);
+    ReleaseSlot(slot);
+    return failure;
+}
+
+// Leaves engine at probing when the probe is under way; otherwise
+// sendFailure says why it could not be sent.
+void CNetSnmpSession::StartProbe()
+{
+    sendFailure = SNMP_CLASS_RESOURCE_UNAVAIL;
+    if (waiting.empty())
+        return;
+    EnsureEmptyUser();
+    netsnmp_pdu* pdu = MakeProbePdu();
+    if (!pdu)
+        return;
+    // The probe lasts as long as the first waiting request may still wait.
+    const auto left = waiting.front().deadline - CNetSnmpClock::now();
+    const auto perAttempt = std::chrono::duration_cast<std::chrono::microseconds>(left) / (params.retries + 1);
+    Info()->timeout = std::max<long>(perAttempt.count(), 1000);
+    // An empty engine identifier asks for the agent's (RFC 3414, 4).
+    ReplaceOctets(Info()->securityEngineID, Info()->securityEngineIDLen, nullptr, 0);
+    engine = Engine::probing;
+    sending = kProbe;
+    sendFailure = SNMP_CLASS_SUCCESS;
+    const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(kProbe));
+    sending = kNotSending;
+    if (reqid != 0 && sendFailure == SNMP_CLASS_SUCCESS)
+        return;
+    if (reqid == 0)
+        snmp_free_pdu(pdu);
+    if (sendFailure == SNMP_CLASS_SUCCESS)
+        sendFailure = LastError();
+    engine = Engine::unknown;
+}
+
+int CNetSnmpSession::OnEvent(int op, netsnmp_session* session, int, netsnmp_pdu* pdu, void* magic)
+{
+    // Returning anything but 1 would leave the request pending in Net-SNMP.
+    CNetSnmpSession* self = static_cast<CNetSnmpSession*>(session->callback_magic);
+    if (!self || self->closing || op == NETSNMP_CALLBACK_OP_RESEND)
+        return 1;
+    const std::uint64_t id = FromMagic(magic);
+    if (id == kProbe)
+        self->OnProbeEvent(op, pdu);
+    else
+        self->OnRequestEvent(id, op, pdu);
+    return 1;
+}
+
+void CNetSnmpSession::OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu)
+{
+    if (inFlight.find(id) == inFlight.end())
+        return;
+    int reason = SNMP_CLASS_ERROR;
+    switch (op) {
+    case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+        if (pdu && pdu->command != SNMP_MSG_REPORT) {
+            End(id, SNMP_CLASS_ASYNC_RESPONSE, pdu);
+            return;
+        }
+        reason = NetSnmpReportToResult(pdu);
+        // Net-SNMP sends again after this report while attempts remain, and
+        // reports the end itself when none do (RFC 3414, 3.2.7).
+        if (reason == SNMPv3_USM_NOT_IN_TIME_WINDOW)
+            return;
+        break;
+    case NETSNMP_CALLBACK_OP_TIMED_OUT:
+        reason = SNMP_CLASS_TIMEOUT;
+        break;
+    case NETSNMP_CALLBACK_OP_SEND_FAILED:
+        reason = LastError();
+        break;
+    case NETSNMP_CALLBACK_OP_SEC_ERROR:
+        reason = pdu && pdu->command == SNMP_MSG_REPORT ? NetSnmpReportToResult(pdu) : LastError();
+        break;
+    default:
+        return;
+    }
+    if (reason == SNMP_CLASS_SUCCESS)
+        reason = SNMP_CLASS_ERROR;
+    if (sending == id) {
+        sendFailure = reason;
+        return;
+    }
+    End(id, reason, nullptr);
+}
+
+void CNetSnmpSession::OnProbeEvent(int op, netsnmp_pdu* pdu)
+{
+    if (engine != Engine::probing)
+        return;
+    const bool answered = op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || op == NETSNMP_CALLBACK_OP_SEC_ERROR;
+    if (answered && pdu && pdu->securityEngineIDLen > 0) {
+        AdoptEngine(*pdu);
+        return;
+    }
+    // The report may come as a security error first and again as a message;
+    // only the message says that no identifier is to be had.
+    int reason = SNMP_CLASS_SUCCESS;
+    if (op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
+        reason = SNMPv3_USM_UNKNOWN_ENGINEID;
+    else if (op == NETSNMP_CALLBACK_OP_TIMED_OUT)
+        reason = SNMP_CLASS_TIMEOUT;
+    else if (op == NETSNMP_CALLBACK_OP_SEND_FAILED)
+        reason = LastError();
+    if (reason == SNMP_CLASS_SUCCESS)
+        return;
+    if (sending == kProbe) {
+        sendFailure = reason;
+        return;
+    }
+    engine = Engine::unknown;
+    // Requests whose time is not up yet get another probe from Tick.
+    if (reason != SNMP_CLASS_TIMEOUT)
+        EndWaiting(reason);
+}
+
+void CNetSnmpSession::AdoptEngine(const netsnmp_pdu& answer)
+{
+    const std::string found(reinterpret_cast<const char*>(answer.securityEngineID), answer.securityEngineIDLen);
+    netsnmp_session* info = Info();
+    ReplaceOctets(info->securityEngineID, info->securityEngineIDLen, answer.securityEngineID,
+                  answer.securityEngineIDLen);
+    ReplaceOctets(info->contextEngineID, info->contextEngineIDLen, answer.securityEngineID, answer.securityEngineIDLen);
+    engine = Engine::known;
+    // The same engine after a failure may have lost its boots and time: take
+    // them from its next report, whatever we saw before.
+    if (found == lastEngineId)
+        ResetTimeWindow();
+    lastEngineId = found;
+}
+
+void CNetSnmpSession::ForgetEngine()
+{
+    if (!params.engineId.empty()) {
+        ResetTimeWindow();
+        return;
+    }
+    if (engine == Engine::known)
+        engine = Engine::unknown;
+}
+
+void CNetSnmpSession::ResetTimeWindow() const
+{
+    const netsnmp_session* info = Info();
+    if (info->securityEngineIDLen > 0)
+        set_enginetime(info->securityEngineID, static_cast<u_int>(info->securityEngineIDLen), 0, 0, TRUE);
+}
+
+void CNetSnmpSession::SendWaiting()
+{
+    while (!waiting.empty() && engine == Engine::known) {
+        CUsmSlot* slot = users.Hold(*Info(), params.credentials);
+        if (!slot)
+            return;  // another credential set's requests still use the keys
+        const CWaiting next = waiting.front();
+        waiting.erase(waiting.begin());
+        const int result = SendNow(next.id, next.pdu, next.timeout, next.deadline, slot);
+        if (result != SNMP_CLASS_SUCCESS)
+            listener.OnRequestEnded(next.id, result, nullptr);
+    }
+}
+
+void CNetSnmpSession::End(std::uint64_t id, int reason, const netsnmp_pdu* response)
+{
+    auto found = inFlight.find(id);
+    if (found == inFlight.end())
+        return;
+    ReleaseSlot(found->second.slot);
+    inFlight.erase(found);
+    lastUsed = CNetSnmpClock::now();
+    if (IsV3() && LosesTheEngine(reason))
+        ForgetEngine();
+    listener.OnRequestEnded(id, reason, response);
+}
+
+void CNetSnmpSession::EndWaiting(int reason)
+{
+    std::vector<CWaiting> ended;
+    ended.swap(waiting);
+    for (CWaiting& entry : ended) {
+        snmp_free_pdu(entry.pdu);
+        listener.OnRequestEnded(entry.id, reason, nullptr);
+    }
+}
+
+void CNetSnmpSession::EndOverdue(CNetSnmpClock::time_point now)
+{
+    std::vector<CWaiting> overdue;
+    auto late = std::stable_partition(waiting.begin(), waiting.end(),
+                                      [now](const CWaiting& entry) { return entry.deadline > now; });
+    overdue.assign(late, waiting.end());
+    waiting.erase(late, waiting.end());
+    for (CWaiting& entry : overdue) {
+        snmp_free_pdu(entry.pdu);
+        listener.OnRequestEnded(entry.id, SNMP_CLASS_TIMEOUT, nullptr);
+    }
+    std::vector<std::uint64_t> expired;
+    for (const auto& entry : inFlight)
+        if (entry.second.deadline <= now)
+            expired.push_back(entry.first);
+    for (std::uint64_t id : expired)
+        End(id, SNMP_CLASS_TIMEOUT, nullptr);
+}
+
+void CNetSnmpSession::ReleaseSlot(CUsmSlot* slot)
+{
+    if (slot && users.Release(slot))
+        watch.Signal();
+}
+
+void CNetSnmpSession::Forget(std::uint64_t id)
+{
+    auto found = inFlight.find(id);
+    if (found != inFlight.end()) {
+        ReleaseSlot(found->second.slot);
+        inFlight.erase(found);
+    }
+    auto queued = std::find_if(waiting.begin(), waiting.end(), [id](const CWaiting& w) { return w.id == id; });
+    if (queued != waiting.end()) {
+        snmp_free_pdu(queued->pdu);
+        waiting.erase(queued);
+    }
+}
+
+int CNetSnmpSession::LastError() const
+{
+    const int result = NetSnmpErrorToResult(Info()->s_snmp_errno);
+    return result == SNMP_CLASS_SUCCESS ? SNMP_CLASS_ERROR : result;
+}
+
+void CNetSnmpSession::Read()
 {
     const int fd = Socket();
     for (int i = 0; fd >= 0 && i < kMaxReadsPerPass; ++i) {
-        pollfd watch{fd, POLLIN, 0};
-        if (poll(&watch, 1, 0) <= 0 || !(watch.revents & (POLLIN | POLLERR)))
+        NETSNMP_LARGE_FD_SET(fd, &readable);
+        // The socket does not block: an empty one ends the loop.
+        if (snmp_sess_read2(handle, &readable) != 0 && Info()->s_snmp_errno == SNMPERR_BAD_RECVFROM)
             break;
-        ReadOne();
     }
-    snmp_sess_timeout(handle);
+    SendWaiting();
 }
 
-void CNetSnmpSession::WaitFor(const CPendingRequest& request, std::chrono::steady_clock::time_point deadline)
+void CNetSnmpSession::Tick()
+{
+    if (!inFlight.empty() || engine == Engine::probing)
+        snmp_sess_timeout(handle);
+    EndOverdue(CNetSnmpClock::now());
+    if (engine == Engine::unknown && !waiting.empty()) {
+        StartProbe();
+        if (engine != Engine::probing)
+            EndWaiting(sendFailure);
+    }
+    SendWaiting();
+}
+
+void CNetSnmpSession::WaitFor(const std::function<bool()>& done, CNetSnmpClock::time_point deadline)
 {
     const int fd = Socket();
-    while (!request.done && std::chrono::steady_clock::now() < deadline) {
-        int wait = MillisecondsToNextTimeout();
-        if (wait < 0 || wait > kMaxWaitSliceMs)
-            wait = kMaxWaitSliceMs;
-        pollfd watch{fd, POLLIN, 0};
-        poll(&watch, 1, wait);
-        ProcessEvents();
+    while (!done()) {
+        const auto now = CNetSnmpClock::now();
+        if (now >= deadline)
+            return;
+        int wait = MillisecondsToNextEvent();
+        KeepEarlier(wait, kMaxWaitSliceMs);
+        KeepEarlier(wait, MillisecondsUntil(deadline, now));
+        pollfd watchFd{fd, POLLIN, 0};
+        if (poll(&watchFd, 1, wait) > 0)
+            Read();
+        Tick();
     }
 }
 
-int CNetSnmpSession::MillisecondsToNextTimeout() const
+int CNetSnmpSession::MillisecondsToNextEvent() const
 {
-    const int fd = Socket();
+    if (Outstanding() == 0)
+        return -1;
+    if (engine == Engine::unknown && !waiting.empty())
+        return 0;
+    const auto now = CNetSnmpClock::now();
+    int ms = -1;
+    for (const CWaiting& entry : waiting)
+        KeepEarlier(ms, MillisecondsUntil(entry.deadline, now));
+    for (const auto& entry : inFlight)
+        KeepEarlier(ms, MillisecondsUntil(entry.second.deadline, now));
+    if (inFlight.empty() && engine != Engine::probing)
+        return ms;
     netsnmp_large_fd_set fds;
-    netsnmp_large_fd_set_init(&fds, fd + 1);
+    netsnmp_large_fd_set_init(&fds, Socket() + 1);
     int count = 0;
     int block = 1;
-    timeval wait{0, 0};
-    snmp_sess_select_info2(handle, &count, &fds, &wait, &block);
+    timeval next{0, 0};
+    snmp_sess_select_info2(handle, &count, &fds, &next, &block);
     netsnmp_large_fd_set_cleanup(&fds);
-    if (block)
-        return -1;
-    return static_cast<int>(wait.tv_sec * 1000 + (wait.tv_usec + 999) / 1000);
-}
-
-void CNetSnmpSession::RequestEnded()
-{
-    if (outstanding > 0)
-        --outstanding;
-    lastUsed = std::chrono::steady_clock::now();
+    if (!block)
+        KeepEarlier(ms, static_cast<int>(next.tv_sec * 1000 + (next.tv_usec + 999) / 1000));
+    return ms;
 }

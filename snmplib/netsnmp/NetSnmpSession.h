@@ -1,16 +1,17 @@
 #pragma once
 
-#include "snmplib/NetSnmp.h"
-#include "snmplib/NetSnmpUsm.h"
+#include "snmplib/netsnmp/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmpTime.h"
+#include "snmplib/netsnmp/NetSnmpUsm.h"
 
-#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
-struct CPendingRequest;
+class CNetSnmpWatch;
 
 // Everything that tells one Net-SNMP session from another. Requests that
 // agree on all of it share a session and its socket.
@@ -29,66 +30,112 @@ struct CSessionParams {
     bool operator<(const CSessionParams& other) const;
 };
 
+// Where a session reports the end of each request it was given.
+class ISessionListener {
+public:
+    // reason is SNMP_CLASS_ASYNC_RESPONSE with the agent's response, or the
+    // failure (time-out, SNMPv3 report or security failure) without one.
+    virtual void OnRequestEnded(std::uint64_t id, int reason, const netsnmp_pdu* response) = 0;
+
+protected:
+    ~ISessionListener() = default;
+};
+
 // One Net-SNMP session (single-session API, its own UDP socket on a port the
-// system picks). For SNMPv3 it finds the agent's engine identifier itself,
-// with an ordinary asynchronous request, so that no send ever blocks; the
-// requests sent meanwhile wait and go out when the identifier is known.
+// system picks, watched for input from its opening to its closing).
+//
+// Every request ends (is reported to the listener) after at most its own
+// (retries + 1) time-outs. For SNMPv3 the session finds the agent's engine
+// identifier itself, with an asynchronous probe, so that no send ever blocks;
+// requests sent meanwhile wait for it. It finds the identifier again after a
+// request has timed out or been refused for an unknown engine or a time
+// outside the window, since the agent may have been reset (RFC 3414, 4).
 class CNetSnmpSession {
 public:
-    // Null, with *result set, when Net-SNMP refuses the session.
-    static std::unique_ptr<CNetSnmpSession> Open(const CSessionParams& params, int* result);
+    // Null, with *result set, when the session cannot be opened.
+    static std::unique_ptr<CNetSnmpSession> Open(const CSessionParams& params, CNetSnmpUsers& users,
+                                                 CNetSnmpWatch& watch, ISessionListener& listener, int* result);
     ~CNetSnmpSession();
     CNetSnmpSession(const CNetSnmpSession&) = delete;
     CNetSnmpSession& operator=(const CNetSnmpSession&) = delete;
 
     const CSessionParams& Params() const { return params; }
 
-    // Sends pdu, which the session takes over in every case, for request.
-    // SNMP_CLASS_SUCCESS when the request is under way; otherwise no event of
-    // the request has been reported and the result says why.
-    int Send(netsnmp_pdu* pdu, CPendingRequest& request);
+    // Sends pdu, which the session takes over in every case, as request id
+    // with a time-out in hundredths of a second per attempt.
+    // SNMP_CLASS_SUCCESS when it is under way; otherwise the reason, and
+    // nothing is reported for it.
+    int Send(std::uint64_t id, netsnmp_pdu* pdu, unsigned long timeout);
+    // Gives up a request without reporting it.
+    void Forget(std::uint64_t id);
 
-    // Reads the datagrams that have arrived (bounded), then lets Net-SNMP
-    // retransmit or expire what is due.
-    void ProcessEvents();
-    // Processes this session alone until request is done or deadline passes.
-    void WaitFor(const CPendingRequest& request, std::chrono::steady_clock::time_point deadline);
+    // Reads the datagrams that have arrived (bounded).
+    void Read();
+    // Retransmissions, time-outs and deadlines that are due; requests that
+    // waited for the engine identifier or for their keys go out.
+    void Tick();
+    // Reads and ticks this session alone until done() holds or the deadline passes.
+    void WaitFor(const std::function<bool()>& done, CNetSnmpClock::time_point deadline);
 
-    int Socket() const;
-    // Milliseconds until Net-SNMP has a retransmission or time-out due; -1
-    // when nothing is pending.
-    int MillisecondsToNextTimeout() const;
-
-    void RequestEnded();
-    int Outstanding() const { return outstanding; }
-    std::chrono::steady_clock::time_point LastUsed() const { return lastUsed; }
+    // Milliseconds until Tick has something to do; -1 when nothing is pending.
+    int MillisecondsToNextEvent() const;
+    int Outstanding() const { return static_cast<int>(inFlight.size() + waiting.size()); }
+    CNetSnmpClock::time_point LastUsed() const { return lastUsed; }
 
 private:
-    enum class Discovery { ready, needed, probing };
+    enum class Engine { known, unknown, probing };
 
-    CNetSnmpSession(void* handle, const CSessionParams& params);
+    struct CWaiting {
+        std::uint64_t id;
+        netsnmp_pdu* pdu;
+        unsigned long timeout;
+        CNetSnmpClock::time_point deadline;
+    };
+
+    struct CInFlight {
+        CNetSnmpClock::time_point deadline;
+        CUsmSlot* slot;
+    };
+
+    CNetSnmpSession(void* handle, const CSessionParams& params, CNetSnmpUsers& users, CNetSnmpWatch& watch,
+                    ISessionListener& listener);
+
+    netsnmp_session* Info() const;
+    int Socket() const;
+    bool IsV3() const { return params.version == SNMP_VERSION_3; }
 
     static int OnEvent(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic);
-    void OnRequestEvent(CPendingRequest& request, int op, netsnmp_pdu* pdu);
+    void OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu);
     void OnProbeEvent(int op, netsnmp_pdu* pdu);
 
-    int SendNow(netsnmp_pdu* pdu, CPendingRequest& request);
-    int StartProbe(unsigned long timeout);
-    void EndProbe();
-    void AdoptEngineId(const netsnmp_pdu* pdu);
-    void SendDeferred();
-    void FailDeferred(int reason);
+    int SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long timeout, CNetSnmpClock::time_point deadline,
+                CUsmSlot* slot);
+    void SendWaiting();
+    void StartProbe();
+    void AdoptEngine(const netsnmp_pdu& answer);
+    void ForgetEngine();
+    void ResetTimeWindow() const;
+
+    void End(std::uint64_t id, int reason, const netsnmp_pdu* response);
+    void EndWaiting(int reason);
+    void EndOverdue(CNetSnmpClock::time_point now);
+    void ReleaseSlot(CUsmSlot* slot);
     int LastError() const;
-    void ReadOne();
 
     void* handle;
     CSessionParams params;
-    Discovery discovery = Discovery::ready;
-    std::uint64_t probeMagic = 0;
-    std::vector<std::pair<std::uint64_t, netsnmp_pdu*>> deferred;
-    std::uint64_t sendingMagic = 0;
+    CNetSnmpUsers& users;
+    CNetSnmpWatch& watch;
+    ISessionListener& listener;
+    netsnmp_large_fd_set readable;
+
+    Engine engine = Engine::known;
+    std::string lastEngineId;
+    std::vector<CWaiting> waiting;
+    std::unordered_map<std::uint64_t, CInFlight> inFlight;
+    static constexpr std::uint64_t kNotSending = ~std::uint64_t(0);
+    std::uint64_t sending = kNotSending;  // the request inside snmp_sess_async_send
     int sendFailure = 0;
     bool closing = false;
-    int outstanding = 0;
-    std::chrono::steady_clock::time_point lastUsed;
+    CNetSnmpClock::time_point lastUsed;
 };

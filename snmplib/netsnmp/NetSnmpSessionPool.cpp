@@ -1,4 +1,4 @@
-#include "snmplib/NetSnmpSessionPool.h"
+#include "snmplib/netsnmp/NetSnmpSessionPool.h"
 
 #include <algorithm>
 
@@ -8,33 +8,27 @@ namespace {
 const size_t kMaxIdleSessions = 8;
 const auto kIdleLifetime = std::chrono::seconds(30);
 
-void KeepEarlier(int& timeoutMs, int candidate)
-{
-    if (candidate >= 0 && (timeoutMs < 0 || candidate < timeoutMs))
-        timeoutMs = candidate;
-}
-
 }  // namespace
 
-CNetSnmpSession* CNetSnmpSessionPool::SessionFor(const CSessionParams& params, int* result)
+CNetSnmpSession* CNetSnmpSessionPool::Find(const CSessionParams& params) const
 {
     auto found = sessions.find(params);
-    if (found != sessions.end())
-        return found->second.get();
-    std::unique_ptr<CNetSnmpSession> session = CNetSnmpSession::Open(params, result);
-    if (!session)
-        return nullptr;
-    CNetSnmpSession* opened = session.get();
-    sessions.emplace(params, std::move(session));
-    return opened;
+    return found == sessions.end() ? nullptr : found->second.get();
 }
 
-void CNetSnmpSessionPool::ProcessEvents()
+CNetSnmpSession* CNetSnmpSessionPool::Add(std::unique_ptr<CNetSnmpSession> session)
 {
-    for (auto& entry : sessions)
-        entry.second->ProcessEvents();
-    for (auto& session : retired)
-        session->ProcessEvents();
+    CNetSnmpSession* added = session.get();
+    sessions[session->Params()] = std::move(session);
+    return added;
+}
+
+void CNetSnmpSessionPool::ForEach(const std::function<void(CNetSnmpSession&)>& action) const
+{
+    for (const auto& entry : sessions)
+        action(*entry.second);
+    for (const auto& session : retired)
+        action(*session);
 }
 
 void CNetSnmpSessionPool::CloseIdle()
@@ -42,8 +36,8 @@ void CNetSnmpSessionPool::CloseIdle()
     retired.erase(std::remove_if(retired.begin(), retired.end(),
                                  [](const std::unique_ptr<CNetSnmpSession>& s) { return s->Outstanding() == 0; }),
                   retired.end());
-    const auto now = std::chrono::steady_clock::now();
-    std::vector<std::pair<std::chrono::steady_clock::time_point, CSessionParams>> idle;
+    const auto now = CNetSnmpClock::now();
+    std::vector<std::pair<CNetSnmpClock::time_point, CSessionParams>> idle;
     for (auto it = sessions.begin(); it != sessions.end();) {
         const CNetSnmpSession& session = *it->second;
         if (session.Outstanding() == 0 && now - session.LastUsed() > kIdleLifetime) {
@@ -86,18 +80,4 @@ void CNetSnmpSessionPool::Retire(const CSessionParams& params)
         return;
     retired.push_back(std::move(found->second));
     sessions.erase(found);
-}
-
-void CNetSnmpSessionPool::AddWatches(std::vector<pollfd>& fds, int& timeoutMs) const
-{
-    auto watch = [&](const CNetSnmpSession& session) {
-        if (session.Outstanding() == 0 || session.Socket() < 0)
-            return;
-        fds.push_back(pollfd{session.Socket(), POLLIN, 0});
-        KeepEarlier(timeoutMs, session.MillisecondsToNextTimeout());
-    };
-    for (const auto& entry : sessions)
-        watch(*entry.second);
-    for (const auto& session : retired)
-        watch(*session);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "snmplib/NetSnmpSession.h"
+#include "snmplib/netsnmp/NetSnmpSession.h"
 
+#include <functional>
 #include <map>
 #include <memory>
-#include <poll.h>
 #include <vector>
 
 // The Net-SNMP sessions of one Snmp object: opened when a request needs one,
@@ -12,22 +12,19 @@
 // have piled up, so that talking to many agents in turn keeps few sockets.
 class CNetSnmpSessionPool {
 public:
-    // The session for params, opened if needed; null with *result set when
-    // Net-SNMP refuses it.
-    CNetSnmpSession* SessionFor(const CSessionParams& params, int* result);
+    CNetSnmpSession* Find(const CSessionParams& params) const;
+    CNetSnmpSession* Add(std::unique_ptr<CNetSnmpSession> session);
 
-    void ProcessEvents();
+    // Every session, retired ones included.
+    void ForEach(const std::function<void(CNetSnmpSession&)>& action) const;
     void CloseIdle();
     // Closes every session. Net-SNMP's own end of their requests is ignored;
     // the caller completes those requests.
     void CloseAll();
-    // Sessions of this security name are used no more and closed once idle:
-    // the user's credentials have changed.
+    // Sessions of this security name serve no new request and close once
+    // idle: the user's credentials have changed.
     void Retire(const std::string& securityName);
     void Retire(const CSessionParams& params);
-
-    void AddWatches(std::vector<pollfd>& fds, int& timeoutMs) const;
-    size_t Count() const { return sessions.size() + retired.size(); }
 
 private:
     std::map<CSessionParams, std::unique_ptr<CNetSnmpSession>> sessions;

@@ -1,4 +1,4 @@
-#include "snmplib/NetSnmpTarget.h"
+#include "snmplib/netsnmp/NetSnmpTarget.h"
 
 #include "snmplib/SnmpErrors.h"
 
@@ -26,7 +26,7 @@ long NetSnmpVersion(snmp_version version)
     }
 }
 
-int UserParams(const UTarget& target, const Pdu& pdu, CSessionParams* params)
+int UserParams(const UTarget& target, const Pdu& pdu, const CNetSnmpUsers& users, CSessionParams* params)
 {
     if (target.get_security_model() != SNMP_SECURITY_MODEL_USM)
         return SNMPv3_MP_UNSUPPORTED_SECURITY_MODEL;
@@ -34,7 +34,7 @@ int UserParams(const UTarget& target, const Pdu& pdu, CSessionParams* params)
     if (level < SNMP_SECURITY_LEVEL_NOAUTH_NOPRIV || level > SNMP_SECURITY_LEVEL_AUTH_PRIV)
         return SNMPv3_USM_UNSUPPORTED_SECURITY_LEVEL;
     params->securityName = target.get_security_name().to_string();
-    const CUsmCredentials* user = UsmTableFind(params->securityName);
+    const CUsmCredentials* user = users.Find(params->securityName);
     if (!user)
         return SNMPv3_USM_UNKNOWN_SECURITY_NAME;
     params->credentials = *user;
@@ -45,7 +45,8 @@ int UserParams(const UTarget& target, const Pdu& pdu, CSessionParams* params)
 
 }  // namespace
 
-int NetSnmpSessionParamsFor(const SnmpTarget& target, const Pdu& pdu, bool blocking, CSessionParams* params)
+int NetSnmpSessionParamsFor(const SnmpTarget& target, const Pdu& pdu, bool blocking, const CNetSnmpUsers& users,
+                            CSessionParams* params)
 {
     const UdpAddress& address = target.get_udp_address();
     if (!target.valid() || !address.valid())
@@ -60,7 +61,7 @@ int NetSnmpSessionParamsFor(const SnmpTarget& target, const Pdu& pdu, bool block
     case SnmpTarget::type_utarget:
         if (target.get_version() != version3)
             return SNMP_CLASS_INVALID_TARGET;
-        return UserParams(static_cast<const UTarget&>(target), pdu, params);
+        return UserParams(static_cast<const UTarget&>(target), pdu, users, params);
     default:
         return SNMP_CLASS_INVALID_TARGET;
     }

@@ -1,10 +1,9 @@
-#include "snmplib/NetSnmpUsm.h"
+#include "snmplib/netsnmp/NetSnmpUsm.h"
 
 #include "snmplib/SmiSyntax.h"
 #include "snmplib/SnmpErrors.h"
 
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -32,14 +31,8 @@ const ProtocolRow kPrivProtocols[] = {
     {SNMP_PRIVPROTOCOL_AES256, usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)},
 };
 
-// Net-SNMP refuses to derive a key from a shorter passphrase.
+// Net-SNMP refuses to derive a key from a shorter passphrase (RFC 3414, 11.2).
 const size_t kMinimumPassword = 8;
-
-std::map<std::string, CUsmCredentials>& Table()
-{
-    static std::map<std::string, CUsmCredentials> table;
-    return table;
-}
 
 template <size_t N>
 const ProtocolRow* FindProtocol(const ProtocolRow (&rows)[N], long number)
@@ -63,11 +56,33 @@ int CheckLevel(const CUsmCredentials& user, int securityLevel)
     return SNMPv3_USM_OK;
 }
 
-// The privacy key is derived with the authentication hash, as the USM rules say.
+bool HasAuthKey(const CUsmCredentials& user)
+{
+    return user.authProtocol != SNMP_AUTHPROTOCOL_NONE && user.authPassword.size() >= kMinimumPassword;
+}
+
+bool HasPrivKey(const CUsmCredentials& user)
+{
+    return HasAuthKey(user) && user.privProtocol != SNMP_PRIVPROTOCOL_NONE &&
+           user.privPassword.size() >= kMinimumPassword;
+}
+
+// The privacy key is derived with the authentication hash (RFC 3414, 2.6).
 bool DeriveKey(const ProtocolRow& auth, const std::string& password, u_char* key, size_t* keyLength)
 {
     return generate_Ku(auth.protocol, static_cast<u_int>(auth.length), reinterpret_cast<const u_char*>(password.data()),
                        password.size(), key, keyLength) == SNMPERR_SUCCESS;
+}
+
+std::string KeysName(const CUsmCredentials& user)
+{
+    return std::to_string(user.authProtocol) + '/' + std::to_string(user.privProtocol) + '/' +
+           std::to_string(user.authPassword.size()) + '/' + user.authPassword + user.privPassword;
+}
+
+std::string EngineOf(const netsnmp_session& session)
+{
+    return std::string(reinterpret_cast<const char*>(session.securityEngineID), session.securityEngineIDLen);
 }
 
 }  // namespace
@@ -78,7 +93,7 @@ bool CUsmCredentials::operator==(const CUsmCredentials& other) const
            authPassword == other.authPassword && privPassword == other.privPassword;
 }
 
-int UsmTableAdd(const std::string& securityName, const CUsmCredentials& credentials, bool* changed)
+int CNetSnmpUsers::Add(const std::string& securityName, const CUsmCredentials& credentials, bool* changed)
 {
     *changed = false;
     if (securityName.empty())
@@ -87,39 +102,58 @@ int UsmTableAdd(const std::string& securityName, const CUsmCredentials& credenti
         return SNMPv3_USM_UNSUPPORTED_AUTHPROTOCOL;
     if (!FindProtocol(kPrivProtocols, credentials.privProtocol))
         return SNMPv3_USM_UNSUPPORTED_PRIVPROTOCOL;
-    auto found = Table().find(securityName);
-    if (found != Table().end() && found->second == credentials)
+    auto found = users.find(securityName);
+    if (found != users.end() && found->second == credentials)
         return SNMPv3_USM_OK;
-    *changed = found != Table().end();
-    Table()[securityName] = credentials;
+    *changed = found != users.end();
+    users[securityName] = credentials;
+    DropUnusedKeys();
+    // Derived now, so that no send has to wait for it.
+    MasterKeys(credentials);
     return SNMPv3_USM_OK;
 }
 
-const CUsmCredentials* UsmTableFind(const std::string& securityName)
+const CUsmCredentials* CNetSnmpUsers::Find(const std::string& securityName) const
 {
-    auto found = Table().find(securityName);
-    return found == Table().end() ? nullptr : &found->second;
+    auto found = users.find(securityName);
+    return found == users.end() ? nullptr : &found->second;
 }
 
-void UsmTableClear()
+const CNetSnmpUsers::CMasterKeys& CNetSnmpUsers::MasterKeys(const CUsmCredentials& credentials)
 {
-    Table().clear();
+    const std::string name = KeysName(credentials);
+    auto found = keys.find(name);
+    if (found != keys.end())
+        return found->second;
+    CMasterKeys& made = keys[name];
+    const ProtocolRow* auth = FindProtocol(kAuthProtocols, credentials.authProtocol);
+    if (!auth || !HasAuthKey(credentials))
+        return made;
+    ++derivations;
+    made.authLength = sizeof made.auth;
+    if (!DeriveKey(*auth, credentials.authPassword, made.auth, &made.authLength)) {
+        made.result = SNMPv3_USM_AUTHENTICATION_ERROR;
+        return made;
+    }
+    made.privLength = sizeof made.priv;
+    if (HasPrivKey(credentials) && !DeriveKey(*auth, credentials.privPassword, made.priv, &made.privLength))
+        made.result = SNMPv3_USM_ENCRYPTION_ERROR;
+    if (!HasPrivKey(credentials))
+        made.privLength = 0;
+    return made;
 }
 
-void UsmForgetLocalizedKeys(const std::string& userName)
+void CNetSnmpUsers::DropUnusedKeys()
 {
-    struct usmUser* user = usm_get_userList();
-    while (user) {
-        struct usmUser* next = user->next;
-        if (user->name && userName == user->name) {
-            usm_remove_user(user);
-            usm_free_user(user);
-        }
-        user = next;
+    for (auto it = keys.begin(); it != keys.end();) {
+        bool used = false;
+        for (const auto& user : users)
+            used = used || KeysName(user.second) == it->first;
+        it = used ? std::next(it) : keys.erase(it);
     }
 }
 
-int UsmFillSession(netsnmp_session& session, const CUsmCredentials& credentials, int securityLevel)
+int CNetSnmpUsers::FillSession(netsnmp_session& session, const CUsmCredentials& credentials, int securityLevel)
 {
     const int levelCheck = CheckLevel(credentials, securityLevel);
     if (levelCheck != SNMPv3_USM_OK)
@@ -130,27 +164,72 @@ int UsmFillSession(netsnmp_session& session, const CUsmCredentials& credentials,
         return SNMPv3_USM_UNSUPPORTED_AUTHPROTOCOL;
     if (!priv)
         return SNMPv3_USM_UNSUPPORTED_PRIVPROTOCOL;
+    const CMasterKeys& master = MasterKeys(credentials);
+    if (master.result != SNMPERR_SUCCESS)
+        return master.result;
     session.securityModel = SNMP_SEC_MODEL_USM;
     session.securityLevel = securityLevel;
     session.securityAuthProto = const_cast<oid*>(auth->protocol);
     session.securityAuthProtoLen = auth->length;
     session.securityPrivProto = const_cast<oid*>(priv->protocol);
     session.securityPrivProtoLen = priv->length;
-    // Keys are derived whenever the passwords allow, not only for this level:
-    // Net-SNMP shares one localized user per engine among all sessions of
-    // that user, whatever level each of them asks for.
-    const bool hasAuth =
-        credentials.authProtocol != SNMP_AUTHPROTOCOL_NONE && credentials.authPassword.size() >= kMinimumPassword;
-    if (hasAuth) {
-        session.securityAuthKeyLen = USM_AUTH_KU_LEN;
-        if (!DeriveKey(*auth, credentials.authPassword, session.securityAuthKey, &session.securityAuthKeyLen))
-            return SNMPv3_USM_AUTHENTICATION_ERROR;
-    }
-    if (hasAuth && credentials.privProtocol != SNMP_PRIVPROTOCOL_NONE &&
-        credentials.privPassword.size() >= kMinimumPassword) {
-        session.securityPrivKeyLen = USM_PRIV_KU_LEN;
-        if (!DeriveKey(*auth, credentials.privPassword, session.securityPrivKey, &session.securityPrivKeyLen))
-            return SNMPv3_USM_ENCRYPTION_ERROR;
-    }
+    // Keys go in whenever the passwords allow, not only for this level: the
+    // localized user serves every level these credentials are used at.
+    memcpy(session.securityAuthKey, master.auth, master.authLength);
+    session.securityAuthKeyLen = master.authLength;
+    memcpy(session.securityPrivKey, master.priv, master.privLength);
+    session.securityPrivKeyLen = master.privLength;
     return SNMPv3_USM_OK;
+}
+
+CUsmSlot* CNetSnmpUsers::Hold(netsnmp_session& session, const CUsmCredentials& credentials)
+{
+    const std::string engineId = EngineOf(session);
+    CUsmSlot& slot = slots[{engineId, credentials.userName}];
+    if (slot.holders > 0 && slot.owner != credentials) {
+        slot.wanted = true;
+        return nullptr;
+    }
+    if (!slot.localized || slot.owner != credentials) {
+        Unlocalize(engineId, credentials.userName);
+        Localize(session);
+        slot.owner = credentials;
+        slot.localized = true;
+    }
+    ++slot.holders;
+    return &slot;
+}
+
+bool CNetSnmpUsers::Release(CUsmSlot* slot)
+{
+    if (--slot->holders > 0 || !slot->wanted)
+        return false;
+    slot->wanted = false;
+    return true;
+}
+
+void CNetSnmpUsers::Clear()
+{
+    for (const auto& slot : slots)
+        Unlocalize(slot.first.first, slot.first.second);
+    slots.clear();
+    users.clear();
+    keys.clear();
+}
+
+void CNetSnmpUsers::Localize(netsnmp_session& session)
+{
+    // Net-SNMP makes a session's user only once; this one may be the second.
+    session.flags &= ~SNMP_FLAGS_USER_CREATED;
+    usm_create_user_from_session(&session);
+}
+
+void CNetSnmpUsers::Unlocalize(const std::string& engineId, const std::string& userName)
+{
+    struct usmUser* user = usm_get_user(reinterpret_cast<u_char*>(const_cast<char*>(engineId.data())), engineId.size(),
+                                        const_cast<char*>(userName.c_str()));
+    if (!user)
+        return;
+    usm_remove_user(user);
+    usm_free_user(user);
 }

@@ -6,9 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
+#include <netinet/in.h>
+#include <poll.h>
+#include <set>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using krwtest::CCompletion;
@@ -307,6 +313,55 @@ TEST_F(SnmplibCommunityTest, ManyAgentsInTurnKeepFewSocketsOpen)
     }
     EXPECT_GT(timedOut, 250);
     EXPECT_LE(krwtest::OpenDescriptorCount(), before + 10);
+}
+
+// A socket of ours closed outside a pass (with its Snmp object, or by
+// finishing message processing) leaves nothing behind that watches its
+// descriptor number, which the next socket of the process may get.
+TEST_F(SnmplibCommunityTest, DescriptorOfAClosedSessionIsNotMistakenForItsNextUser)
+{
+    const std::function<void(std::unique_ptr<Snmp>&)> closers[] = {
+        [](std::unique_ptr<Snmp>& other) { other.reset(); },
+        [](std::unique_ptr<Snmp>&) { mpFinish(); },
+    };
+    for (const auto& close : closers) {
+        int status = SNMP_CLASS_ERROR;
+        auto other = std::make_unique<Snmp>(status);
+        const std::set<int> before = krwtest::OpenSockets();
+        CCompletion done;
+        Pdu pdu = PduOf({kSysDescr});
+        ASSERT_EQ(SNMP_CLASS_SUCCESS, other->get(pdu, Target(), krwtest::RecordCompletion, &done));
+        ASSERT_TRUE(PumpUntil([&] { return Called(done); }, kBound));
+        std::vector<int> opened;
+        for (int fd : krwtest::OpenSockets())
+            if (!before.count(fd))
+                opened.push_back(fd);
+        ASSERT_EQ(1u, opened.size());
+        close(other);
+
+        // Someone else's socket under the same number, with a datagram waiting.
+        const int reused = opened.front();
+        const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (socket != reused) {
+            ASSERT_EQ(reused, dup3(socket, reused, O_CLOEXEC));
+            ::close(socket);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(0, bind(reused, reinterpret_cast<sockaddr*>(&address), sizeof address));
+        ASSERT_EQ(0, getsockname(reused, reinterpret_cast<sockaddr*>(&address), &length));
+        ASSERT_EQ(1, sendto(reused, "x", 1, 0, reinterpret_cast<sockaddr*>(&address), length));
+
+        std::vector<pollfd> fds;
+        SNMPGetPendingEvents(fds);
+        EXPECT_EQ(0, poll(fds.data(), fds.size(), 0));
+        SNMPProcessPendingEvents();
+        char byte = 0;
+        EXPECT_EQ(1, recv(reused, &byte, 1, MSG_DONTWAIT)) << "the library read someone else's socket";
+        ::close(reused);
+    }
 }
 
 TEST_F(SnmplibCommunityTest, ReceivedValuesKeepTheirSyntax)

@@ -1,6 +1,6 @@
-#include "snmplib/NetSnmp.h"
-#include "snmplib/NetSnmpConvert.h"
 #include "snmplib/SnmpLib.h"
+#include "snmplib/netsnmp/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmpConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,9 @@
 #include "tests/support/SnmplibPump.h"
 
+#include <cstdlib>
 #include <dirent.h>
 #include <poll.h>
+#include <unistd.h>
 
 namespace krwtest {
 
@@ -112,6 +114,22 @@ int OpenDescriptorCount()
         ++count;
     closedir(dir);
     return count - 3;  // ".", ".." and the directory's own descriptor
+}
+
+std::set<int> OpenSockets()
+{
+    std::set<int> sockets;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return sockets;
+    while (const dirent* entry = readdir(dir)) {
+        char target[64] = {};
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::string(target).rfind("socket:", 0) == 0)
+            sockets.insert(std::atoi(entry->d_name));
+    }
+    closedir(dir);
+    return sockets;
 }
 
 }  // namespace krwtest

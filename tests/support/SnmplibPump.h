@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,7 @@ std::string OidText(const Pdu& pdu, int index);
 
 // Open file descriptors of this process.
 int OpenDescriptorCount();
+// The descriptors of this process that are sockets.
+std::set<int> OpenSockets();
 
 }  // namespace krwtest

@@ -1,0 +1,264 @@
+#include "snmplib/netsnmp/NetSnmpEngine.h"
+
+#include "snmplib/netsnmp/NetSnmpConvert.h"
+#include "snmplib/netsnmp/NetSnmpTarget.h"
+
+namespace {
+
+// More completions than this in one pass means callbacks keep finishing
+// requests at once; the rest waits for the next pass.
+const int kMaxDeliveriesPerPass = 100000;
+// A blocking wait ends at the latest this long after its request should
+// have ended: a guard against a session that never reports it.
+const auto kBlockingGrace = std::chrono::seconds(5);
+
+}  // namespace
+
+CNetSnmpEngine& CNetSnmpEngine::Instance()
+{
+    // Never destroyed: Snmp objects of static storage may outlive it otherwise.
+    static CNetSnmpEngine* engine = new CNetSnmpEngine;
+    return *engine;
+}
+
+void CNetSnmpEngine::Attach(const Snmp* owner)
+{
+    pools[owner];
+}
+
+void CNetSnmpEngine::Detach(Snmp* owner)
+{
+    detaching.insert(owner);
+    EndAll(owner);
+    detaching.erase(owner);
+    pools.erase(owner);
+}
+
+bool CNetSnmpEngine::Refuses(const Snmp* owner) const
+{
+    return finishing || detaching.count(owner) != 0 || pools.count(owner) == 0;
+}
+
+void CNetSnmpEngine::EndAll(Snmp* owner)
+{
+    std::vector<std::uint64_t> ids;
+    for (const auto& entry : requests)
+        if (entry.second.owner == owner)
+            ids.push_back(entry.first);
+    std::sort(ids.begin(), ids.end());
+    auto pool = pools.find(owner);
+    if (pool != pools.end())
+        pool->second.CloseAll();
+    for (std::uint64_t id : ids) {
+        auto found = requests.find(id);
+        if (found == requests.end())
+            continue;
+        CRequest request = std::move(found->second);
+        requests.erase(found);
+        if (!request.blocking)
+            request.callback(SNMP_CLASS_SESSION_DESTROYED, owner, request.pdu, *request.target, request.data);
+    }
+}
+
+CNetSnmpSession* CNetSnmpEngine::SessionFor(const Snmp* owner, const CSessionParams& params, int* result)
+{
+    CNetSnmpSessionPool& pool = pools[owner];
+    if (CNetSnmpSession* session = pool.Find(params))
+        return session;
+    std::unique_ptr<CNetSnmpSession> opened = CNetSnmpSession::Open(params, users, watch, *this, result);
+    return opened ? pool.Add(std::move(opened)) : nullptr;
+}
+
+int CNetSnmpEngine::Prepare(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, bool blocking,
+                            CNetSnmpSession** session, netsnmp_pdu** out)
+{
+    if (Refuses(owner))
+        return SNMP_CLASS_SESSION_DESTROYED;
+    if (!pdu.valid())
+        return SNMP_CLASS_INVALID_PDU;
+    if (!library.Ensure())
+        return SNMP_CLASS_INTERNAL_ERROR;
+    CSessionParams params;
+    int result = NetSnmpSessionParamsFor(target, pdu, blocking, users, &params);
+    if (result != SNMP_CLASS_SUCCESS)
+        return result;
+    *session = SessionFor(owner, params, &result);
+    if (!*session)
+        return result;
+    *out = NetSnmpMakePdu(pdu, command, &result);
+    if (!*out)
+        return result;
+    NetSnmpSetPduSecurity(target, pdu, *out);
+    return SNMP_CLASS_SUCCESS;
+}
+
+int CNetSnmpEngine::Start(CRequest request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id)
+{
+    *id = ++lastId;
+    const unsigned long timeout = request.target->get_timeout();
+    requests.emplace(*id, std::move(request));
+    const int result = session.Send(*id, out, timeout);
+    if (result != SNMP_CLASS_SUCCESS)
+        requests.erase(*id);
+    return result;
+}
+
+int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, snmp_callback callback,
+                              const void* data)
+{
+    if (!callback)
+        return SNMP_CLASS_INVALID_CALLBACK;
+    CNetSnmpSession* session = nullptr;
+    netsnmp_pdu* out = nullptr;
+    const int result = Prepare(owner, pdu, target, command, false, &session, &out);
+    if (result != SNMP_CLASS_SUCCESS)
+        return result;
+    CRequest request;
+    request.owner = owner;
+    request.callback = callback;
+    request.data = const_cast<void*>(data);
+    request.pdu = pdu;
+    request.target.reset(target.clone());
+    std::uint64_t id = 0;
+    return Start(std::move(request), *session, out, &id);
+}
+
+int CNetSnmpEngine::SendBlocking(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command)
+{
+    CNetSnmpSession* session = nullptr;
+    netsnmp_pdu* out = nullptr;
+    int result = Prepare(owner, pdu, target, command, true, &session, &out);
+    if (result != SNMP_CLASS_SUCCESS)
+        return result;
+    CRequest request;
+    request.owner = owner;
+    request.blocking = true;
+    request.pdu = pdu;
+    request.target.reset(target.clone());
+    const auto deadline =
+        CNetSnmpClock::now() + RequestBudget(target.get_timeout(), target.get_retry()) + kBlockingGrace;
+    std::uint64_t id = 0;
+    result = Start(std::move(request), *session, out, &id);
+    if (result != SNMP_CLASS_SUCCESS)
+        return result;
+    const CRequest& waiting = requests.at(id);
+    session->WaitFor([&waiting] { return waiting.done; }, deadline);
+    CRequest ended = std::move(requests.at(id));
+    requests.erase(id);
+    CNetSnmpSessionPool& pool = pools[owner];
+    if (!ended.done) {
+        // Net-SNMP still holds the request; a fresh session serves the next.
+        session->Forget(id);
+        pool.Retire(session->Params());
+        return SNMP_CLASS_TIMEOUT;
+    }
+    pool.CloseIdle();
+    if (ended.reason != SNMP_CLASS_ASYNC_RESPONSE)
+        return ended.reason;
+    pdu = std::move(ended.pdu);
+    return pdu.get_error_status();
+}
+
+void CNetSnmpEngine::OnRequestEnded(std::uint64_t id, int reason, const netsnmp_pdu* response)
+{
+    auto found = requests.find(id);
+    if (found == requests.end() || found->second.done)
+        return;
+    CRequest& request = found->second;
+    request.done = true;
+    request.reason = reason;
+    if (response)
+        request.reason = NetSnmpReadPdu(*response, request.pdu) == SNMP_CLASS_SUCCESS ? SNMP_CLASS_ASYNC_RESPONSE
+                                                                                      : SNMP_CLASS_INVALID_PDU;
+    // A failure comes as the reason and as the response's error status alike.
+    if (request.reason != SNMP_CLASS_ASYNC_RESPONSE && request.reason != SNMP_CLASS_TIMEOUT) {
+        request.pdu.set_error_status(request.reason);
+        request.pdu.set_error_index(0);
+    }
+    if (!request.blocking)
+        finished.push_back(id);
+}
+
+void CNetSnmpEngine::ForEachSession(const std::function<void(CNetSnmpSession&)>& action)
+{
+    for (auto& pool : pools)
+        pool.second.ForEach(action);
+}
+
+void CNetSnmpEngine::ProcessEvents()
+{
+    for (CNetSnmpSession* session : watch.TakeReady())
+        session->Read();
+    ForEachSession([](CNetSnmpSession& session) {
+        if (session.Outstanding() > 0)
+            session.Tick();
+    });
+    Deliver();
+    // Callbacks may have deleted Snmp objects, and with them their pools.
+    for (auto& pool : pools)
+        pool.second.CloseIdle();
+}
+
+void CNetSnmpEngine::Deliver()
+{
+    for (int delivered = 0; delivered < kMaxDeliveriesPerPass && !finished.empty(); ++delivered) {
+        const std::uint64_t id = finished.front();
+        finished.pop_front();
+        auto found = requests.find(id);
+        if (found == requests.end())
+            continue;
+        CRequest request = std::move(found->second);
+        requests.erase(found);
+        request.callback(request.reason, request.owner, request.pdu, *request.target, request.data);
+    }
+    if (!finished.empty())
+        watch.Signal();
+}
+
+int CNetSnmpEngine::PendingEvents(std::vector<pollfd>& fds)
+{
+    if (watch.Descriptor() >= 0)
+        fds.push_back(pollfd{watch.Descriptor(), POLLIN, 0});
+    if (!finished.empty())
+        return 0;
+    int timeoutMs = -1;
+    ForEachSession([&timeoutMs](CNetSnmpSession& session) {
+        const int next = session.MillisecondsToNextEvent();
+        if (next >= 0 && (timeoutMs < 0 || next < timeoutMs))
+            timeoutMs = next;
+    });
+    return timeoutMs;
+}
+
+int CNetSnmpEngine::AddUser(const std::string& securityName, const CUsmCredentials& credentials)
+{
+    bool changed = false;
+    const int result = users.Add(securityName, credentials, &changed);
+    if (result != SNMPv3_USM_OK || !changed)
+        return result;
+    // Sessions made for the old credentials finish what they have under way
+    // with the old keys and take nothing new.
+    for (auto& pool : pools) {
+        pool.second.Retire(securityName);
+        pool.second.CloseIdle();
+    }
+    return SNMPv3_USM_OK;
+}
+
+bool CNetSnmpEngine::StartMessageProcessing(const std::string& engineId, unsigned int engineBoots)
+{
+    return library.StartWithEngine(engineId, engineBoots);
+}
+
+void CNetSnmpEngine::FinishMessageProcessing()
+{
+    finishing = true;
+    std::vector<Snmp*> owners;
+    for (const auto& pool : pools)
+        owners.push_back(const_cast<Snmp*>(pool.first));
+    for (Snmp* owner : owners)
+        EndAll(owner);
+    users.Clear();
+    library.Stop();
+    finishing = false;
+}

@@ -3,18 +3,35 @@
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/Snmp.h"
 
+#include <poll.h>
+
 namespace {
 
 const UINT_PTR kTimerEvent = 0;
 const UINT kTickMilliseconds = 20;
+// Posted by the thread's message loop when the library's descriptor is readable.
+const UINT kLibraryEventsMessage = WM_APP + 0x2E5;
+
+// The one descriptor the library asks a message loop to watch; it stays the
+// same for the life of the process.
+int LibraryDescriptor()
+{
+    static const int descriptor = [] {
+        std::vector<pollfd> fds;
+        SNMPGetPendingEvents(fds);
+        return fds.empty() ? -1 : fds.front().fd;
+    }();
+    return descriptor;
+}
 
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CEventProcessorWnd, CWnd)
     ON_WM_TIMER()
+    ON_MESSAGE(kLibraryEventsMessage, &CEventProcessorWnd::OnLibraryEvents)
 END_MESSAGE_MAP()
 
-CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0) {}
+CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_nWatchedFd(-1) {}
 
 CEventProcessorWnd::~CEventProcessorWnd()
 {
@@ -26,33 +43,67 @@ CEventProcessorWnd::~CEventProcessorWnd()
 BOOL CEventProcessorWnd::Create()
 {
     // A session started again after Stop finds its window still there (it
-    // lives until unload); only the timer has to run again.
+    // lives until unload); only the timer and the watch start again.
     if (m_hWnd == nullptr || !::IsWindow(m_hWnd)) {
         LPCTSTR lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, nullptr);
         if (!CreateEx(0, lpszClass, "Snmp EventProcessor", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr))
             return FALSE;
     }
     StartTimer();
+    StartWatching();
     return TRUE;
 }
 
 BOOL CEventProcessorWnd::StopTimer()
 {
+    StopWatching();
     return KillTimer(m_nTimerId);
 }
 
 void CEventProcessorWnd::OnTimer(UINT_PTR /*nIDEvent*/)
 {
-    // The pass may take a while (callbacks run inside it); restarting
-    // afterwards keeps the next tick 20 ms after its end.
+    ProcessEvents();
+}
+
+LRESULT CEventProcessorWnd::OnLibraryEvents(WPARAM /*wParam*/, LPARAM /*lParam*/)
+{
+    ProcessEvents();
+    return 0;
+}
+
+void CEventProcessorWnd::ProcessEvents()
+{
+    // Neither the timer nor the descriptor may start another pass while this
+    // one runs: a completion may run a nested message loop. Restarting both
+    // afterwards keeps the next tick 20 ms after the end of the pass.
     KillTimer(m_nTimerId);
+    StopWatching();
     if (CSnmpSession::GetSnmp() != nullptr)
         SNMPProcessPendingEvents();
     StartTimer();
+    StartWatching();
 }
 
 void CEventProcessorWnd::StartTimer()
 {
     // A failure to start is not detected: the window simply stops ticking.
     m_nTimerId = SetTimer(kTimerEvent, kTickMilliseconds, nullptr);
+}
+
+void CEventProcessorWnd::StartWatching()
+{
+    // Without a session nothing would read the descriptor, which would then
+    // wake the loop again and again.
+    if (m_nWatchedFd >= 0 || CSnmpSession::GetSnmp() == nullptr)
+        return;
+    const int fd = LibraryDescriptor();
+    if (fd >= 0 && AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))
+        m_nWatchedFd = fd;
+}
+
+void CEventProcessorWnd::StopWatching()
+{
+    if (m_nWatchedFd >= 0)
+        AfxRemoveWaitHandle(m_nWatchedFd, m_hWnd);
+    m_nWatchedFd = -1;
 }

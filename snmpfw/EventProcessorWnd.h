@@ -2,27 +2,36 @@
 
 #include "platform/Afx.h"
 
-// The hidden window whose timer lets the SNMP library process its pending
-// events about every 20 ms. Every asynchronous completion of the framework
-// runs inside its timer handler, on the thread that created the window.
+// The hidden window that lets the SNMP library process its pending events:
+// when the library's descriptor shows that a response has arrived, and about
+// every 20 ms on its timer, for retransmissions and time-outs. Every
+// asynchronous completion of the framework runs inside its message handling,
+// on the thread that created the window.
 class CEventProcessorWnd : public CWnd {
 public:
     CEventProcessorWnd();
     ~CEventProcessorWnd() override;
 
-    // Creates the window (unless it already exists) and starts the timer;
-    // FALSE when the window cannot be created.
+    // Creates the window (unless it already exists), starts the timer and,
+    // while the session runs, watches the library's descriptor; FALSE when
+    // the window cannot be created.
     BOOL Create();
 
-    // Kills the timer and returns the platform's result; the window stays.
+    // Kills the timer, stops watching and returns the timer's result; the
+    // window stays.
     BOOL StopTimer();
 
 protected:
     afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg LRESULT OnLibraryEvents(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
+    void ProcessEvents();
     void StartTimer();
+    void StartWatching();
+    void StopWatching();
 
     UINT_PTR m_nTimerId;
+    int m_nWatchedFd;  // -1 while not watching
 };

@@ -168,6 +168,79 @@ TEST_F(SessionAsyncGetTest, CompletesOnlyWhileThisThreadPumps)
     EXPECT_FALSE(completion.values[1].empty());
 }
 
+TEST_F(SessionAsyncGetTest, ResponseIsHandledWhenItArrivesWithoutWaitingForATick)
+{
+    StartSession();
+    const HWND window = CSnmpSession::GetEventProcessor().GetSafeHwnd();
+    // Without its timer the window can only learn of the answer from the
+    // library's descriptor, which watches a request sent outside any pass.
+    ASSERT_TRUE(::KillTimer(window, 0));
+    Completion completion;
+    Pdu pdu = MakeGet();
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion),
+              SNMP_CLASS_SUCCESS);
+    int ticks = 0;
+    ASSERT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs, window, &ticks));
+    EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
+}
+
+struct Nesting {
+    const krwtest::CSnmpdAgent* agent = nullptr;
+    Completion own;
+    Completion inner;
+    const Completion* second = nullptr;
+    int innerCallsInside = -1;
+    int secondCallsInside = -1;
+};
+
+// Sends another request, waits until its answer is there to be read, then
+// runs a nested message loop, as a request object's destructor does.
+void RunNestedLoop(int reason, Snmp* session, Pdu& pdu, SnmpTarget& target, void* data)
+{
+    Nesting* nesting = static_cast<Nesting*>(data);
+    OnCompletion(reason, session, pdu, target, &nesting->own);
+    Pdu inner = MakeGet();
+    EXPECT_EQ(session->get(inner, MakeTarget(nesting->agent->Port(), 1000), OnCompletion, &nesting->inner),
+              SNMP_CLASS_SUCCESS);
+    int status = -1;
+    nesting->agent->Snmpget(kSysUpTime, &status);
+    EXPECT_EQ(status, 0);
+    const UINT_PTR watchdog = ::SetTimer(nullptr, 0, 100, nullptr);
+    MSG msg;
+    while (::GetMessage(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == watchdog)
+            break;
+        ::DispatchMessage(&msg);
+    }
+    ::KillTimer(nullptr, watchdog);
+    nesting->innerCallsInside = nesting->inner.calls;
+    nesting->secondCallsInside = nesting->second->calls;
+}
+
+TEST_F(SessionAsyncGetTest, NestedMessageLoopInACompletionDoesNotProcessTheLibrarysEvents)
+{
+    StartSession();
+    Completion second;
+    Nesting nesting;
+    nesting.agent = agent;
+    nesting.second = &second;
+    Pdu pdu = MakeGet();
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), RunNestedLoop, &nesting),
+              SNMP_CLASS_SUCCESS);
+    ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &second),
+              SNMP_CLASS_SUCCESS);
+    WaitForTheAgentToAnswerEarlierRequests();
+    ASSERT_TRUE(PumpUntil([&] { return second.calls > 0 && nesting.inner.calls > 0; }, kGenerousMs));
+    // Neither the answer read in the same pass nor the one that arrived
+    // during the nested loop was handed out inside it.
+    EXPECT_EQ(nesting.own.calls, 1);
+    EXPECT_EQ(nesting.secondCallsInside, 0);
+    EXPECT_EQ(nesting.innerCallsInside, 0);
+    EXPECT_EQ(second.reason, SNMP_CLASS_ASYNC_RESPONSE);
+    EXPECT_EQ(nesting.inner.reason, SNMP_CLASS_ASYNC_RESPONSE);
+}
+
 TEST_F(SessionAsyncGetTest, StopCompletesAnOutstandingRequestAsSessionDestroyed)
 {
     StartSession();

@@ -1,4 +1,5 @@
 #include "snmplib/SnmpLib.h"
+#include "snmplib/netsnmp/NetSnmpEngine.h"
 #include "tests/support/FreePort.h"
 #include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
@@ -204,6 +205,28 @@ TEST_F(SnmplibUserTest, FinishingMessageProcessingEndsOutstandingRequests)
     EXPECT_EQ(SNMP_CLASS_SUCCESS, snmp->get(again, UserTarget(agent->Port(), "authUser")));
     EXPECT_EQ("krw-test-agent", ValueText(again, 0));
     EXPECT_EQ(1, done.calls);
+}
+
+// Turning a password into a key is the slow step (a million octets hashed);
+// it is done once per credential set, not once per agent.
+TEST_F(SnmplibUserTest, PasswordsBecomeKeysOncePerCredentialSet)
+{
+    const int before = CNetSnmpEngine::Instance().Users().Derivations();
+    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("privUser", SNMP_AUTHPROTOCOL_HMACSHA, SNMP_PRIVPROTOCOL_AES128,
+                                            "authpassword1", "privpassword1"));
+    ASSERT_EQ(SNMPv3_USM_OK, usmAddUserName("samePasswords", "privUser", SNMP_AUTHPROTOCOL_HMACSHA,
+                                            SNMP_PRIVPROTOCOL_AES128, "authpassword1", "privpassword1"));
+    std::vector<CCompletion> done(30);
+    for (size_t i = 0; i < done.size(); ++i) {
+        Pdu pdu = PduOf({kSysDescr}, SNMP_SECURITY_LEVEL_AUTH_PRIV);
+        const unsigned short port = static_cast<unsigned short>(41000 + i);
+        const char* name = i % 2 ? "privUser" : "samePasswords";
+        ASSERT_EQ(SNMP_CLASS_SUCCESS,
+                  snmp->get(pdu, UserTarget(port, name, 1, 0), krwtest::RecordCompletion, &done[i]));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return done.back().calls > 0; }, kBound));
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, GetLocation("privUser", SNMP_SECURITY_LEVEL_AUTH_PRIV, nullptr));
+    EXPECT_EQ(before + 1, CNetSnmpEngine::Instance().Users().Derivations());
 }
 
 TEST_F(SnmplibUserTest, KnownEngineIdentifierIsUsedWithoutDiscovery)

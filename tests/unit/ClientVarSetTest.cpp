@@ -79,4 +79,14 @@ TEST(ClientVarSetTables, ScalarsCarryTheirInstanceAndAreWritable)
     EXPECT_TRUE(band.IsReadable(0));
 }
 
+TEST(ClientVarSetDefinitions, ClientTableIsReadableAndNeverSettable)
+{
+    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
+    for (int i = 0; i < list.count; ++i) {
+        EXPECT_TRUE(list.IsReadable(i)) << i;
+        EXPECT_FALSE(list.IsSettable(i)) << i;
+        EXPECT_FALSE(list.IsImplied(i)) << i;
+    }
+}
+
 }  // namespace

@@ -1,7 +1,7 @@
 #include "common/QvErrors.h"
-#include "plugin/ClientVarSet.h"
 #include "snmpfw/SnmpRequest.h"
 #include "tests/support/RaisedCode.h"
+#include "tests/support/SampleVarSet.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +123,7 @@ TEST(ConversionIndexToText, ImpliedObjectIdentifierIsTheInstanceItself)
 
 TEST(ConversionIndexToText, OptionListsApplyToKeys)
 {
-    CSnmpVarList list = SingleKey(SYNTAX_INTEGER, ACCESS_READONLY, &ClientBandOptions);
+    CSnmpVarList list = SingleKey(SYNTAX_INTEGER, ACCESS_READONLY, &krwtest::SampleBandOptions);
     EXPECT_EQ(CString("5GHz"), Decode(list, 0, "1.2").value);
     EXPECT_EQ(CString("1"), Encode(list, 0, "5GHz"));
 }

@@ -1,9 +1,9 @@
 #include "common/QvErrors.h"
-#include "plugin/ClientVarSet.h"
 #include "snmpfw/SnmpRequest.h"
 #include "snmpfw/ValueConversion.h"
 #include "snmplib/SnmpLib.h"
 #include "tests/support/RaisedCode.h"
+#include "tests/support/SampleVarSet.h"
 
 #include <gtest/gtest.h>
 
@@ -169,9 +169,9 @@ TEST(ConversionVbToText, UntrustedValuesGiveDefinedTexts)
 
 TEST(ConversionVbToText, OptionListsGiveTheDisplayForm)
 {
-    EXPECT_EQ(CString("5GHz"), Shown(SYNTAX_INTEGER, ValueVb(1), &ClientBandOptions));
-    EXPECT_EQ(CString("7"), Shown(SYNTAX_INTEGER, ValueVb(7), &ClientBandOptions));
-    EXPECT_EQ(CString("(NULL)"), Shown(SYNTAX_INTEGER, Vb(), &ClientBandOptions));
+    EXPECT_EQ(CString("5GHz"), Shown(SYNTAX_INTEGER, ValueVb(1), &krwtest::SampleBandOptions));
+    EXPECT_EQ(CString("7"), Shown(SYNTAX_INTEGER, ValueVb(7), &krwtest::SampleBandOptions));
+    EXPECT_EQ(CString("(NULL)"), Shown(SYNTAX_INTEGER, Vb(), &krwtest::SampleBandOptions));
 }
 
 TEST(ConversionTextToVb, NumbersReadAsAtoiAndAtolReadThem)
@@ -240,9 +240,9 @@ TEST(ConversionTextToVb, NullTextSendsANullBindingForEverySyntax)
 TEST(ConversionTextToVb, OptionListsGiveTheRawValue)
 {
     int number = -1;
-    Sent(SYNTAX_INTEGER, "5GHz", &ClientBandOptions).get_value(number);
+    Sent(SYNTAX_INTEGER, "5GHz", &krwtest::SampleBandOptions).get_value(number);
     EXPECT_EQ(1, number);
-    Sent(SYNTAX_INTEGER, "get", &RefreshOptions).get_value(number);
+    Sent(SYNTAX_INTEGER, "get", &krwtest::SampleRefreshOptions).get_value(number);
     EXPECT_EQ(1, number);
 }
 

@@ -1,5 +1,5 @@
-#include "plugin/ClientVarSet.h"
 #include "snmpfw/SnmpVarList.h"
+#include "tests/support/SampleVarSet.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ const CString InitialValue("42");
 const CString InitialInstance("1.3.6.1.2.1.1.1.0");
 
 const CSnmpVarDef kFullTable[] = {
-    {"1.3.6.1.2.1.1.1", "sysDescr", SYNTAX_DISPLAYSTR, ACCESS_READONLY, &ClientBandOptions, "$1+1", "$2*2", "aux",
-     &InitialValue, &InitialInstance},
+    {"1.3.6.1.2.1.1.1", "sysDescr", SYNTAX_DISPLAYSTR, ACCESS_READONLY, &krwtest::SampleBandOptions, "$1+1", "$2*2",
+     "aux", &InitialValue, &InitialInstance},
     {"1.3.6.1.2.1.1.3", "sysUpTime", SYNTAX_TIMETICKS, ACCESS_READONLY, nullptr, nullptr, nullptr, nullptr, nullptr,
      nullptr},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
@@ -30,7 +30,7 @@ TEST(VarListBuild, NullAndEmptyTablesHoldNoDefinitions)
     EXPECT_EQ(0, CSnmpVarList::CountDefinitions(nullptr));
     EXPECT_EQ(0, CSnmpVarList::CountDefinitions(kEmptyTable));
 
-    CSnmpVarList list(kRefreshDefinitions, MVT_SV, 0);
+    CSnmpVarList list(krwtest::kSampleScalar, MVT_SV, 0);
     list.AppendDefinitions(nullptr);
     list.AppendDefinitions(kEmptyTable);
     EXPECT_EQ(1, list.count);
@@ -51,7 +51,7 @@ TEST(VarListBuild, ItemsCopyEveryFieldOfTheirDefinition)
     EXPECT_NE(kFullTable[0].oid, first->oid);  // a copy, not the constant
     EXPECT_STREQ("sysDescr", first->name);
     EXPECT_EQ(SYNTAX_DISPLAYSTR, first->syntax);
-    EXPECT_EQ(&ClientBandOptions, first->options);
+    EXPECT_EQ(&krwtest::SampleBandOptions, first->options);
     EXPECT_STREQ("$1+1", first->getExpression);
     EXPECT_STREQ("$2*2", first->setExpression);
     EXPECT_STREQ("aux", first->auxText);
@@ -68,19 +68,19 @@ TEST(VarListBuild, ItemsCopyEveryFieldOfTheirDefinition)
 
 TEST(VarListBuild, AppendingAddsAfterTheExistingItems)
 {
-    CSnmpVarList list(kRefreshDefinitions, MVT_SV, 0);
-    list.AppendDefinitions(kClientTableDefinitions);
+    CSnmpVarList list(krwtest::kSampleScalar, MVT_SV, 0);
+    list.AppendDefinitions(krwtest::kSampleColumns);
     ASSERT_EQ(7, list.count);
-    EXPECT_STREQ("dot11ClientInformationRefresh", list.GetItem(0)->name);
-    EXPECT_STREQ("dot11ClientMacAddress", list.GetItem(1)->name);
-    EXPECT_STREQ("dot11SSIDIndex", list.GetItem(6)->name);
+    EXPECT_STREQ("refresh", list.GetItem(0)->name);
+    EXPECT_STREQ("column1", list.GetItem(1)->name);
+    EXPECT_STREQ("column6", list.GetItem(6)->name);
 }
 
 TEST(VarListCopy, AssignmentReplacesItemsButKeepsTheCommonInstance)
 {
-    CSnmpVarList source(kClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList source(krwtest::kSampleColumns, MVT_UMV, 0);
     source.label = "row";
-    CSnmpVarList target(kRefreshDefinitions, MVT_FMV, 1);
+    CSnmpVarList target(krwtest::kSampleScalar, MVT_FMV, 1);
     target.instance = "7";
 
     target = source;
@@ -89,7 +89,7 @@ TEST(VarListCopy, AssignmentReplacesItemsButKeepsTheCommonInstance)
     EXPECT_EQ(0, target.keyCount);
     EXPECT_EQ(CString("row"), target.label);
     ASSERT_EQ(6, target.count);
-    EXPECT_STREQ("dot11ClientMacAddress", target.GetItem(0)->name);
+    EXPECT_STREQ("column1", target.GetItem(0)->name);
 
     target = CSnmpVarList();
     EXPECT_EQ(0, target.count);
@@ -114,11 +114,11 @@ TEST(VarListCopy, CopiesShareNothingButOptionLists)
 
 TEST(VarListCopy, SelfAssignmentKeepsTheItems)
 {
-    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
+    CSnmpVarList list(krwtest::kSampleColumns, MVT_UMV, 0);
     CSnmpVarList& same = list;
     list = same;
     ASSERT_EQ(6, list.count);
-    EXPECT_STREQ("dot11ClientRssi", list.GetItem(3)->name);
+    EXPECT_STREQ("column4", list.GetItem(3)->name);
 }
 
 TEST(VarListCopy, OwnedOptionListsAreReleasedWithTheList)
@@ -131,16 +131,6 @@ TEST(VarListCopy, OwnedOptionListsAreReleasedWithTheList)
     *list = other;
     EXPECT_EQ(2, list->ownedOptionLists.GetCount());
     delete list;  // the leak checker fails the run if the two lists stay behind
-}
-
-TEST(VarListTests, ClientTableIsReadableAndNeverSettable)
-{
-    CSnmpVarList list(kClientTableDefinitions, MVT_UMV, 0);
-    for (int i = 0; i < list.count; ++i) {
-        EXPECT_TRUE(list.IsReadable(i)) << i;
-        EXPECT_FALSE(list.IsSettable(i)) << i;
-        EXPECT_FALSE(list.IsImplied(i)) << i;
-    }
 }
 
 TEST(VarListTests, IndexColumnsOfTableListsAreSettable)

@@ -5,6 +5,7 @@
 #include "snmplib/netsnmp/NetSnmpWatch.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstring>
 #include <poll.h>
 #include <tuple>
@@ -34,6 +35,13 @@ int MillisecondsUntil(CNetSnmpClock::time_point when, CNetSnmpClock::time_point 
         return 0;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
     return static_cast<int>(std::min<long long>(wait, INT32_MAX));
+}
+
+// Cheaper than a read of Net-SNMP's that finds nothing.
+bool DatagramWaits(int fd)
+{
+    pollfd watch{fd, POLLIN, 0};
+    return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLIN | POLLERR)) != 0;
 }
 
 void KeepEarlier(int& ms, int candidate)
@@ -97,10 +105,20 @@ bool CSessionParams::operator<(const CSessionParams& o) const
 {
     const CUsmCredentials& a = credentials;
     const CUsmCredentials& b = o.credentials;
-    return std::tie(peer, version, retries, blocking, securityName, securityLevel, engineId, a.userName, a.authProtocol,
-                    a.privProtocol, a.authPassword, a.privPassword) <
-           std::tie(o.peer, o.version, o.retries, o.blocking, o.securityName, o.securityLevel, o.engineId, b.userName,
-                    b.authProtocol, b.privProtocol, b.authPassword, b.privPassword);
+    // Numbers first: most sessions differ in them, and they compare cheaply.
+    return std::tie(address, port, version, retries, blocking, securityLevel, a.authProtocol, a.privProtocol,
+                    securityName, engineId, a.userName, a.authPassword, a.privPassword) <
+           std::tie(o.address, o.port, o.version, o.retries, o.blocking, o.securityLevel, b.authProtocol,
+                    b.privProtocol, o.securityName, o.engineId, b.userName, b.authPassword, b.privPassword);
+}
+
+std::string CSessionParams::Peer() const
+{
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr ip{};
+    ip.s_addr = address;
+    inet_ntop(AF_INET, &ip, text, sizeof text);
+    return std::string("udp:") + text + ":" + std::to_string(port);
 }
 
 std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, CNetSnmpUsers& users,
@@ -108,7 +126,8 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
 {
     netsnmp_session settings;
     snmp_sess_init(&settings);
-    settings.peername = const_cast<char*>(params.peer.c_str());
+    const std::string peer = params.Peer();
+    settings.peername = const_cast<char*>(peer.c_str());
     settings.version = params.version;
     settings.retries = params.retries;
     settings.local_port = 0;
@@ -452,11 +471,11 @@ int CNetSnmpSession::LastError() const
 void CNetSnmpSession::Read()
 {
     const int fd = Socket();
-    for (int i = 0; fd >= 0 && i < kMaxReadsPerPass; ++i) {
+    // Called when the socket is readable; after each datagram it is asked
+    // whether another one waits.
+    for (int i = 0; fd >= 0 && i < kMaxReadsPerPass && (i == 0 || DatagramWaits(fd)); ++i) {
         NETSNMP_LARGE_FD_SET(fd, &readable);
-        // The socket does not block: an empty one ends the loop.
-        if (snmp_sess_read2(handle, &readable) != 0 && Info()->s_snmp_errno == SNMPERR_BAD_RECVFROM)
-            break;
+        snmp_sess_read2(handle, &readable);
     }
     SendWaiting();
 }

@@ -16,7 +16,8 @@ class CNetSnmpWatch;
 // Everything that tells one Net-SNMP session from another. Requests that
 // agree on all of it share a session and its socket.
 struct CSessionParams {
-    std::string peer;  // "udp:a.b.c.d:port"
+    std::uint32_t address = 0;  // IPv4, network order
+    unsigned short port = 0;
     long version = SNMP_VERSION_1;
     int retries = 0;
     // Blocking requests get sessions of their own, so that waiting for one
@@ -28,6 +29,8 @@ struct CSessionParams {
     std::string engineId;  // the agent's, when the target names it
 
     bool operator<(const CSessionParams& other) const;
+    // "udp:a.b.c.d:port", as Net-SNMP takes a peer.
+    std::string Peer() const;
 };
 
 // Where a session reports the end of each request it was given.

@@ -37,22 +37,33 @@ void CNetSnmpSessionPool::CloseIdle()
                                  [](const std::unique_ptr<CNetSnmpSession>& s) { return s->Outstanding() == 0; }),
                   retired.end());
     const auto now = CNetSnmpClock::now();
-    std::vector<std::pair<CNetSnmpClock::time_point, CSessionParams>> idle;
+    size_t idle = 0;
     for (auto it = sessions.begin(); it != sessions.end();) {
         const CNetSnmpSession& session = *it->second;
-        if (session.Outstanding() == 0 && now - session.LastUsed() > kIdleLifetime) {
+        const bool isIdle = session.Outstanding() == 0;
+        if (isIdle && now - session.LastUsed() > kIdleLifetime) {
             it = sessions.erase(it);
             continue;
         }
-        if (session.Outstanding() == 0)
-            idle.emplace_back(session.LastUsed(), it->first);
+        idle += isIdle;
         ++it;
     }
-    if (idle.size() <= kMaxIdleSessions)
-        return;
+    if (idle > kMaxIdleSessions)
+        CloseOldestIdle(idle - kMaxIdleSessions);
+}
+
+void CNetSnmpSessionPool::CloseOldestIdle(size_t count)
+{
+    std::vector<std::pair<CNetSnmpClock::time_point, const CSessionParams*>> idle;
+    for (const auto& entry : sessions)
+        if (entry.second->Outstanding() == 0)
+            idle.emplace_back(entry.second->LastUsed(), &entry.first);
     std::sort(idle.begin(), idle.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t i = 0; i + kMaxIdleSessions < idle.size(); ++i)
-        sessions.erase(idle[i].second);
+    std::vector<CSessionParams> oldest;
+    for (size_t i = 0; i < count && i < idle.size(); ++i)
+        oldest.push_back(*idle[i].second);
+    for (const CSessionParams& params : oldest)
+        sessions.erase(params);
 }
 
 void CNetSnmpSessionPool::CloseAll()

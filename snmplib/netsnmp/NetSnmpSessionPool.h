@@ -27,6 +27,8 @@ public:
     void Retire(const CSessionParams& params);
 
 private:
+    void CloseOldestIdle(size_t count);
+
     std::map<CSessionParams, std::unique_ptr<CNetSnmpSession>> sessions;
     std::vector<std::unique_ptr<CNetSnmpSession>> retired;
 };

@@ -51,7 +51,8 @@ int NetSnmpSessionParamsFor(const SnmpTarget& target, const Pdu& pdu, bool block
     const UdpAddress& address = target.get_udp_address();
     if (!target.valid() || !address.valid())
         return SNMP_CLASS_INVALID_ADDRESS;
-    params->peer = std::string("udp:") + address.IpAddress::get_printable() + ":" + std::to_string(address.get_port());
+    memcpy(&params->address, address.data(), sizeof params->address);
+    params->port = address.get_port();
     params->version = NetSnmpVersion(target.get_version());
     params->retries = target.get_retry();
     params->blocking = blocking;

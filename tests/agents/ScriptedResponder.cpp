@@ -3,8 +3,9 @@
 // binds a free loopback port, prints "port N" on standard output and runs
 // until standard input closes, it is stopped, or its lifetime is over.
 //
-// Net-SNMP decodes the requests and encodes the answers; only the bad-type
-// answer is patched after encoding, to carry a type no SNMP syntax has.
+// Net-SNMP decodes the requests and encodes the answers; the answers it will
+// not encode (a value of a type no SNMP syntax has, a report in SNMPv1/v2c)
+// are encoded as responses and get their one different octet afterwards.
 
 #include <CLI/CLI.hpp>
 
@@ -108,7 +109,6 @@ netsnmp_pdu* MakeAnswer(const netsnmp_pdu* request)
     }
     std::vector<oid> report;
     if (!script.reportOid.empty() && ParseOid(script.reportOid, &report)) {
-        answer->command = SNMP_MSG_REPORT;
         snmp_free_varbind(answer->variables);
         answer->variables = nullptr;
         const u_long count = 1;
@@ -117,9 +117,34 @@ netsnmp_pdu* MakeAnswer(const netsnmp_pdu* request)
     return answer;
 }
 
-// Encodes the answer, gives its marked value a type that does not exist and
-// sends the bytes to where the request came from.
-void SendWithBadType(netsnmp_pdu* answer)
+// The encoded answer's marked value gets a type that does not exist.
+void PatchBadType(u_char* start, size_t length)
+{
+    const size_t marker = sizeof kBadTypeMarker - 1;
+    for (size_t i = 0; i + 2 + marker <= length; ++i) {
+        if (start[i] == ASN_OCTET_STR && start[i + 1] == marker && memcmp(start + i + 2, kBadTypeMarker, marker) == 0)
+            start[i] = kUnknownType;
+    }
+}
+
+// The encoded response becomes a report: the PDU's tag follows the version
+// and the community (RFC 3416, section 3; RFC 1901, section 3).
+void PatchReport(u_char* start, size_t length)
+{
+    u_char type = 0;
+    long version = 0;
+    u_char community[256];
+    size_t communityLength = sizeof community;
+    u_char* p = asn_parse_sequence(start, &length, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "message");
+    if (p)
+        p = asn_parse_int(p, &length, &type, &version, sizeof version);
+    if (p)
+        p = asn_parse_string(p, &length, &type, community, &communityLength);
+    if (p && length > 0)
+        *p = SNMP_MSG_REPORT;
+}
+
+void SendPatched(netsnmp_pdu* answer, void (*patch)(u_char*, size_t))
 {
     netsnmp_session* info = snmp_sess_session(session);
     netsnmp_transport* transport = snmp_sess_transport(session);
@@ -128,12 +153,7 @@ void SendWithBadType(netsnmp_pdu* answer)
     size_t offset = 0;
     if (snmp_build(&packet, &size, &offset, info, answer) == 0) {
         u_char* start = packet + size - offset;
-        const size_t marker = sizeof kBadTypeMarker - 1;
-        for (size_t i = 0; i + 2 + marker <= offset; ++i) {
-            if (start[i] == ASN_OCTET_STR && start[i + 1] == marker &&
-                memcmp(start + i + 2, kBadTypeMarker, marker) == 0)
-                start[i] = kUnknownType;
-        }
+        patch(start, offset);
         void* opaque = answer->transport_data;
         int opaqueLength = answer->transport_data_length;
         netsnmp_transport_send(transport, start, static_cast<int>(offset), &opaque, &opaqueLength);
@@ -144,11 +164,11 @@ void SendWithBadType(netsnmp_pdu* answer)
 
 void Send(netsnmp_pdu* answer)
 {
-    if (script.badType) {
-        SendWithBadType(answer);
-        return;
-    }
-    if (!snmp_sess_send(session, answer))
+    if (script.badType)
+        SendPatched(answer, PatchBadType);
+    else if (!script.reportOid.empty())
+        SendPatched(answer, PatchReport);
+    else if (!snmp_sess_send(session, answer))
         snmp_free_pdu(answer);
 }
 

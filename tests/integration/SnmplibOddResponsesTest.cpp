@@ -117,6 +117,38 @@ TEST_F(SnmplibOddResponsesTest, UndecodableAnswerIsDroppedWithoutAWordOnStandard
     EXPECT_EQ("", printed);
 }
 
+// Answers twice, late or for another request: the request still ends
+// exactly once, and what comes after its end changes nothing. A second
+// request with time to spare is answered after the strays of the first
+// (the responder answers in order), so once it is back they have been read.
+TEST_F(SnmplibOddResponsesTest, StrayAnswersEndTheRequestOnceAndNoMore)
+{
+    struct Case {
+        std::vector<std::string> script;
+        int reason;
+    } cases[] = {
+        {{"--copies", "2"}, SNMP_CLASS_ASYNC_RESPONSE},
+        {{"--delay", "200"}, SNMP_CLASS_TIMEOUT},
+        {{"--request-id-offset", "1"}, SNMP_CLASS_TIMEOUT},
+        {{"--report", "1.3.6.1.6.3.15.1.1.5.0"}, SNMPv3_USM_AUTHENTICATION_FAILURE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script.front());
+        auto responder = Responder(c.script);
+        CCompletion done;
+        CCompletion after;
+        Pdu pdu = PduOf({kSysDescr});
+        ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, CommunityTarget(responder->Port(), version2c, 10, 0),
+                                                krwtest::RecordCompletion, &done));
+        ASSERT_TRUE(PumpUntil([&] { return done.calls > 0; }, kBound));
+        EXPECT_EQ(c.reason, done.reason);
+        ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(pdu, CommunityTarget(responder->Port(), version2c, 100, 0),
+                                                krwtest::RecordCompletion, &after));
+        ASSERT_TRUE(PumpUntil([&] { return after.calls > 0; }, kBound));
+        EXPECT_EQ(1, done.calls);
+    }
+}
+
 struct Resend {
     Snmp* snmp = nullptr;
     unsigned short port = 0;
@@ -145,7 +177,7 @@ TEST_F(SnmplibOddResponsesTest, FinishingMessageProcessingRefusesWhatItsCompleti
     resend.port = responder->Port();
     Pdu pdu = PduOf({kSysDescr});
     ASSERT_EQ(SNMP_CLASS_SUCCESS,
-              snmp->get(pdu, CommunityTarget(responder->Port(), version2c, 500, 0), SendAgainWhenEnded, &resend));
+              snmp->get(pdu, CommunityTarget(responder->Port(), version2c, 100, 0), SendAgainWhenEnded, &resend));
     mpFinish();
     EXPECT_EQ(1, resend.calls);
     EXPECT_EQ(SNMP_CLASS_SESSION_DESTROYED, resend.reason);

@@ -151,8 +151,10 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
         *result = NetSnmpErrorToResult(settings.s_snmp_errno);
         return nullptr;
     }
-    *result = SNMP_CLASS_SUCCESS;
-    return std::unique_ptr<CNetSnmpSession>(new CNetSnmpSession(handle, params, users, watch, listener));
+    std::unique_ptr<CNetSnmpSession> session(new CNetSnmpSession(handle, params, users, watch, listener));
+    // A socket nobody watches would never be read.
+    *result = session->watched ? SNMP_CLASS_SUCCESS : SNMP_CLASS_RESOURCE_UNAVAIL;
+    return session->watched ? std::move(session) : nullptr;
 }
 
 CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sessionParams, CNetSnmpUsers& usmUsers,
@@ -172,7 +174,7 @@ CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sess
     if (IsV3() && info->securityEngineIDLen == 0)
         engine = Engine::unknown;
     netsnmp_large_fd_set_init(&readable, Socket() + 1);
-    watch.Add(Socket(), this);
+    watched = watch.Add(Socket(), this);
 }
 
 CNetSnmpSession::~CNetSnmpSession()
@@ -254,7 +256,8 @@ void CNetSnmpSession::StartProbe()
         return;
     // The probe lasts as long as the first waiting request may still wait.
     const auto left = waiting.front().deadline - CNetSnmpClock::now();
-    const auto perAttempt = std::chrono::duration_cast<std::chrono::microseconds>(left) / (params.retries + 1);
+    const long long attempts = static_cast<long long>(std::max(params.retries, 0)) + 1;
+    const auto perAttempt = std::chrono::duration_cast<std::chrono::microseconds>(left) / attempts;
     Info()->timeout = std::max<long>(perAttempt.count(), 1000);
     // An empty engine identifier asks for the agent's (RFC 3414, 4).
     ReplaceOctets(Info()->securityEngineID, Info()->securityEngineIDLen, nullptr, 0);

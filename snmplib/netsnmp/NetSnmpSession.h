@@ -131,6 +131,7 @@ private:
     CNetSnmpWatch& watch;
     ISessionListener& listener;
     netsnmp_large_fd_set readable;
+    bool watched = false;
 
     Engine engine = Engine::known;
     std::string lastEngineId;

@@ -3,6 +3,8 @@
 #include "snmplib/netsnmp/NetSnmpConvert.h"
 #include "snmplib/netsnmp/NetSnmpTarget.h"
 
+#include <algorithm>
+
 namespace {
 
 // More completions than this in one pass means callbacks keep finishing

@@ -24,3 +24,9 @@ char* _ltoa(long value, char* buffer, int radix);
 char* _ultoa(unsigned long value, char* buffer, int radix);
 char* _i64toa(int64_t value, char* buffer, int radix);
 char* _ui64toa(uint64_t value, char* buffer, int radix);
+
+// atoi and atol as the Windows runtime has them: int and long are 32 bits,
+// and a number beyond that range gives INT_MAX or INT_MIN rather than
+// wrapping. Leading white space, an optional sign, decimal digits; a text
+// without leading digits (or null) gives 0.
+int AfxAtoi(const char* text);

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/Expression.h"
 #include "snmpfw/ExpressionClock.h"
 #include "snmpfw/ExpressionMachine.h"
@@ -18,7 +19,6 @@ using namespace ExpressionScan;
 namespace {
 
 const char kKeywordNow[] = "NOW";
-const char kGroupValueFormat[] = "%f";
 
 enum class Step {
     Examine,     // find the group or the operator
@@ -40,14 +40,26 @@ struct Frame {
 
 std::string FormatGroupValue(double value)
 {
-    // The sign of a NaN is whatever the arithmetic left in it; printed as
-    // "-nan" it would put a "-" operator into the text, so it is dropped.
-    if (std::isnan(value))
-        value = std::fabs(value);
-    int length = std::snprintf(nullptr, 0, kGroupValueFormat, value);
-    std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(&text[0], text.size() + 1, kGroupValueFormat, value);
-    return text;
+    const CString text = DoubleText(value);
+    return std::string(text, static_cast<size_t>(text.GetLength()));
+}
+
+// The first "+" or "-" that splits the text. One at the start of the text or
+// directly after "*" or "/" is the sign of a number, not an operator: so
+// "2*-3" (as "2*(0-3)" becomes) is -6, and a negative value put into a text
+// by a reference or a group keeps its sign.
+size_t FindSplit(std::string_view text, char op)
+{
+    for (size_t from = 0; from < text.size();) {
+        const size_t found = FindChar(text.substr(from), op);
+        if (found == npos)
+            return npos;
+        const size_t pos = from + found;
+        if (pos > 0 && text[pos - 1] != '*' && text[pos - 1] != '/')
+            return pos;
+        from = pos + 1;
+    }
+    return npos;
 }
 
 // The final leaf: "NOW" only when spelled exactly so.
@@ -90,7 +102,7 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> 
             return false;
         }
         for (char op : {'+', '-'}) {
-            size_t pos = FindChar(text, op);
+            size_t pos = FindSplit(text, op);
             if (pos != npos) {
                 frame.op = op;
                 frame.split = pos;

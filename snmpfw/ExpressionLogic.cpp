@@ -1,6 +1,7 @@
 #include <string>
 #include <string_view>
 
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/Expression.h"
 #include "snmpfw/ExpressionMachine.h"
 #include "snmpfw/ExpressionScan.h"
@@ -15,9 +16,6 @@ using namespace ExpressionScan;
 // replaced) is evaluated in the same frame; "!" only flips the frame's sign.
 
 namespace {
-
-const char kKeywordTrue[] = "true";
-const char kKeywordFalse[] = "false";
 
 enum class Step { Examine, AfterGroup, AfterOrLeft, AfterAndLeft };
 
@@ -110,7 +108,7 @@ class LogicMachine : public FrameMachine<LogicMachine, Frame, bool> {
         Frame& frame = frames.back();
         switch (frame.step) {
         case Step::AfterGroup: {
-            frame.text.ReplaceGroup(frame.group, value ? kKeywordTrue : kKeywordFalse);
+            frame.text.ReplaceGroup(frame.group, value ? kTrueText : kFalseText);
             break;
         }
         case Step::AfterOrLeft:

@@ -1,12 +1,12 @@
 #include <cctype>
 
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/Expression.h"
 
 const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1] = {"<>", ">=", "<=", ">", "<", "=", nullptr};
 
 namespace {
 
-const char kKeywordTrue[] = "true";
 const char kKeywordNow[] = "NOW";
 
 bool IsBlank(char ch)
@@ -72,7 +72,7 @@ bool CompareTerms(const CString& text)
     CString right;
     int op = SplitAtComparison(ComparisonOperators, text, left, right);
     if (op < 0)
-        return text.CompareNoCase(kKeywordTrue) == 0;
+        return text.CompareNoCase(kTrueText) == 0;
     left = Unquote(left);
     right = Unquote(right);
     if (left.CompareNoCase(kKeywordNow) == 0 || right.CompareNoCase(kKeywordNow) == 0)

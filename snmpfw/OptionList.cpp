@@ -72,7 +72,7 @@ void COptionList::AddEntry(int number, const char* valueText, const char* text)
             entry->value.text = _strdup(digits);
         }
     } else {
-        entry->value.number = valueText != nullptr ? std::atoi(valueText) : number;
+        entry->value.number = valueText != nullptr ? AfxAtoi(valueText) : number;
     }
     entry->text = _strdup(text);
     entries[count++] = entry;
@@ -139,7 +139,7 @@ bool COptionList::ValueMatches(const OptionEntry* entry, const CString& value) c
 {
     switch (kind) {
     case KIND_INTEGER:
-        return std::strcmp(value, NullValueText) != 0 && std::atoi(value) == entry->value.number;
+        return std::strcmp(value, NullValueText) != 0 && AfxAtoi(value) == entry->value.number;
     case KIND_STRING:
         return SameText(entry->value.text, value);
     case KIND_PREFIX:

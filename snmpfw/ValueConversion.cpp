@@ -2,7 +2,10 @@
 
 #include "snmpfw/SnmpDateAndTime.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,36 +36,63 @@ OctetStr DateAndTimeOctets(const CString& text)
     return OctetStr(octets, sizeof octets);
 }
 
-CString DurationText(unsigned long hundredths)
+CString DottedText(const Oid& oid, unsigned long first, unsigned long count)
 {
-    const unsigned long fraction = hundredths % 100;
-    unsigned long secondsTotal = hundredths / 100;
-    const unsigned long days = secondsTotal / 86400;
-    secondsTotal %= 86400;
-    const unsigned long hours = secondsTotal / 3600;
-    const unsigned long minutes = secondsTotal % 3600 / 60;
-    const unsigned long seconds = secondsTotal % 60;
-    CString text;
-    if (days == 0)
-        text.Format("%lu:%02lu:%02lu.%02lu", hours, minutes, seconds, fraction);
-    else if (days == 1)
-        text.Format("1 day %lu:%02lu:%02lu.%02lu", hours, minutes, seconds, fraction);
-    else
-        text.Format("%lu days, %lu:%02lu:%02lu.%02lu", days, hours, minutes, seconds, fraction);
-    return text;
-}
-
-Counter64 Counter64FromDouble(double value)
-{
-    return Counter64::ld_to_c64(value);
+    if (count == 0 || first >= oid.len())
+        return CString();
+    return CString(Oid(oid.data() + first, count).get_printable());
 }
 
 CString Counter64Text(const Counter64& value)
 {
-    const Counter64 rounded = Counter64FromDouble(static_cast<double>(value.value()));
     CString text;
-    text.Format("%llu", rounded.value());
+    text.Format("%llu", value.value());
     return text;
+}
+
+Counter64 Counter64FromText(const CString& text)
+{
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    if (*p == '-')
+        return Counter64();
+    return Counter64(static_cast<unsigned long long>(std::strtoull(p, nullptr, 10)));
+}
+
+namespace {
+
+struct Duration {
+    unsigned long days = 0;
+    unsigned long hours = 0;
+    unsigned long minutes = 0;
+    unsigned long seconds = 0;
+    unsigned long hundredths = 0;
+};
+
+// The three forms TimeTicks::get_printable writes.
+bool ReadDuration(const char* text, Duration& d)
+{
+    if (std::strchr(text, '-') != nullptr)  // %lu would take a sign
+        return false;
+    if (std::sscanf(text, "%lu days, %lu:%lu:%lu.%lu", &d.days, &d.hours, &d.minutes, &d.seconds, &d.hundredths) == 5)
+        return true;
+    if (std::sscanf(text, "%lu day %lu:%lu:%lu.%lu", &d.days, &d.hours, &d.minutes, &d.seconds, &d.hundredths) == 5)
+        return true;
+    d.days = 0;
+    return std::sscanf(text, "%lu:%lu:%lu.%lu", &d.hours, &d.minutes, &d.seconds, &d.hundredths) == 4;
+}
+
+}  // namespace
+
+unsigned long TimeTicksFromText(const CString& text)
+{
+    Duration d;
+    if (!ReadDuration(text, d))
+        return UnsignedFromText(text);
+    const long double total =
+        (((static_cast<long double>(d.days) * 24 + d.hours) * 60 + d.minutes) * 60 + d.seconds) * 100 + d.hundredths;
+    return total > 0xFFFFFFFFUL ? 0xFFFFFFFFUL : static_cast<unsigned long>(total);
 }
 
 double DoubleFromOctets(const unsigned char octets[8])
@@ -101,7 +131,14 @@ void DoubleToHalves(double value, unsigned long& low, unsigned long& high)
 
 unsigned long UnsignedFromText(const CString& text)
 {
-    return static_cast<unsigned long>(std::atol(text)) & 0xFFFFFFFFUL;
+    const long long value = std::clamp<long long>(std::strtoll(text, nullptr, 10), INT32_MIN, UINT32_MAX);
+    return static_cast<unsigned long>(value) & 0xFFFFFFFFUL;
+}
+
+bool IsHexSyntax(int syntax)
+{
+    return syntax == SYNTAX_BITSTR || syntax == SYNTAX_OCTETSTR || syntax == SYNTAX_OPAQUE ||
+           syntax == SYNTAX_MACADDRESS;
 }
 
 bool IsConvertibleSyntax(int syntax)

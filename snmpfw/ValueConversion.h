@@ -4,7 +4,8 @@
 #include "snmpfw/SnmpVarDef.h"
 #include "snmplib/SnmpLib.h"
 
-// Display and octet forms shared by the conversions and the derived values.
+// Display, number and octet forms shared by the conversions and the derived
+// values.
 
 // Two upper-case hexadecimal digits per octet, no separators.
 CString OctetsToHexText(const unsigned char* octets, unsigned long count);
@@ -14,14 +15,24 @@ OctetStr OctetsOfHexText(const CString& text);
 // The eleven octets of a DateAndTime given in its text form.
 OctetStr DateAndTimeOctets(const CString& text);
 
-// Hundredths of a second as "h:mm:ss.hh", "1 day h:mm:ss.hh" or
-// "N days, h:mm:ss.hh".
-CString DurationText(unsigned long hundredths);
+// Sub-identifiers first to first + count - 1 of oid as dotted decimal text.
+CString DottedText(const Oid& oid, unsigned long first, unsigned long count);
 
-// The decimal digits of a Counter64 after a round trip through a double,
-// as the framework has always shown it (exact up to 2^53).
+// The exact decimal digits of a Counter64, all 64 bits. The way back reads
+// a number as strtoull does, a larger one giving 2^64 - 1; a negative number
+// gives 0.
 CString Counter64Text(const Counter64& value);
-Counter64 Counter64FromDouble(double value);
+Counter64 Counter64FromText(const CString& text);
+
+// Hundredths of a second, from the duration text that TimeTicks values are
+// shown in ("1 day 0:00:00.00", "0:02:03.45") or from a plain number, read
+// as UnsignedFromText reads it.
+unsigned long TimeTicksFromText(const CString& text);
+
+// An unsigned 32-bit number read as atol reads it; a number beyond the
+// 32-bit range gives its nearest end instead of wrapping, and a negative one
+// keeps its two's complement.
+unsigned long UnsignedFromText(const CString& text);
 
 // A double kept as eight octets, least significant first, or as two 32-bit
 // halves.
@@ -30,8 +41,8 @@ void DoubleToOctets(double value, unsigned char octets[8]);
 double DoubleFromHalves(unsigned long low, unsigned long high);
 void DoubleToHalves(double value, unsigned long& low, unsigned long& high);
 
-// Integers read from text as atol reads it, kept to their low 32 bits.
-unsigned long UnsignedFromText(const CString& text);
-
-// True for the syntax codes the value conversions handle.
+// The syntax codes the value conversions handle.
 bool IsConvertibleSyntax(int syntax);
+// Octet syntaxes shown as hexadecimal digits: bit string, octet string,
+// opaque and MAC address.
+bool IsHexSyntax(int syntax);

@@ -168,6 +168,13 @@ TEST_F(DerivedValuesTest, MissingValuesRaiseNullValue)
     }
 }
 
+TEST_F(DerivedValuesTest, TimeTicksGoInAsHundredthsInEitherTextForm)
+{
+    EXPECT_STREQ(static_cast<LPCTSTR>(Substitute("$7", false)), "12345");
+    *request.varList.GetItem(ITEM_TICKS)->value = "1 day 0:00:00.00";
+    EXPECT_STREQ(static_cast<LPCTSTR>(Substitute("$7", false)), "8640000");
+}
+
 TEST_F(DerivedValuesTest, AnEmptyMarkerSubstitutesNothing)
 {
     EXPECT_STREQ(static_cast<LPCTSTR>(request.SubstituteReferences("$1", false, "")), "$1");
@@ -177,6 +184,7 @@ TEST_F(DerivedValuesTest, DerivedNumbersAreWrittenInTheItemsSyntax)
 {
     const std::vector<std::tuple<int, const char*, const char*>> cases = {
         {SYNTAX_INTEGER, "$1+$2", "7"},
+        {SYNTAX_INTEGER, "$1*$11", "-6"},  // the negative value keeps its sign
         {SYNTAX_INTEGER, "7.9", "7"},
         {SYNTAX_INTEGER, "-7.9", "-7"},
         {SYNTAX_INTEGER, "10000000000", "1410065408"},  // low 32 bits

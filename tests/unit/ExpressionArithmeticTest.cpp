@@ -74,6 +74,10 @@ TEST_F(ArithmeticTest, SignsBlanksAndUnreadableLeaves)
         {"1e+5", 6},  // split at "+": the leaf "1e" reads as 1
         {"2.5e2", 250},
         {"*5", 0},
+        {"-5-3", -8},  // the first "-" is a sign, the second an operator
+        {"2*-3", -6},
+        {"6/+2", 3},
+        {"2* -3", -3},  // only directly after "*": "2* " reads as 2*0
     });
 }
 
@@ -85,9 +89,10 @@ TEST_F(ArithmeticTest, GroupsAreReplacedByTheirFixedText)
         {"2*(3+4)*5", 70},
         {"(1)+(2)+(3)", 6},
         {"(1/3)*3", 0.999999},  // the group goes back in as "0.333333"
-        {"2*(0-3)", -3},        // "2*-3.000000" splits at "-": (2*0)-3
-        {"5(0/0)", 5},          // "5nan" reads as 5: a NaN goes in without a sign
-        {"(1+2", 2},            // unbalanced: no group, "(1" reads as 0
+        {"2*(0-3)", -6},        // "2*-3.000000": a "-" after "*" is a sign
+        {"10/(0-2)", -5},
+        {"5(0/0)", 5},  // "5nan" reads as 5: a NaN goes in without a sign
+        {"(1+2", 2},    // unbalanced: no group, "(1" reads as 0
         {"1+2)", 3},
     });
 }
@@ -159,10 +164,17 @@ double LiteralArithmetic(const std::string& t)
     auto factor = [](const std::string& s) {
         return strcasecmp(s.c_str(), "NOW") == 0 ? FixedClock() : std::atof(s.c_str());
     };
+    // A "+" or "-" at the start or right after "*" or "/" is a sign.
+    auto split = [&t](char op) {
+        size_t pos = t.find(op);
+        while (pos != std::string::npos && (pos == 0 || t[pos - 1] == '*' || t[pos - 1] == '/'))
+            pos = t.find(op, pos + 1);
+        return pos;
+    };
     size_t pos;
-    if ((pos = t.find('+')) != std::string::npos)
+    if ((pos = split('+')) != std::string::npos)
         return LiteralArithmetic(t.substr(0, pos)) + LiteralArithmetic(t.substr(pos + 1));
-    if ((pos = t.find('-')) != std::string::npos)
+    if ((pos = split('-')) != std::string::npos)
         return LiteralArithmetic(t.substr(0, pos)) - LiteralArithmetic(t.substr(pos + 1));
     if ((pos = t.find('*')) != std::string::npos)
         return factor(t.substr(0, pos)) * LiteralArithmetic(t.substr(pos + 1));

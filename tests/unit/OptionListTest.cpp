@@ -14,10 +14,15 @@ TEST(OptionListInteger, ValueToTextMatchesTheNumberReadAsAtoiReadsIt)
         const char* value;
         const char* text;
     } cases[] = {
-        {"1", "5GHz"},        {"7", "7"},  // unknown values pass through
-        {"(NULL)", "(NULL)"},              // never matched, not even by the value-0 entry
-        {"abc", "2.4GHz"},                 // no leading digits reads as 0
-        {" 1", "5GHz"},       {"1x", "5GHz"}, {"-0", "2.4GHz"}, {"", "2.4GHz"},
+        {"1", "5GHz"},
+        {"7", "7"},            // unknown values pass through
+        {"(NULL)", "(NULL)"},  // never matched, not even by the value-0 entry
+        {"abc", "2.4GHz"},     // no leading digits reads as 0
+        {" 1", "5GHz"},
+        {"1x", "5GHz"},
+        {"-0", "2.4GHz"},
+        {"", "2.4GHz"},
+        {"4294967297", "4294967297"},  // saturates at 2147483647 rather than wrapping to 1
     };
     for (const auto& c : cases)
         EXPECT_EQ(CString(c.text), band.ValueToText(c.value)) << "value '" << c.value << "'";

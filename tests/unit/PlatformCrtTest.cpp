@@ -45,6 +45,27 @@ TEST(PlatformCrt, IntegerToTextInEveryRadix)
     EXPECT_EQ(_itoa(5, nullptr, 10), nullptr);
 }
 
+TEST(PlatformCrt, AtoiSaturatesAtThe32BitRangeAsWindowsDoes)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"42", 42},
+        {"  -17xyz", -17},
+        {"+5", 5},
+        {"abc", 0},
+        {"", 0},
+        {nullptr, 0},
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"4294967297", INT32_MAX},
+        {"99999999999999999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", INT32_MIN},
+        {"-99999999999999999999999", INT32_MIN},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, AfxAtoi(c.first)) << (c.first ? c.first : "null");
+}
+
 TEST(PlatformCrt, CaseInsensitiveComparisons)
 {
     EXPECT_EQ(_memicmp("AbC\0x", "aBc\0y", 4), 0);  // stops at count, not at NUL

@@ -4,34 +4,18 @@
 #include "common/QvException.h"
 #include "common/TextToValue.h"
 #include "snmpfw/DisplayDate.h"
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/OptionList.h"
 #include "snmpfw/SnmpDateAndTime.h"
 #include "snmpfw/ValueConversion.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-bool IsHexSyntax(int syntax)
-{
-    return syntax == SYNTAX_BITSTR || syntax == SYNTAX_OCTETSTR || syntax == SYNTAX_OPAQUE ||
-           syntax == SYNTAX_MACADDRESS;
-}
-
 bool ReadOctets(const Vb& vb, OctetStr& octets, unsigned long needed)
 {
     return vb.get_value(octets) == SNMP_CLASS_SUCCESS && octets.len() >= needed;
-}
-
-// The octets as characters up to the first zero octet, never beyond the data.
-CString CharactersOf(const OctetStr& octets)
-{
-    const unsigned char* data = octets.data();
-    unsigned long n = 0;
-    while (n < octets.len() && data[n] != 0)
-        ++n;
-    return CString(reinterpret_cast<const char*>(data), static_cast<int>(n));
 }
 
 bool ReadNumberText(int syntax, const Vb& vb, CString& text)
@@ -41,7 +25,7 @@ bool ReadNumberText(int syntax, const Vb& vb, CString& text)
         int v = 0;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
-        text = v != 0 ? "true" : "false";
+        text = BooleanText(v != 0);
         return true;
     }
     case SYNTAX_INTEGER: {
@@ -62,7 +46,7 @@ bool ReadNumberText(int syntax, const Vb& vb, CString& text)
         TimeTicks v;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
-        text = DurationText(v);
+        text = v.get_printable();
         return true;
     }
     default:  // counter, guage, uinteger
@@ -83,7 +67,7 @@ bool ReadOctetText(int syntax, const Vb& vb, CString& text)
     case SYNTAX_DOUBLE:
         if (!ReadOctets(vb, octets, 8))
             return false;
-        text.Format("%f", DoubleFromOctets(octets.data()));
+        text = DoubleText(DoubleFromOctets(octets.data()));
         return true;
     case SYNTAX_DATETIME: {
         if (!ReadOctets(vb, octets, SnmpDateAndTime::SHOWN_OCTET_COUNT))
@@ -101,7 +85,7 @@ bool ReadOctetText(int syntax, const Vb& vb, CString& text)
     case SYNTAX_DISPLAYSTR:
         if (!ReadOctets(vb, octets, 0))
             return false;
-        text = CharactersOf(octets);
+        text = CharactersOf(octets.data(), octets.len());
         return true;
     default:  // bitstr, octetstr, opaque, macaddress
         if (!ReadOctets(vb, octets, 0))
@@ -158,10 +142,10 @@ void WriteValue(int syntax, const CString& text, Vb& vb)
 {
     switch (syntax) {
     case SYNTAX_BOOLEAN:
-        vb.set_value(std::strcmp(text, "true") == 0 ? 1 : 0);
+        vb.set_value(std::strcmp(text, kTrueText) == 0 ? 1 : 0);
         break;
     case SYNTAX_INTEGER:
-        vb.set_value(std::atoi(text));
+        vb.set_value(AfxAtoi(text));
         break;
     case SYNTAX_COUNTER:
     case SYNTAX_GUAGE:
@@ -169,7 +153,7 @@ void WriteValue(int syntax, const CString& text, Vb& vb)
         vb.set_value(UnsignedFromText(text));
         break;
     case SYNTAX_COUNTER64:
-        vb.set_value(Counter64FromDouble(static_cast<double>(std::atol(text))));
+        vb.set_value(Counter64FromText(text));
         break;
     case SYNTAX_DOUBLE:
         vb.set_value(OctetsOfDouble(std::atof(text)));
@@ -182,7 +166,7 @@ void WriteValue(int syntax, const CString& text, Vb& vb)
         vb.set_value(IpAddress(static_cast<const char*>(text)));
         break;
     case SYNTAX_TIMETICKS:
-        vb.set_value(TimeTicks(UnsignedFromText(text)));
+        vb.set_value(TimeTicks(TimeTicksFromText(text)));
         break;
     case SYNTAX_DATETIME:
         vb.set_value(DateAndTimeOctets(text));

@@ -6,16 +6,16 @@
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "snmpfw/DisplayDate.h"
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/Expression.h"
 #include "snmpfw/OptionList.h"
 #include "snmpfw/SnmpRequest.h"
+#include "snmpfw/ValueConversion.h"
 #include "snmplib/SnmpLib.h"
 
 namespace {
 
 const char kReferenceMarker[] = "$";
-const char kKeywordTrue[] = "true";
-const char kKeywordFalse[] = "false";
 
 // The item number after a marker: the longest digit run, 0 when it is empty.
 // A number too large for any list saturates, so that it fails the bound test
@@ -60,13 +60,6 @@ CString FormatUnsigned(unsigned long number)
     return text;
 }
 
-CString FormatDouble(double number)
-{
-    CString text;
-    text.Format("%f", number);
-    return text;
-}
-
 // How a value goes into the expression text, by the item's syntax.
 CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
 {
@@ -74,7 +67,7 @@ CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
     case SYNTAX_BOOLEAN:
     case SYNTAX_BOOL8:
     case SYNTAX_BOOL16:
-        return value == kKeywordTrue ? "1" : "0";
+        return value == kTrueText ? "1" : "0";
     case SYNTAX_INTEGER:
     case SYNTAX_COUNTER:
     case SYNTAX_GUAGE:
@@ -87,9 +80,9 @@ CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
     case SYNTAX_UINT16:
         return value;
     case SYNTAX_TIMETICKS:
-        return FormatUnsigned(static_cast<unsigned long>(std::strtol(value, nullptr, 10)) & 0xFFFFFFFFUL);
+        return FormatUnsigned(TimeTicksFromText(value));
     case SYNTAX_BCDATETIME:
-        return FormatDouble(ParseDisplayDate(value).m_dt);
+        return DoubleText(ParseDisplayDate(value).m_dt);
     default:
         if (!quoteStrings)
             ThrowQVException(QV_ERR_EXPR_BAD_SYNTAX);
@@ -134,7 +127,7 @@ CString DerivedText(int syntax, double x)
     CString text;
     switch (syntax) {
     case SYNTAX_BOOLEAN:
-        return x == 0 ? kKeywordFalse : kKeywordTrue;
+        return BooleanText(x != 0);
     case SYNTAX_INTEGER:
         text.Format("%d", static_cast<int32_t>(TruncatedLow32(x)));
         return text;
@@ -145,7 +138,7 @@ CString DerivedText(int syntax, double x)
     case SYNTAX_COUNTER64:
         return Counter64::ld_to_c64(x).get_printable();
     case SYNTAX_DOUBLE:
-        return FormatDouble(x);
+        return DoubleText(x);
     case SYNTAX_TIMETICKS:
         return TimeTicks(TruncatedLow32(x)).get_printable();
     case SYNTAX_BCDATETIME:

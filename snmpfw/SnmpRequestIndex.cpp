@@ -4,6 +4,7 @@
 #include "common/QvException.h"
 #include "common/TextToValue.h"
 #include "snmpfw/DisplayDate.h"
+#include "snmpfw/DisplayText.h"
 #include "snmpfw/OptionList.h"
 #include "snmpfw/SnmpDateAndTime.h"
 #include "snmpfw/ValueConversion.h"
@@ -40,24 +41,9 @@ std::vector<unsigned char> OctetsAt(const Oid& oid, unsigned long first, unsigne
 
 CString TextOfOctets(int syntax, const std::vector<unsigned char>& octets)
 {
-    if (syntax == SYNTAX_DISPLAYSTR) {
-        unsigned long n = 0;
-        while (n < octets.size() && octets[n] != 0)
-            ++n;
-        return CString(reinterpret_cast<const char*>(octets.data()), static_cast<int>(n));
-    }
+    if (syntax == SYNTAX_DISPLAYSTR)
+        return CharactersOf(octets.data(), octets.size());
     return OctetsToHexText(octets.data(), static_cast<unsigned long>(octets.size()));
-}
-
-CString DottedText(const Oid& oid, unsigned long first, unsigned long count)
-{
-    CString text;
-    for (unsigned long i = 0; i < count; ++i) {
-        CString part;
-        part.Format(i == 0 ? "%lu" : ".%lu", oid[first + i]);
-        text += part;
-    }
-    return text;
 }
 
 // Octet strings and object identifiers: all that is left when the key is the
@@ -110,17 +96,16 @@ CString FixedKeyText(int syntax, const Oid& oid)
     case SYNTAX_NULL:
         return CString(NullValueText);
     case SYNTAX_BOOLEAN:
-        return CString(oid[0] != 0 ? "true" : "false");
+        return CString(BooleanText(oid[0] != 0));
     case SYNTAX_INTEGER:
         text.Format("%d", static_cast<int>(static_cast<unsigned int>(oid[0])));
         return text;
     case SYNTAX_TIMETICKS:
-        return DurationText(oid[0]);
+        return CString(TimeTicks(oid[0]).get_printable());
     case SYNTAX_COUNTER64:
         return Counter64Text(Counter64(oid[0], oid[1]));
     case SYNTAX_DOUBLE:
-        text.Format("%f", DoubleFromHalves(oid[0], oid[1]));
-        return text;
+        return DoubleText(DoubleFromHalves(oid[0], oid[1]));
     case SYNTAX_BCDATETIME:
         return FormatDisplayDate(DoubleFromHalves(oid[0], oid[1]));
     case SYNTAX_IPADDRESS:
@@ -190,10 +175,10 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
     case SYNTAX_NULL:
         break;
     case SYNTAX_BOOLEAN:
-        subIds.push_back(std::strcmp(text, "true") == 0 ? 1 : 0);
+        subIds.push_back(std::strcmp(text, kTrueText) == 0 ? 1 : 0);
         break;
     case SYNTAX_COUNTER64: {
-        const Counter64 value = Counter64FromDouble(static_cast<double>(std::atol(text)));
+        const Counter64 value = Counter64FromText(text);
         subIds.push_back(value.high());
         subIds.push_back(value.low());
         break;
@@ -228,7 +213,10 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
     case SYNTAX_BCDATETIME:
         AppendHalves(ParseDisplayDate(text).m_dt, subIds);
         break;
-    default:  // integer, counter, guage, uinteger, timeticks
+    case SYNTAX_TIMETICKS:
+        subIds.push_back(TimeTicksFromText(text));
+        break;
+    default:  // integer, counter, guage, uinteger
         subIds.push_back(UnsignedFromText(text));
         break;
     }
@@ -236,13 +224,7 @@ void EncodeKey(int syntax, const CString& text, bool implied, SubIds& subIds)
 
 CString JoinSubIds(const SubIds& subIds)
 {
-    CString text;
-    for (size_t i = 0; i < subIds.size(); ++i) {
-        CString part;
-        part.Format(i == 0 ? "%lu" : ".%lu", subIds[i]);
-        text += part;
-    }
-    return text;
+    return CString(Oid(subIds.data(), static_cast<unsigned long>(subIds.size())).get_printable());
 }
 
 }  // namespace

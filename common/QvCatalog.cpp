@@ -183,7 +183,7 @@ const char* QvErrorText(int code)
         int base;
         int group;
     };
-    static const Range ranges[] = {
+    static const Range kRanges[] = {
         {QV_CODE_BASE_PDU, QV_GROUP_PDU},
         {QV_CODE_BASE_SNMPV3, QV_GROUP_SNMPV3},
         {QV_CODE_BASE_USM, QV_GROUP_USM},
@@ -191,7 +191,7 @@ const char* QvErrorText(int code)
     };
     if (code == QV_OK)
         return QvGroupText(QV_GROUP_FRAMEWORK, 0);
-    for (const Range& range : ranges) {
+    for (const Range& range : kRanges) {
         const int index = TranslatedIndex(code, range.base, range.group);
         if (index >= 0)
             return QvGroupText(range.group, index);

@@ -41,6 +41,9 @@ enum {
     QV_ERR_UNKNOWN = -528,
     QV_ERR_TIMER_INIT = -529,
 
+    // The agent's noSuchName, translated: in SNMPv1 also the end of its MIB.
+    QV_CODE_NO_SUCH_NAME = -102,
+
     // Base values of the translated ranges: code = base - n for the n-th
     // entry (1-based) of the group.
     QV_CODE_BASE_PDU = -100,

@@ -1,8 +1,7 @@
 #!/bin/bash
-# The main job: builds everything, starts a local SNMP agent (Net-SNMP's snmpd
-# with a configuration of its own on a free loopback port), asks it through the
-# framework's session for its description and up-time, prints the answer and
-# stops the agent again.
+# The main job: builds everything, starts the simulated KRW-6180 access point
+# (krw6180-apsim) on a free loopback port, reads its band and walks its client
+# table through the framework with snmpfw-fetch, then stops the access point.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
@@ -16,24 +15,22 @@ finish() {
 }
 trap finish EXIT
 
-echo "mibs :" > "$work/snmp.conf"
-export SNMPCONFPATH="$work" SNMP_PERSISTENT_DIR="$work/state"
-
-# A port taken by someone else makes snmpd exit at once; then try another.
-start_agent() {
-  port=$1
-  printf 'agentaddress udp:127.0.0.1:%s\nrocommunity public 127.0.0.1\nmaster off\n' "$port" > "$work/snmpd.conf"
-  /usr/sbin/snmpd -f -C -r -c "$work/snmpd.conf" -Lf "$work/snmpd.log" &
-  agent=$!
-  for _ in $(seq 1 50); do
-    kill -0 "$agent" 2>/dev/null || { agent=""; return 1; }
-    snmpget -v2c -c public -t 0.2 -r 0 "udp:127.0.0.1:$port" 1.3.6.1.2.1.1.3.0 >/dev/null 2>&1 && return 0
-  done
-  kill "$agent" 2>/dev/null; wait "$agent" 2>/dev/null; agent=""
-  return 1
-}
-for _ in $(seq 1 10); do
-  start_agent $(( 20000 + RANDOM % 40000 )) && break
+"$build/bin/krw6180-apsim" --listen 127.0.0.1:0 > "$work/apsim.out" 2> "$work/apsim.err" &
+agent=$!
+port=""
+for _ in $(seq 1 100); do
+  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/apsim.out")
+  [ -n "$port" ] && break
+  kill -0 "$agent" 2>/dev/null || break
+  sleep 0.1
 done
-[ -n "$agent" ] || { echo "could not start a local snmpd; see $work/snmpd.log" >&2; exit 1; }
-TMPDIR="$work" "$build/bin/snmpfw-probe" 127.0.0.1 "$port" public
+[ -n "$port" ] || { echo "krw6180-apsim did not start:" >&2; cat "$work/apsim.err" >&2; exit 1; }
+
+fetch="$build/bin/snmpfw-fetch"
+band=1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1
+column=1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1
+echo "band of the access point at 127.0.0.1:$port:"
+TMPDIR="$work" "$fetch" -p "$port" 127.0.0.1 "$band:integer"
+echo "its clients (MAC, band, authentication, RSSI, power save, SSID index):"
+TMPDIR="$work" "$fetch" -p "$port" -f table --walk 0 127.0.0.1 \
+  "$column.2:macaddress" "$column.3:integer" "$column.4:integer" "$column.5:integer" "$column.6:integer" "$column.7"

@@ -139,7 +139,7 @@ bool COptionList::ValueMatches(const OptionEntry* entry, const CString& value) c
 {
     switch (kind) {
     case KIND_INTEGER:
-        return std::strcmp(value, NullValueText) != 0 && AfxAtoi(value) == entry->value.number;
+        return std::strcmp(value, kNullValueText) != 0 && AfxAtoi(value) == entry->value.number;
     case KIND_STRING:
         return SameText(entry->value.text, value);
     case KIND_PREFIX:

@@ -1,17 +1,88 @@
 #pragma once
 
 #include "platform/Afx.h"
+#include "snmpfw/SnmpTargetParams.h"
 #include "snmpfw/SnmpVarList.h"
 
+#include <unordered_set>
+
+class CTarget;
+class Pdu;
+class Snmp;
+class SnmpTarget;
+class UTarget;
 class Vb;
 
-// The object through which the system talks to an agent. Its virtual
-// operations are the conversion hooks between SNMP values and the display
-// texts that items hold; they are declared in slot order and the class has
-// no other virtual operation. The class is final: with no virtual destructor,
-// deleting through a pointer is only safe when nothing can derive from it.
-class CSnmpRequest final {
+// What a completion callback learns about a response.
+struct CSnmpResult {
+    int code = 0;  // 0, or an error code with its catalogue text in message
+    int errorIndex = 0;
+    CString message;
+    CString address;  // the agent's, dotted, without the port
+    CString reserved1;
+    unsigned short port = 0;
+    CString reserved2;
+    // No further step belongs to the request: a single-instance fetch or a
+    // set has completed, a table has ended, or an error occurred. False when
+    // a table row has been delivered and the walk can go on.
+    bool done = false;
+};
+
+// Called once per asynchronous request, from the thread's message loop. The
+// list holds the response; both pointers are valid only during the call.
+typedef void (*SnmpCompletionCallback)(CSnmpResult* pResult, CSnmpVarList* pList, DWORD dwUserData);
+
+class CSnmpRequest;
+
+// What an asynchronous request carries from its send to its completion.
+struct CSnmpRequestContext {
+    CSnmpRequest* request;  // not owned; null once the request object is gone
+    CSnmpVarList list;      // a copy of the request's list, taken when sent
+    bool apply;             // whether a successful response goes into the list
+    SnmpCompletionCallback callback;
+    DWORD userData;
+};
+
+// The library's completion trampoline for every asynchronous request; its
+// data is the request context, which it releases.
+void SnmpCallback(int reason, Snmp* session, Pdu& pdu, SnmpTarget& target, void* data);
+
+// The object through which the system talks to an agent: one set of target
+// parameters, one variable list, and the count of its asynchronous requests
+// in flight. Its virtual operations are the conversion hooks between SNMP
+// values and the display texts that items hold, in slot order; a derived
+// request may replace any of them.
+//
+// Member files: SnmpRequestIndex.cpp (index conversions), SnmpRequestValue.cpp
+// (value conversions), SnmpRequestDerived.cpp (derived values and
+// conditions), SnmpRequestColumnEnd.cpp (end of a column), SnmpRequestSend.cpp
+// (the object, targets, PDUs and the three requests), SnmpRequestResponse.cpp
+// (completions, response step, row keys).
+//
+// A request object is used on the thread that owns the event processor's
+// window; nothing is locked.
+class CSnmpRequest {
 public:
+    // A response step's outcome.
+    enum Outcome {
+        OUTCOME_ROW,          // a table row is in the list; another may follow
+        OUTCOME_FINISHED,     // nothing more belongs to the request
+        OUTCOME_TABLE_END,    // SNMPv1 end of the agent's MIB after a table
+        OUTCOME_TABLE_ERROR,  // no-such-name for another variable than asked for
+    };
+
+    // How BuildPdu builds.
+    enum PduMode { PDU_FIRST_FETCH, PDU_CONTINUATION, PDU_SET };
+
+    // Starts from the session's default target parameters, with retries 1.
+    CSnmpRequest();
+    // Waits up to 6000 ms, pumping the thread's messages, for the requests
+    // still outstanding; those still outstanding afterwards complete without
+    // reaching this object.
+    virtual ~CSnmpRequest();
+    CSnmpRequest(const CSnmpRequest&) = delete;
+    CSnmpRequest& operator=(const CSnmpRequest&) = delete;
+
     // Decodes index column index from the front of instance (dotted
     // sub-identifiers) into the item's value and returns what is left of it.
     virtual CString IndexToText(int index, const CString& instance, CSnmpVarList& list);
@@ -25,13 +96,52 @@ public:
     virtual void EvaluateDerived(int index, bool read, CSnmpVarList& list);
     // True for an empty condition, else the logical value of the condition.
     virtual bool EvaluateCondition(const CString& condition);
-    // True when a table walk has left the column.
+    // True when a table walk has left the column, or the agent answered with
+    // an identifier that does not follow the one asked for.
     virtual bool IsColumnEnd(const CString& column, const CString& previous, const CString& received,
                              CSnmpVarList& list);
+
+    // Synchronous fetch: true when a table row has been put into varList and
+    // another may follow (call again with first false). Failures are thrown.
+    BOOL Get(BOOL first);
+    // Asynchronous fetch; the response reaches the callback. A failure to
+    // send is thrown, and then no callback follows.
+    void AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD userData);
+    // Asynchronous set of the list's settable items, or of those the index
+    // list names ("0,2"), with the values given for them.
+    void AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,
+                  DWORD userData);
 
     // Replaces every marker reference ("$" and an item index) in expression
     // with the value of that item of this object's own list.
     CString SubstituteReferences(const CString& expression, bool quoteStrings, const CString& marker);
 
+    // Fills both targets and returns the one to use; -509 for an address that
+    // is neither an IPv4 address nor a resolvable name.
+    SnmpTarget& BuildTarget(CTarget& communityTarget, UTarget& userTarget);
+    void BuildPdu(PduMode mode, Pdu& pdu);
+    // The keys of varList, encoded and joined with ".".
+    CString MakeRowInstance();
+
+    // Response side.
+    void OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpRequestContext& context);
+    Outcome ApplyRow(int code, Pdu& pdu, CSnmpVarList& list);
+    void DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list);
+
+    BOOL useGetNext;
+    CSnmpTargetParams targetParams;
     CSnmpVarList varList;
+    BOOL valid;
+    int outstanding;
+
+private:
+    void Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context);
+    void WaitForOutstanding();
+    void Settle(CSnmpRequestContext& context);
+
+    // Contexts in flight, so that the destructor can leave them behind.
+    std::unordered_set<CSnmpRequestContext*> pendingContexts;
 };
+
+// The text a table column carries once the walk has run past its end.
+inline const char* const kNotDoneText = "(NOTDONE)";

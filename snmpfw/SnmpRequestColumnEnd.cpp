@@ -1,5 +1,7 @@
 #include "snmpfw/SnmpRequest.h"
 
+#include "common/TextToValue.h"
+
 #include <cstring>
 
 // The received identifier stays in the column only when the column's text is
@@ -16,5 +18,8 @@ bool CSnmpRequest::IsColumnEnd(const CString& column, const CString& previous, c
         return true;
     if (received[column.GetLength()] != '.')
         return true;
-    return received == previous;
+    // An agent must answer a get-next with a later identifier (RFC 3416,
+    // 4.2.2); one that is not later, compared sub-identifier by sub-identifier,
+    // would keep the walk going round.
+    return !previous.IsEmpty() && OidFromText(received) <= OidFromText(previous);
 }

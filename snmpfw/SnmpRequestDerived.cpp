@@ -48,7 +48,7 @@ CString ReferencedValue(const CSnmpVarList& list, int index)
         ThrowQVException(QV_ERR_EXPR_NULL_VALUE);
     const SnmpVarItem* item = list.GetItem(index);
     CString value = item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
-    if (value == NullValueText)
+    if (value == kNullValueText)
         ThrowQVException(QV_ERR_EXPR_NULL_VALUE);
     return value;
 }

@@ -94,7 +94,7 @@ CString FixedKeyText(int syntax, const Oid& oid)
     CString text;
     switch (syntax) {
     case SYNTAX_NULL:
-        return CString(NullValueText);
+        return CString(kNullValueText);
     case SYNTAX_BOOLEAN:
         return CString(BooleanText(oid[0] != 0));
     case SYNTAX_INTEGER:
@@ -242,7 +242,7 @@ CString CSnmpRequest::IndexToText(int index, const CString& instance, CSnmpVarLi
     const bool implied = index == list.keyCount - 1 && list.IsImplied(index);
     DecodedKey key;
     if (!DecodeKey(item->syntax, oid, instance, implied, key)) {
-        key.text = NullValueText;
+        key.text = kNullValueText;
         key.used = oid.len();
     }
 

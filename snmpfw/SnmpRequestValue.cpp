@@ -101,7 +101,7 @@ bool ReadValueText(int syntax, const Vb& vb, CString& text)
 {
     switch (syntax) {
     case SYNTAX_NULL:
-        text = NullValueText;
+        text = kNullValueText;
         return true;
     case SYNTAX_OBJECTID: {
         Oid v;
@@ -194,13 +194,13 @@ void CSnmpRequest::VbToText(int index, const Vb& vb, CSnmpVarList& list)
     CString text;
     const bool read = ReadValueText(item->syntax, vb, text);
     if (!read)
-        text = NullValueText;
+        text = kNullValueText;
     const bool printableEmpty = *vb.get_printable_value() == '\0';
     if (IsHexSyntax(item->syntax)) {
         if (!read && printableEmpty)
             text.Empty();
     } else if (printableEmpty) {
-        text = item->syntax == SYNTAX_DISPLAYSTR ? CString() : CString(NullValueText);
+        text = item->syntax == SYNTAX_DISPLAYSTR ? CString() : CString(kNullValueText);
     }
 
     if (item->options != nullptr)
@@ -213,7 +213,7 @@ void CSnmpRequest::TextToVb(int index, Vb& vb)
 {
     const SnmpVarItem* item = varList.GetItem(index);
     const CString text = item->options != nullptr ? item->options->TextToValue(*item->value) : *item->value;
-    if (text == NullValueText || item->syntax == SYNTAX_NULL) {
+    if (text == kNullValueText || item->syntax == SYNTAX_NULL) {
         vb.set_null();
         return;
     }

@@ -57,7 +57,7 @@ enum {
 
 // A value text that says the variable has no value: the agent answered with
 // a null or empty value, or the value is to be sent as null.
-inline const char* const NullValueText = "(NULL)";
+inline const char* const kNullValueText = "(NULL)";
 
 // Constant definition of one SNMP variable. Tables of definitions end with a
 // record whose fields are all zero; only oid is tested.

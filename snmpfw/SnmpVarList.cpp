@@ -165,3 +165,16 @@ bool CSnmpVarList::IsSettable(int index) const
         return true;
     return (itemType == MVT_FMV || itemType == MVT_UMV) && index < keyCount;
 }
+
+bool IsTableList(const CSnmpVarList& list)
+{
+    return list.itemType == MVT_FMV || list.itemType == MVT_UMV;
+}
+
+CString ColumnOidText(const CSnmpVarList& list, int index)
+{
+    CString text(list.GetItem(index)->oid);
+    if (!list.instance.IsEmpty())
+        text += "." + list.instance;
+    return text;
+}

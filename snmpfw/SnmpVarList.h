@@ -51,3 +51,10 @@ public:
     SnmpVarItem** items;
     CPtrList ownedOptionLists;  // of COptionList*, released with the list
 };
+
+// True for the table item types (MVT_FMV, MVT_UMV).
+bool IsTableList(const CSnmpVarList& list);
+
+// Item index's column OID text: its OID, then "." and the list's common
+// instance text when there is one.
+CString ColumnOidText(const CSnmpVarList& list, int index);

@@ -11,12 +11,12 @@
 
 CString OctetsToHexText(const unsigned char* octets, unsigned long count)
 {
-    static const char digits[] = "0123456789ABCDEF";
+    static const char kDigits[] = "0123456789ABCDEF";
     CString text;
     char* out = text.GetBuffer(static_cast<int>(count * 2));
     for (unsigned long i = 0; i < count; ++i) {
-        out[2 * i] = digits[octets[i] >> 4];
-        out[2 * i + 1] = digits[octets[i] & 0x0F];
+        out[2 * i] = kDigits[octets[i] >> 4];
+        out[2 * i + 1] = kDigits[octets[i] & 0x0F];
     }
     text.ReleaseBuffer(static_cast<int>(count * 2));
     return text;

@@ -146,7 +146,7 @@ void UdpAddress::parse(const std::string& text)
 {
     std::string host = text;
     std::string portText;
-    port = defaultPort;
+    port = kDefaultPort;
     if (SplitPort(text, host, portText) && !ParsePort(portText, port)) {
         clear();
         return;

@@ -49,12 +49,12 @@ private:
 // makes the address invalid.
 class UdpAddress : public IpAddress {
 public:
-    static constexpr unsigned short defaultPort = 161;
+    static constexpr unsigned short kDefaultPort = 161;
 
     UdpAddress() = default;
     UdpAddress(const char* text);
     UdpAddress(const std::string& text);
-    UdpAddress(const IpAddress& ip, unsigned short port = defaultPort);
+    UdpAddress(const IpAddress& ip, unsigned short port = kDefaultPort);
 
     UdpAddress& operator=(const char* text);
 
@@ -70,7 +70,7 @@ public:
 private:
     void parse(const std::string& text);
 
-    unsigned short port = defaultPort;
+    unsigned short port = kDefaultPort;
     mutable std::string printableWithPort;
 };
 

@@ -21,12 +21,12 @@ const int kTempNameAttempts = 100;
 
 std::string HexOf(const OctetStr& id)
 {
-    static const char digits[] = "0123456789ABCDEF";
+    static const char kDigits[] = "0123456789ABCDEF";
     std::string hex;
     hex.reserve(id.len() * 2);
     for (unsigned long i = 0; i < id.len(); ++i) {
-        hex += digits[id[i] >> 4];
-        hex += digits[id[i] & 0x0F];
+        hex += kDigits[id[i] >> 4];
+        hex += kDigits[id[i] & 0x0F];
     }
     return hex;
 }

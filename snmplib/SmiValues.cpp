@@ -30,10 +30,10 @@ Counter64 Counter64::ld_to_c64(long double ld)
 {
     // Converting a value outside 0..2^64-1 (or NaN) to an integer is undefined,
     // so those are clamped first.
-    static const long double twoTo64 = 18446744073709551616.0L;
+    static const long double kTwoTo64 = 18446744073709551616.0L;
     if (!(ld > 0))
         return Counter64();
-    if (ld >= twoTo64)
+    if (ld >= kTwoTo64)
         return Counter64(~0ULL);
     return Counter64(static_cast<unsigned long long>(ld));
 }

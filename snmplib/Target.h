@@ -10,8 +10,8 @@ class SnmpTarget {
 public:
     enum target_type { type_base, type_ctarget, type_utarget };
 
-    static constexpr unsigned long defaultTimeout = 100;
-    static constexpr int defaultRetries = 1;
+    static constexpr unsigned long kDefaultTimeout = 100;
+    static constexpr int kDefaultRetries = 1;
 
     SnmpTarget() = default;
     explicit SnmpTarget(const UdpAddress& address) : agentAddress(address) {}
@@ -44,8 +44,8 @@ public:
 
 private:
     UdpAddress agentAddress;
-    unsigned long timeout = defaultTimeout;
-    int retries = defaultRetries;
+    unsigned long timeout = kDefaultTimeout;
+    int retries = kDefaultRetries;
     snmp_version version = version1;
 };
 

@@ -300,7 +300,7 @@ TEST(ConversionRobustness, TextToVbOfItsOwnOutputIsStable)
         const bool address = syntax == SYNTAX_IPADDRESS || syntax == SYNTAX_NSAPADDR;
         CString text = !address       ? RandomText(random)
                        : random() % 5 ? CString((std::to_string(random() % 256) + ".0.2.1").c_str())
-                                      : CString(NullValueText);
+                                      : CString(kNullValueText);
         std::vector<CString> shown;
         for (int pass = 0; pass < 3; ++pass) {
             *request.varList.GetItem(0)->value = text;

@@ -18,11 +18,11 @@ namespace fs = std::filesystem;
 // Hexadecimal form of the engine id, as the counter file keys its lines.
 std::string EngineIdHex()
 {
-    static const char digits[] = "0123456789ABCDEF";
+    static const char kDigits[] = "0123456789ABCDEF";
     std::string hex;
     for (const char* p = CSnmpSession::kEngineId; *p != '\0'; ++p) {
-        hex += digits[(static_cast<unsigned char>(*p) >> 4) & 0xF];
-        hex += digits[static_cast<unsigned char>(*p) & 0xF];
+        hex += kDigits[(static_cast<unsigned char>(*p) >> 4) & 0xF];
+        hex += kDigits[static_cast<unsigned char>(*p) & 0xF];
     }
     return hex;
 }

@@ -1,0 +1,236 @@
+// krw6180-apsim: a simulated KRW-6180 access point. A real SNMP agent on
+// Net-SNMP's agent library that serves the access point's client
+// information on one or many addresses, with switches that make it misbehave.
+
+#include "apsim/ApSimClients.h"
+#include "apsim/ApSimMib.h"
+#include "apsim/ApSimTransports.h"
+
+#include <CLI/CLI.hpp>
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+// Net-SNMP's VACM configuration tokens (rocommunity, rwuser, ...) and access
+// checks; part of the agent library, without a header of its own.
+extern "C" void init_vacm_conf(void);
+
+namespace {
+
+const char kApplication[] = "krw6180-apsim";
+
+struct COptions {
+    std::vector<std::string> listen{"127.0.0.1:161"};
+    int addresses = 1;
+    std::string readCommunity = "public";
+    std::string writeCommunity = "private";
+    std::vector<std::string> users;
+    std::string clientsCsv;
+    int generate = -1;
+    unsigned seed = 1;
+    CApSimBehaviour behaviour;
+    int stopAfter = -1;
+    int delayMs = 0;
+};
+
+int g_stopPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 0;
+    const ssize_t written = write(g_stopPipe[1], &byte, 1);
+    (void)written;  // the loop is woken either way
+}
+
+bool g_stopping = false;
+
+void OnStopPipe(int fd, void*)
+{
+    char byte = 0;
+    const ssize_t got = read(fd, &byte, 1);
+    (void)got;
+    g_stopping = true;
+}
+
+void AddOptions(CLI::App& app, COptions& o)
+{
+    app.add_option("--listen", o.listen, "ADDRESS:PORT to answer on (repeatable; port 0 picks a free one)")
+        ->delimiter(',');
+    app.add_option("--addresses", o.addresses, "answer on this many consecutive addresses from each --listen one")
+        ->check(CLI::Range(1, 65536));
+    app.add_option("-c,--community", o.readCommunity, "read community (SNMPv1/v2c)");
+    app.add_option("-w,--write-community", o.writeCommunity, "write community (SNMPv1/v2c)");
+    app.add_option("--user", o.users,
+                   "SNMPv3 user NAME[:AUTH:AUTHPASSWORD[:PRIV:PRIVPASSWORD]], e.g. ap:SHA:authpass1:AES:privpass1");
+    app.add_option("--band", o.behaviour.band, "the access point's band: 0 (2.4GHz) or 1 (5GHz)");
+    app.add_option("--clients", o.clientsCsv, "clients from a CSV file: MAC,band,authentication,rssi,powersave,ssid");
+    app.add_option("--generate", o.generate, "N generated clients instead of the three sample ones")
+        ->check(CLI::Range(0, 1000000));
+    app.add_option("--seed", o.seed, "seed of the generated clients");
+    app.add_flag("--end-mib-with-table", o.behaviour.endMibWithTable, "no object after the client table");
+    app.add_option("--refresh-error", o.behaviour.refreshError, "answer the refresh write with this error status");
+    app.add_option("--stop-after", o.stopAfter, "stop answering after this many client table requests");
+    app.add_option("--delay", o.delayMs, "answer every request this many milliseconds late")
+        ->check(CLI::Range(0, 600000));
+    app.add_option("--zero-mac-row", o.behaviour.zeroMacRow, "give this row (from 1) an all-zero MAC");
+    app.add_option("--repeat-row", o.behaviour.repeatRow, "hold this row (from 1) twice");
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// createUser and rwuser lines for "NAME[:AUTH:PASS[:PRIV:PASS]]".
+bool RememberUser(const std::string& user, std::string* error)
+{
+    const std::vector<std::string> parts = Split(user, ':');
+    if (parts.size() != 1 && parts.size() != 3 && parts.size() != 5) {
+        *error = "--user " + user + ": not NAME[:AUTH:AUTHPASSWORD[:PRIV:PRIVPASSWORD]]";
+        return false;
+    }
+    std::string create = "createUser " + parts[0];
+    for (size_t i = 1; i < parts.size(); i += 2)
+        create += " " + parts[i] + " \"" + parts[i + 1] + "\"";
+    const char* level = parts.size() == 5 ? "priv" : parts.size() == 3 ? "auth" : "noauth";
+    std::string access = "rwuser " + parts[0] + " " + level;
+    netsnmp_config_remember(&create[0]);
+    netsnmp_config_remember(&access[0]);
+    return true;
+}
+
+std::string MakeStateFolder()
+{
+    const char* tmp = getenv("TMPDIR");
+    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/krw6180-apsim-XXXXXX";
+    if (!mkdtemp(&folder[0]))
+        return std::string();
+    std::error_code ignored;
+    std::filesystem::create_directory(folder + "/cert_indexes", ignored);
+    return folder;
+}
+
+// The agent reads no configuration file and keeps no state: its
+// communities and users come from the command line.
+bool StartAgent(const COptions& options, const std::string& stateFolder, std::string* error)
+{
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_CONFIG_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, stateFolder.c_str());
+    setenv("MIBS", "", 1);
+    snmp_enable_stderrlog();
+    init_agent(kApplication);
+    init_vacm_conf();
+    std::string ro = "rocommunity \"" + options.readCommunity + "\"";
+    std::string rw = "rwcommunity \"" + options.writeCommunity + "\"";
+    netsnmp_config_remember(&ro[0]);
+    netsnmp_config_remember(&rw[0]);
+    for (const std::string& user : options.users)
+        if (!RememberUser(user, error))
+            return false;
+    init_snmp(kApplication);
+    return true;
+}
+
+bool LoadClients(const COptions& options, std::vector<CApClient>* clients, std::string* error)
+{
+    if (!options.clientsCsv.empty())
+        return ReadClientsCsv(options.clientsCsv, clients, error);
+    *clients = options.generate >= 0 ? GeneratedClients(options.generate, options.seed) : SampleClients();
+    return true;
+}
+
+// "a.b.c.d:port" and the count-1 addresses after a.b.c.d.
+bool ExpandAddresses(const std::string& first, int count, std::vector<std::string>* addresses, std::string* error)
+{
+    const size_t colon = first.rfind(':');
+    in_addr ip{};
+    if (colon == std::string::npos || inet_pton(AF_INET, first.substr(0, colon).c_str(), &ip) != 1) {
+        *error = "--listen " + first + ": not ADDRESS:PORT";
+        return false;
+    }
+    const std::string port = first.substr(colon);
+    for (int i = 0; i < count; ++i) {
+        in_addr next{};
+        next.s_addr = htonl(ntohl(ip.s_addr) + static_cast<uint32_t>(i));
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &next, text, sizeof text);
+        addresses->push_back(text + port);
+    }
+    return true;
+}
+
+int Fail(const std::string& error)
+{
+    fprintf(stderr, "krw6180-apsim: %s\n", error.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information."};
+    COptions options;
+    AddOptions(app, options);
+    CLI11_PARSE(app, argc, argv);
+
+    std::string error;
+    std::vector<CApClient> clients;
+    std::vector<std::string> addresses;
+    if (!LoadClients(options, &clients, &error))
+        return Fail(error);
+    for (const std::string& first : options.listen)
+        if (!ExpandAddresses(first, options.addresses, &addresses, &error))
+            return Fail(error);
+    const std::string stateFolder = MakeStateFolder();
+    if (stateFolder.empty() || !StartAgent(options, stateFolder, &error))
+        return Fail(error.empty() ? "cannot make a state folder" : error);
+
+    CApSimTransports transports(options.delayMs);
+    int tableRequests = 0;
+    CApSimMib mib(clients, options.behaviour, [&] {
+        if (options.stopAfter >= 0 && ++tableRequests >= options.stopAfter)
+            transports.Silence();
+    });
+    if (!mib.Register())
+        return Fail("cannot register the access point's objects");
+    if (pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return Fail("cannot make a pipe");
+    register_readfd(g_stopPipe[0], OnStopPipe, nullptr);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    for (const std::string& address : addresses) {
+        std::string bound;
+        if (!transports.Listen(address, &bound, &error))
+            return Fail(error);
+        printf("listening on %s\n", bound.c_str());
+    }
+    fflush(stdout);
+
+    while (!g_stopping)
+        agent_check_and_process(1);
+    snmp_shutdown(kApplication);
+    std::error_code ignored;
+    std::filesystem::remove_all(stateFolder, ignored);
+    return 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "apsim/ApSimClients.h"
+
+#include <functional>
+#include <vector>
+
+struct netsnmp_table_data_set_s;
+
+// How the simulated access point's objects behave, including the ways a
+// device can misbehave.
+struct CApSimBehaviour {
+    int band = 0;
+    int refreshError = 0;  // error status the refresh write gets; 0 accepts it
+    int zeroMacRow = 0;    // row (from 1) shown with an all-zero MAC; 0 none
+    int repeatRow = 0;     // row (from 1) that the table holds twice; 0 none
+    bool endMibWithTable = false;
+};
+
+// The access point's objects, registered with Net-SNMP's agent: the client
+// information refresh (writing 1 rebuilds the client table from its
+// source), the band, the six-column client table indexed by row number and,
+// unless the MIB ends with the table, one object after it.
+class CApSimMib {
+public:
+    CApSimMib(std::vector<CApClient> source, CApSimBehaviour behaviour, std::function<void()> onTableRequest);
+    CApSimMib(const CApSimMib&) = delete;
+    CApSimMib& operator=(const CApSimMib&) = delete;
+
+    bool Register();
+    void Rebuild();
+    int RefreshError() const { return behaviour.refreshError; }
+    void TableRequested() { onTableRequest(); }
+
+private:
+    std::vector<CApClient> Rows() const;
+
+    std::vector<CApClient> source;
+    CApSimBehaviour behaviour;
+    std::function<void()> onTableRequest;
+    netsnmp_table_data_set_s* table = nullptr;
+    long band = 0;
+    long after = 0;
+};

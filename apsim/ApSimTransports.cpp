@@ -1,0 +1,97 @@
+#include "apsim/ApSimTransports.h"
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <map>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <vector>
+
+namespace {
+
+typedef int (*SendFunction)(netsnmp_transport*, const void*, int, void**, int*);
+
+CApSimTransports* g_transports = nullptr;
+std::map<netsnmp_transport*, SendFunction> g_originalSends;
+
+// An answer waiting for its time.
+struct CLateAnswer {
+    netsnmp_transport* transport;
+    std::vector<unsigned char> packet;
+    std::vector<unsigned char> address;
+};
+
+void SendLate(unsigned int, void* data)
+{
+    CLateAnswer* answer = static_cast<CLateAnswer*>(data);
+    void* opaque = answer->address.empty() ? nullptr : answer->address.data();
+    int length = static_cast<int>(answer->address.size());
+    g_originalSends[answer->transport](answer->transport, answer->packet.data(),
+                                       static_cast<int>(answer->packet.size()), &opaque, &length);
+    delete answer;
+}
+
+int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void** opaque, int* length)
+{
+    const unsigned char* bytes = static_cast<const unsigned char*>(packet);
+    const unsigned char* address = opaque && *opaque && length ? static_cast<const unsigned char*>(*opaque) : nullptr;
+    CLateAnswer* answer = new CLateAnswer{transport, std::vector<unsigned char>(bytes, bytes + size),
+                                          address ? std::vector<unsigned char>(address, address + *length)
+                                                  : std::vector<unsigned char>()};
+    const int delay = g_transports->DelayMs();
+    timeval when{delay / 1000, (delay % 1000) * 1000};
+    snmp_alarm_register_hr(when, 0, SendLate, answer);
+    return size;
+}
+
+int FilterPacket(netsnmp_session* session, netsnmp_transport* transport, void* opaque, int length)
+{
+    if (g_transports->Silent())
+        return 0;
+    return netsnmp_agent_check_packet(session, transport, opaque, length);
+}
+
+unsigned short BoundPort(int socket)
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+}  // namespace
+
+CApSimTransports::CApSimTransports(int delay) : delayMs(delay)
+{
+    g_transports = this;
+}
+
+bool CApSimTransports::Listen(const std::string& address, std::string* bound, std::string* error)
+{
+    const std::string spec = "udp:" + address;
+    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", spec.c_str());
+    if (!transport) {
+        *error = "cannot listen on " + address;
+        return false;
+    }
+    if (delayMs > 0) {
+        g_originalSends[transport] = transport->f_send;
+        transport->f_send = SendDelayed;
+    }
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.version = SNMP_DEFAULT_VERSION;
+    settings.callback = handle_snmp_packet;
+    settings.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
+    if (!snmp_add(&settings, transport, FilterPacket, netsnmp_agent_check_parse)) {
+        *error = "cannot serve " + address;
+        return false;
+    }
+    *bound = address.substr(0, address.rfind(':')) + ":" + std::to_string(BoundPort(transport->sock));
+    return true;
+}

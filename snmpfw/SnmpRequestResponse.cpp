@@ -1,0 +1,145 @@
+#include "snmpfw/SnmpRequest.h"
+
+#include "common/QvErrors.h"
+#include "common/QvException.h"
+#include "common/SnmpStatus.h"
+#include "snmplib/SnmpLib.h"
+
+#include <memory>
+
+namespace {
+
+// The agent's address and port from the target: "address/port".
+void ReadAddress(const SnmpTarget& target, CSnmpResult& result)
+{
+    GenAddress address;
+    target.get_address(address);
+    const CString text(address.get_printable());
+    const int slash = text.Find('/');
+    result.address = slash < 0 ? text : text.Left(slash);
+    result.port = slash < 0 ? 0 : static_cast<unsigned short>(AfxAtoi(text.Mid(slash + 1)));
+}
+
+void TakeException(CQVException* e, CSnmpResult& result)
+{
+    result.code = e->m_nCode;
+    result.message = e->GetText();
+    e->Delete();
+}
+
+}  // namespace
+
+void SnmpCallback(int reason, Snmp*, Pdu& pdu, SnmpTarget& target, void* data)
+{
+    std::unique_ptr<CSnmpRequestContext> context(static_cast<CSnmpRequestContext*>(data));
+    if (context->request != nullptr)
+        context->request->OnResponse(reason, pdu, target, *context);
+}
+
+void CSnmpRequest::OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpRequestContext& context)
+{
+    if (reason == SNMP_CLASS_SESSION_DESTROYED) {
+        Settle(context);
+        return;
+    }
+    CSnmpResult result;
+    TranslateSnmpStatus(reason == SNMP_CLASS_TIMEOUT ? SNMP_CLASS_TIMEOUT : pdu.get_error_status(), result.code,
+                        result.message);
+    result.errorIndex = pdu.get_error_index();
+    ReadAddress(target, result);
+    const bool table = IsTableList(context.list);
+    result.done = true;
+    const bool apply = (result.code == QV_OK && context.apply) || (result.code == QV_CODE_NO_SUCH_NAME && table);
+    // An error while the response is applied ends the request like any other
+    // failure: it must not reach the library's event processing.
+    try {
+        switch (apply ? ApplyRow(result.code, pdu, context.list) : OUTCOME_FINISHED) {
+        case OUTCOME_ROW:
+            result.done = false;
+            break;
+        case OUTCOME_TABLE_END:
+            TranslateSnmpStatus(SNMP_CLASS_SUCCESS, result.code, result.message);
+            break;
+        default:
+            break;
+        }
+    } catch (CQVException* e) {
+        TakeException(e, result);
+    }
+    if (context.callback != nullptr) {
+        try {
+            context.callback(&result, &context.list, context.userData);
+        } catch (CQVException* e) {
+            e->Delete();
+        }
+    }
+    // The callback may have destroyed this object; its destructor then left
+    // the context behind.
+    if (context.request != nullptr)
+        Settle(context);
+}
+
+void CSnmpRequest::Settle(CSnmpRequestContext& context)
+{
+    pendingContexts.erase(&context);
+    --outstanding;
+}
+
+CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& list)
+{
+    const bool table = IsTableList(list);
+    int processed = 0;
+    int notDone = 0;
+    CString rowInstance;
+    for (int i = 0; i < list.count; ++i) {
+        if (!list.IsReadable(i))
+            continue;
+        SnmpVarItem* item = list.GetItem(i);
+        const CString column = ColumnOidText(list, i);
+        // Bindings answer the readable items in order; an item left without
+        // one has no value in this response.
+        const Vb* vb = pdu.vb_at(processed++);
+        const CString received = vb != nullptr ? CString(vb->get_printable_oid()) : CString();
+        if (code == QV_CODE_NO_SUCH_NAME)
+            return vb != nullptr && received == *item->instance ? OUTCOME_TABLE_END : OUTCOME_TABLE_ERROR;
+        if (vb == nullptr && !table)
+            continue;
+        if (vb == nullptr || IsColumnEnd(column, *item->instance, received, list)) {
+            *item->value = kNotDoneText;
+            ++notDone;
+            // Ask again for the place after the previous row. Without keys
+            // there is no row to name: the same place is asked again.
+            const CString row = MakeRowInstance();
+            if (!row.IsEmpty())
+                *item->instance = column + "." + row;
+            else if (item->instance->IsEmpty())
+                *item->instance = column;
+        } else {
+            VbToText(i, *vb, list);
+            *item->instance = received;
+        }
+        if (rowInstance.IsEmpty() && received.GetLength() > column.GetLength())
+            rowInstance = received.Mid(column.GetLength() + 1);
+    }
+    if (notDone == processed)
+        return OUTCOME_FINISHED;
+    if (table)
+        DecodeRowKeys(rowInstance, list);
+    for (int k = 0; k < list.count; ++k)
+        EvaluateDerived(k, true, list);
+    return table ? OUTCOME_ROW : OUTCOME_FINISHED;
+}
+
+void CSnmpRequest::DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list)
+{
+    if (list.keyCount > list.count)
+        ThrowQVException(QV_ERR_BAD_KEY_COUNT);
+    CString remaining = rowInstance;
+    for (int i = 0; i < list.keyCount; ++i) {
+        if (remaining.IsEmpty())
+            ThrowQVException(QV_ERR_BAD_KEY_COUNT);
+        if (!list.IsReadable(i))
+            *list.GetItem(i)->instance = ColumnOidText(list, i) + "." + rowInstance;
+        remaining = IndexToText(i, remaining, list);
+    }
+}

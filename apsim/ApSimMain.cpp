@@ -8,9 +8,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include <net-snmp/agent/net-snmp-agent-includes.h>
 #include <net-snmp/net-snmp-config.h>
+
 #include <net-snmp/net-snmp-includes.h>
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -83,6 +85,7 @@ void AddOptions(CLI::App& app, COptions& o)
         ->check(CLI::Range(0, 600000));
     app.add_option("--zero-mac-row", o.behaviour.zeroMacRow, "give this row (from 1) an all-zero MAC");
     app.add_option("--repeat-row", o.behaviour.repeatRow, "hold this row (from 1) twice");
+    app.add_option("--hole-row", o.behaviour.holeRow, "leave this row (from 1) without its SSID index");
 }
 
 std::vector<std::string> Split(const std::string& text, char separator)

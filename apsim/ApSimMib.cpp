@@ -1,8 +1,10 @@
 #include "apsim/ApSimMib.h"
 
-#include <net-snmp/agent/net-snmp-agent-includes.h>
 #include <net-snmp/net-snmp-config.h>
+
 #include <net-snmp/net-snmp-includes.h>
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
 
 namespace {
 
@@ -102,7 +104,8 @@ void CApSimMib::Rebuild()
         const long numbers[] = {client.band, client.authentication, client.rssi, client.powerSave};
         for (int i = 0; i < 4; ++i)
             netsnmp_set_row_column(row, COLUMN_BAND + i, ASN_INTEGER, &numbers[i], sizeof numbers[i]);
-        netsnmp_set_row_column(row, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
+        if (index != behaviour.holeRow)
+            netsnmp_set_row_column(row, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
         netsnmp_table_dataset_add_row(table, row);
     }
 }

@@ -14,6 +14,7 @@ struct CApSimBehaviour {
     int refreshError = 0;  // error status the refresh write gets; 0 accepts it
     int zeroMacRow = 0;    // row (from 1) shown with an all-zero MAC; 0 none
     int repeatRow = 0;     // row (from 1) that the table holds twice; 0 none
+    int holeRow = 0;       // row (from 1) without an SSID index; 0 none
     bool endMibWithTable = false;
 };
 

@@ -1,8 +1,10 @@
 #include "apsim/ApSimTransports.h"
 
-#include <net-snmp/agent/net-snmp-agent-includes.h>
 #include <net-snmp/net-snmp-config.h>
+
 #include <net-snmp/net-snmp-includes.h>
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <arpa/inet.h>
 #include <cstring>

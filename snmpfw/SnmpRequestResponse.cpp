@@ -91,6 +91,9 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
     int processed = 0;
     int notDone = 0;
     CString rowInstance;
+    // The previous row's place, taken before this response changes any key
+    // (a synchronous fetch applies it to this object's own list).
+    const CString previousRow = table ? MakeRowInstance() : CString();
     for (int i = 0; i < list.count; ++i) {
         if (!list.IsReadable(i))
             continue;
@@ -109,9 +112,8 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
             ++notDone;
             // Ask again for the place after the previous row. Without keys
             // there is no row to name: the same place is asked again.
-            const CString row = MakeRowInstance();
-            if (!row.IsEmpty())
-                *item->instance = column + "." + row;
+            if (!previousRow.IsEmpty())
+                *item->instance = column + "." + previousRow;
             else if (item->instance->IsEmpty())
                 *item->instance = column;
         } else {

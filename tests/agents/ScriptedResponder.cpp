@@ -9,10 +9,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-config.h>
+
 #include <net-snmp/net-snmp-includes.h>
 
+#include <net-snmp/library/large_fd_set.h>
+
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
@@ -45,6 +48,7 @@ struct Script {
     int bindings = -1;
     bool badType = false;
     bool silent = false;
+    std::vector<std::string> answerOids;  // the n-th request's bindings all get the n-th (or the last)
 };
 
 struct Pending {
@@ -54,6 +58,7 @@ struct Pending {
 
 Script script;
 std::deque<Pending> pending;
+size_t requestsSeen = 0;
 void* session = nullptr;
 
 bool ParseOid(const std::string& text, std::vector<oid>* out)
@@ -80,6 +85,17 @@ void ReplaceBindings(netsnmp_pdu* answer, int count)
     }
 }
 
+// Every binding of the answer names the OID the script has for this request.
+void RenameBindings(netsnmp_pdu* answer)
+{
+    const size_t n = std::min(requestsSeen, script.answerOids.size() - 1);
+    std::vector<oid> name;
+    if (!ParseOid(script.answerOids[n], &name))
+        return;
+    for (netsnmp_variable_list* v = answer->variables; v; v = v->next_variable)
+        snmp_set_var_objid(v, name.data(), name.size());
+}
+
 void FillValues(netsnmp_pdu* answer)
 {
     long number = 1;
@@ -102,6 +118,8 @@ netsnmp_pdu* MakeAnswer(const netsnmp_pdu* request)
     answer->errindex = 0;
     if (script.bindings >= 0)
         ReplaceBindings(answer, script.bindings);
+    if (!script.answerOids.empty())
+        RenameBindings(answer);
     FillValues(answer);
     if (script.setErrorStatus) {
         answer->errstat = script.errorStatus;
@@ -181,6 +199,7 @@ int OnRequest(int op, netsnmp_session*, int, netsnmp_pdu* request, void*)
         if (answer)
             pending.push_back({Clock::now() + std::chrono::milliseconds(script.delayMs), answer});
     }
+    ++requestsSeen;
     return 1;
 }
 
@@ -277,6 +296,9 @@ int main(int argc, char** argv)
     app.add_option("--bindings", script.bindings, "answer with this many bindings");
     app.add_flag("--bad-type", script.badType, "answer with a value of a type no SNMP syntax has");
     app.add_flag("--silent", script.silent, "never answer");
+    app.add_option("--answer-oids", script.answerOids,
+                   "answer the n-th request's bindings with the n-th of these OIDs (the last one after them)")
+        ->delimiter(',');
     CLI11_PARSE(app, argc, argv);
     script.setErrorStatus = app.count("--error-status") > 0;
     const std::string stateFolder = MakeStateFolder();

@@ -141,7 +141,7 @@ protected:
     {
         CTarget target(UdpAddress("127.0.0.1:" + std::to_string(agent->Port())));
         target.set_version(version2c);
-        target.set_readcommunity(krwtest::CSnmpdAgent::readCommunity);
+        target.set_readcommunity(krwtest::CSnmpdAgent::kReadCommunity);
         target.set_timeout(200);
         target.set_retry(1);
         Pdu pdu;

@@ -3,6 +3,7 @@
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/SnmpLib.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/MessageLoop.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/SharedAgentTest.h"
 #include "tests/support/SnmpdAgent.h"
@@ -41,31 +42,12 @@ void OnCompletion(int reason, Snmp*, Pdu& pdu, SnmpTarget&, void* data)
         completion->values.push_back(pdu.vb_at(i)->get_printable_value());
 }
 
-// Dispatches this thread's messages until done() holds or a reference thread
-// timer of waitMs fires; countedWindow's timer messages are counted in *ticks.
-bool PumpUntil(const std::function<bool()>& done, UINT waitMs, HWND countedWindow = nullptr, int* ticks = nullptr)
-{
-    const UINT_PTR reference = ::SetTimer(nullptr, 0, waitMs, nullptr);
-    MSG msg;
-    for (int guard = 0; guard < 1000000 && !done(); ++guard) {
-        if (::GetMessage(&msg, nullptr, 0, 0) <= 0)
-            break;
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == reference)
-            break;
-        if (ticks != nullptr && msg.message == WM_TIMER && msg.hwnd == countedWindow)
-            ++*ticks;
-        ::DispatchMessage(&msg);
-    }
-    ::KillTimer(nullptr, reference);
-    return done();
-}
-
 CTarget MakeTarget(unsigned short port, unsigned long timeout)
 {
     UdpAddress address("127.0.0.1");
     address.set_port(port);
-    CTarget target(address, OctetStr(krwtest::CSnmpdAgent::readCommunity),
-                   OctetStr(krwtest::CSnmpdAgent::readCommunity));
+    CTarget target(address, OctetStr(krwtest::CSnmpdAgent::kReadCommunity),
+                   OctetStr(krwtest::CSnmpdAgent::kReadCommunity));
     target.set_version(version2c);
     target.set_timeout(timeout);
     target.set_retry(0);
@@ -133,14 +115,14 @@ TEST_F(SessionAsyncGetTest, TicksProcessNothingUntilTheSessionRuns)
     CEventProcessorWnd processor;
     ASSERT_TRUE(processor.Create());
     int ticks = 0;
-    PumpUntil([&] { return ticks >= 10; }, kGenerousMs, processor.GetSafeHwnd(), &ticks);
+    krwtest::RunMessagesUntil([&] { return ticks >= 10; }, kGenerousMs, processor.GetSafeHwnd(), &ticks);
     EXPECT_GE(ticks, 10);
     EXPECT_EQ(completion.calls, 0) << "a tick processed events without a session";
 
     // The library processes every Snmp object, so the answer waiting for our
     // own one arrives as soon as the session's window ticks.
     StartSession();
-    EXPECT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs));
+    EXPECT_TRUE(krwtest::RunMessagesUntil([&] { return completion.calls > 0; }, kGenerousMs));
     EXPECT_EQ(completion.calls, 1);
     EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
     delete own;
@@ -158,7 +140,7 @@ TEST_F(SessionAsyncGetTest, CompletesOnlyWhileThisThreadPumps)
     WaitForTheAgentToAnswerEarlierRequests();
     EXPECT_EQ(completion.calls, 0) << "completed while the thread did not pump";
 
-    ASSERT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs));
+    ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return completion.calls > 0; }, kGenerousMs));
     EXPECT_EQ(completion.calls, 1);
     EXPECT_EQ(completion.thread, std::this_thread::get_id());
     EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
@@ -180,7 +162,7 @@ TEST_F(SessionAsyncGetTest, ResponseIsHandledWhenItArrivesWithoutWaitingForATick
     ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &completion),
               SNMP_CLASS_SUCCESS);
     int ticks = 0;
-    ASSERT_TRUE(PumpUntil([&] { return completion.calls > 0; }, kGenerousMs, window, &ticks));
+    ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return completion.calls > 0; }, kGenerousMs, window, &ticks));
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(completion.reason, SNMP_CLASS_ASYNC_RESPONSE);
 }
@@ -231,7 +213,7 @@ TEST_F(SessionAsyncGetTest, NestedMessageLoopInACompletionDoesNotProcessTheLibra
     ASSERT_EQ(CSnmpSession::GetSnmp()->get(pdu, MakeTarget(agent->Port(), 1000), OnCompletion, &second),
               SNMP_CLASS_SUCCESS);
     WaitForTheAgentToAnswerEarlierRequests();
-    ASSERT_TRUE(PumpUntil([&] { return second.calls > 0 && nesting.inner.calls > 0; }, kGenerousMs));
+    ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return second.calls > 0 && nesting.inner.calls > 0; }, kGenerousMs));
     // Neither the answer read in the same pass nor the one that arrived
     // during the nested loop was handed out inside it.
     EXPECT_EQ(nesting.own.calls, 1);
@@ -254,7 +236,7 @@ TEST_F(SessionAsyncGetTest, StopCompletesAnOutstandingRequestAsSessionDestroyed)
     // A few ticks with the request outstanding.
     int ticks = 0;
     const HWND window = CSnmpSession::GetEventProcessor().GetSafeHwnd();
-    PumpUntil([&] { return ticks >= 3; }, kGenerousMs, window, &ticks);
+    krwtest::RunMessagesUntil([&] { return ticks >= 3; }, kGenerousMs, window, &ticks);
     EXPECT_EQ(completion.calls, 0);
 
     CSnmpSession::Stop();

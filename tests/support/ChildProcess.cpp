@@ -111,6 +111,24 @@ bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bou
     }
 }
 
+std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status)
+{
+    const auto bound = std::chrono::seconds(60);
+    int fds[2];
+    *status = -1;
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return std::string();
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child = Spawn(argv, env, -1, fds[1], devNull);
+    close(fds[1]);
+    close(devNull);
+    std::string out = child > 0 ? ReadAll(fds[0], bound) : std::string();
+    close(fds[0]);
+    if (child > 0)
+        *status = WaitForExit(child, bound);
+    return out;
+}
+
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
 {
     std::vector<std::string> env;

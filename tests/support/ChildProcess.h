@@ -28,6 +28,10 @@ std::string ReadAll(int fd, std::chrono::steady_clock::duration bound);
 // file or when the bound passes first.
 bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bound);
 
+// Runs argv to its end (bounded) and returns its standard output;
+// *status receives its exit status (-1 when it did not end by itself).
+std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status);
+
 // The process environment with these entries replaced or added.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
 

@@ -14,15 +14,14 @@
 
 namespace krwtest {
 
-const char* const CSnmpdAgent::readCommunity = "public";
-const char* const CSnmpdAgent::writeCommunity = "private";
+const char* const CSnmpdAgent::kReadCommunity = "public";
+const char* const CSnmpdAgent::kWriteCommunity = "private";
 
 namespace {
 
 const int kStartAttempts = 3;
 const auto kAnswerWait = std::chrono::seconds(15);
 const auto kStopWait = std::chrono::seconds(10);
-const auto kToolWait = std::chrono::seconds(30);
 
 std::string MakeScratchFolder()
 {
@@ -99,8 +98,8 @@ bool CSnmpdAgent::WriteConfiguration(std::string* error)
 {
     std::ofstream conf(folder + "/snmpd.conf");
     conf << "agentaddress udp:127.0.0.1:" << port << "\n"
-         << "rocommunity " << readCommunity << " 127.0.0.1\n"
-         << "rwcommunity " << writeCommunity << " 127.0.0.1\n"
+         << "rocommunity " << kReadCommunity << " 127.0.0.1\n"
+         << "rwcommunity " << kWriteCommunity << " 127.0.0.1\n"
          << "sysLocation krw-test-agent\n"
          << "master off\n";
     if (!engineId.empty())
@@ -187,7 +186,7 @@ bool CSnmpdAgent::WaitUntilAnswering()
             return false;
         }
         int toolStatus = -1;
-        RunTool(SNMPGET_PROGRAM, {"-v2c", "-c", readCommunity, "-t", "0.2", "-r", "0"}, {"1.3.6.1.2.1.1.3.0"},
+        RunTool(SNMPGET_PROGRAM, {"-v2c", "-c", kReadCommunity, "-t", "0.2", "-r", "0"}, {"1.3.6.1.2.1.1.3.0"},
                 &toolStatus);
         if (toolStatus == 0)
             return true;
@@ -213,23 +212,12 @@ void CSnmpdAgent::Stop()
 std::string CSnmpdAgent::RunTool(const std::string& program, const std::vector<std::string>& args,
                                  const std::vector<std::string>& oids, int* status) const
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        if (status)
-            *status = -1;
-        return std::string();
-    }
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     argv.push_back(ToolTarget());
     argv.insert(argv.end(), oids.begin(), oids.end());
-    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    pid_t child = Spawn(argv, ToolEnvironment(folder), -1, fds[1], devNull);
-    close(fds[1]);
-    close(devNull);
-    std::string out = child > 0 ? ReadAll(fds[0], kToolWait) : std::string();
-    close(fds[0]);
-    int code = child > 0 ? WaitForExit(child, kToolWait) : -1;
+    int code = -1;
+    std::string out = RunProgram(argv, ToolEnvironment(folder), &code);
     if (status)
         *status = code;
     if (!out.empty() && out.back() == '\n')
@@ -239,7 +227,7 @@ std::string CSnmpdAgent::RunTool(const std::string& program, const std::vector<s
 
 std::string CSnmpdAgent::Snmpget(const std::string& oid, int* status) const
 {
-    return RunTool(SNMPGET_PROGRAM, {"-On", "-Oe", "-v2c", "-c", readCommunity}, {oid}, status);
+    return RunTool(SNMPGET_PROGRAM, {"-On", "-Oe", "-v2c", "-c", kReadCommunity}, {oid}, status);
 }
 
 }  // namespace krwtest

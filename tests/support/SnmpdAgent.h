@@ -32,8 +32,8 @@ enum class AgentState { kept, wiped };
 //   "strongUser"  SHA-512 "authpassword2", AES-256 "privpassword2"
 class CSnmpdAgent {
 public:
-    static const char* const readCommunity;
-    static const char* const writeCommunity;
+    static const char* const kReadCommunity;
+    static const char* const kWriteCommunity;
 
     CSnmpdAgent();
     explicit CSnmpdAgent(std::vector<SnmpdUser> users);

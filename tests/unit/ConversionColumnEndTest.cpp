@@ -20,6 +20,9 @@ TEST(ConversionColumnEnd, TableColumnsEndWhenTheWalkLeavesThem)
         {"", "1.3.6.1.2.1.2.2.1.20.1", true},  // another column, same digits
         {"", "1.3.6.1.2.1.2.2.1.2.", false},
         {"", "", true},
+        {"1.3.6.1.2.1.2.2.1.2.7", "1.3.6.1.2.1.2.2.1.2.5", true},    // went back: the walk would go round
+        {"1.3.6.1.2.1.2.2.1.2.9", "1.3.6.1.2.1.2.2.1.2.10", false},  // later as OIDs, earlier as text
+        {"1.3.6.1.2.1.2.2.1.2.10", "1.3.6.1.2.1.2.2.1.2.9", true},
     };
     for (int itemType : {MVT_FMV, MVT_UMV}) {
         CSnmpVarList list;

@@ -1,0 +1,344 @@
+#include "common/QvErrors.h"
+#include "common/QvException.h"
+#include "snmpfw/SnmpRequest.h"
+#include "snmpfw/SnmpSession.h"
+#include "snmplib/SnmpLib.h"
+#include "tests/support/ApSimAgent.h"
+#include "tests/support/FreePort.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedResponder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The request engine against agents: krw6180-apsim (three sample clients
+// unless told otherwise) and the scripted responder for what an agent
+// library will not do.
+namespace {
+
+const char kColumn[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1";
+const char kBand[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
+const char kRefresh[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
+const UINT kGenerousMs = 20000;
+const std::vector<std::string> kSampleMacs = {"000D88123456", "A0B1C2D3E4F5", "0C8BFD0A1B2C"};
+
+// What the completions of one asynchronous request chain delivered.
+struct CWalk {
+    std::vector<std::vector<std::string>> rows;
+    int completions = 0;
+    bool done = false;
+    int code = 0;
+    CString message;
+    std::vector<std::string> last;  // the list of the final completion
+    CSnmpRequest* request = nullptr;
+};
+
+CWalk* g_walk = nullptr;
+
+std::vector<std::string> Values(const CSnmpVarList& list)
+{
+    std::vector<std::string> values;
+    for (int i = 0; i < list.count; ++i)
+        values.emplace_back(static_cast<const char*>(*list.GetItem(i)->value));
+    return values;
+}
+
+// A walk's completion: keeps the row and asks for the next, as Part of a
+// table walk's caller does.
+void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
+{
+    CWalk& walk = *g_walk;
+    ++walk.completions;
+    walk.code = result->code;
+    walk.message = result->message;
+    walk.last = Values(*list);
+    if (result->done) {
+        walk.done = true;
+        return;
+    }
+    walk.rows.push_back(Values(*list));
+    walk.request->varList = *list;
+    walk.request->AsyncGet(OnStep, FALSE, 0);
+}
+
+class RequestEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = krwtest::MakeScratchFolder("krw-request-engine-");
+        ASSERT_FALSE(folder.empty());
+        try {
+            CSnmpSession::Start(CString(folder.c_str()), CString(""));
+        } catch (CQVException* e) {
+            ADD_FAILURE() << static_cast<const char*>(e->GetText());
+            e->Delete();
+        }
+        g_walk = &walk;
+    }
+
+    void TearDown() override
+    {
+        request.reset();
+        CSnmpSession::Stop();
+        krwtest::RemoveScratchFolder(folder);
+        g_walk = nullptr;
+    }
+
+    std::unique_ptr<krwtest::CApSimAgent> StartApSim(std::vector<std::string> options)
+    {
+        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
+        std::string error;
+        EXPECT_TRUE(agent->Start(&error)) << error;
+        return agent;
+    }
+
+    std::unique_ptr<krwtest::CScriptedResponder> StartResponder(std::vector<std::string> script)
+    {
+        auto responder = std::make_unique<krwtest::CScriptedResponder>(std::move(script));
+        std::string error;
+        EXPECT_TRUE(responder->Start(&error)) << error;
+        return responder;
+    }
+
+    // A request object for the agent, its list built from the given columns.
+    CSnmpRequest& Request(unsigned short port, const std::vector<std::pair<std::string, int>>& variables, int itemType,
+                          int keyCount = 0, int version = 1, int timeout = 100, int retries = 1)
+    {
+        request = std::make_unique<CSnmpRequest>();
+        oids.clear();
+        definitions.clear();
+        for (const auto& v : variables)
+            oids.push_back(v.first);
+        for (size_t i = 0; i < variables.size(); ++i)
+            definitions.push_back({oids[i].c_str(), "item", variables[i].second, ACCESS_READWRITE, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr});
+        definitions.push_back({});
+        request->varList = CSnmpVarList(definitions.data(), itemType, keyCount);
+        request->targetParams.address = "127.0.0.1";
+        request->targetParams.port = port;
+        request->targetParams.version = version;
+        request->targetParams.readCommunity = "public";
+        request->targetParams.writeCommunity = "private";
+        request->targetParams.timeout = timeout;
+        request->targetParams.retries = retries;
+        walk.request = request.get();
+        return *request;
+    }
+
+    // The client table's MAC and SSID columns.
+    CSnmpRequest& ClientTable(unsigned short port, int version = 1, int timeout = 100)
+    {
+        return Request(
+            port, {{std::string(kColumn) + ".2", SYNTAX_MACADDRESS}, {std::string(kColumn) + ".7", SYNTAX_DISPLAYSTR}},
+            MVT_UMV, 0, version, timeout);
+    }
+
+    void WalkAsync()
+    {
+        request->AsyncGet(OnStep, TRUE, 0);
+        ASSERT_TRUE(krwtest::RunMessagesUntil([this] { return walk.done; }, kGenerousMs));
+    }
+
+    std::vector<std::vector<std::string>> WalkBlocking()
+    {
+        std::vector<std::vector<std::string>> rows;
+        for (BOOL more = request->Get(TRUE); more; more = request->Get(FALSE))
+            rows.push_back(Values(request->varList));
+        return rows;
+    }
+
+    std::string folder;
+    std::vector<std::string> oids;
+    std::vector<CSnmpVarDef> definitions;
+    std::unique_ptr<CSnmpRequest> request;
+    CWalk walk;
+};
+
+TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        int version;
+        size_t rows;
+    } cases[] = {
+        {"an object after the table", {}, 1, 3},
+        {"no clients", {"--generate", "0"}, 1, 0},
+        {"SNMPv1 end of MIB", {"--end-mib-with-table"}, 0, 3},
+        {"SNMPv2c end of MIB", {"--end-mib-with-table"}, 1, 3},
+        {"a hole in one column", {"--hole-row", "2"}, 1, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto agent = StartApSim(c.options);
+        walk = CWalk();
+        ClientTable(agent->Port(), c.version);
+        ASSERT_NO_FATAL_FAILURE(WalkAsync());
+        EXPECT_EQ(QV_OK, walk.code) << static_cast<const char*>(walk.message);
+        ASSERT_EQ(c.rows, walk.rows.size());
+        EXPECT_EQ(static_cast<int>(c.rows) + 1, walk.completions);
+        for (size_t r = 0; r < c.rows; ++r)
+            EXPECT_EQ(kSampleMacs[r], walk.rows[r][0]) << r;
+        ClientTable(agent->Port(), c.version);
+        EXPECT_EQ(walk.rows, WalkBlocking());
+    }
+}
+
+TEST_F(RequestEngineTest, AnSnmpv3AgentIsWalkedWithItsUser)
+{
+    auto agent = StartApSim({"--user", "ap:SHA:authpass12:AES:privpass12"});
+    ClientTable(agent->Port(), 3);
+    request->targetParams.securityModel = SNMP_SECURITY_MODEL_USM;
+    request->targetParams.securityName = "ap";
+    request->targetParams.securityLevel = SNMP_SECURITY_LEVEL_AUTH_PRIV;
+    request->targetParams.authProtocol = SNMP_AUTHPROTOCOL_HMACSHA;
+    request->targetParams.privProtocol = SNMP_PRIVPROTOCOL_AES128;
+    request->targetParams.authPassword = "authpass12";
+    request->targetParams.privPassword = "privpass12";
+    ASSERT_NO_FATAL_FAILURE(WalkAsync());
+    EXPECT_EQ(QV_OK, walk.code) << static_cast<const char*>(walk.message);
+    EXPECT_EQ(3u, walk.rows.size());
+}
+
+TEST_F(RequestEngineTest, FailuresEndTheRequestWithTheirCode)
+{
+    auto stopping = StartApSim({"--stop-after", "2"});
+    const unsigned short silent = krwtest::FindFreeUdpPort();
+    const struct {
+        const char* what;
+        unsigned short port;
+        size_t rows;
+    } cases[] = {
+        {"nobody answers", silent, 0},
+        {"the agent stops in the middle of the walk", stopping->Port(), 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        walk = CWalk();
+        ClientTable(c.port, 1, 20);
+        const std::vector<std::string> sent = Values(request->varList);
+        ASSERT_NO_FATAL_FAILURE(WalkAsync());
+        EXPECT_EQ(QV_CODE_BASE_SNMPCLASS + SNMP_CLASS_TIMEOUT, walk.code);
+        EXPECT_EQ("(SNMPClass) SNMP request timed out!", std::string(walk.message));
+        EXPECT_EQ(c.rows, walk.rows.size());
+        if (c.rows == 0) {
+            EXPECT_EQ(sent, walk.last);  // the list as it was sent
+        }
+    }
+}
+
+// A single-instance fetch; a set whose response is not applied; a set the
+// agent refuses; keys that the row instance cannot hold.
+TEST_F(RequestEngineTest, FetchesSetsAndBrokenRowsCompleteOnce)
+{
+    auto agent = StartApSim({"--band", "1"});
+    auto refusing = StartApSim({"--refresh-error", "5"});
+    const struct {
+        const char* what;
+        unsigned short port;
+        std::string oid;
+        int itemType;
+        int keyCount;
+        bool set;
+        int code;
+        std::string value;
+    } cases[] = {
+        {"band", agent->Port(), kBand, MVT_SV, 0, false, QV_OK, "1"},
+        {"refresh without applying", agent->Port(), kRefresh, MVT_SV, 0, true, QV_OK, "1"},
+        {"refused refresh", refusing->Port(), kRefresh, MVT_SV, 0, true, QV_CODE_BASE_PDU - 5, "1"},
+        {"two keys in a one-key row", agent->Port(), std::string(kColumn) + ".3", MVT_FMV, 2, false,
+         QV_ERR_BAD_KEY_COUNT, "1"},  // the first key was decoded before the second failed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        walk = CWalk();
+        CSnmpRequest& r = Request(c.port, {{c.oid, SYNTAX_INTEGER}, {std::string(kColumn) + ".4", SYNTAX_INTEGER}},
+                                  c.itemType, c.keyCount);
+        *r.varList.GetItem(0)->value = "1";
+        if (c.set)
+            r.AsyncSet(OnStep, FALSE, "0", nullptr, 0);
+        else
+            r.AsyncGet(OnStep, TRUE, 0);
+        ASSERT_TRUE(krwtest::RunMessagesUntil([this] { return walk.done; }, kGenerousMs));
+        EXPECT_EQ(1, walk.completions);
+        EXPECT_EQ(c.code, walk.code) << static_cast<const char*>(walk.message);
+        EXPECT_EQ(c.value, walk.last[0]);
+        EXPECT_EQ(0, r.outstanding);
+    }
+}
+
+// Agents that answer a walk with identifiers that do not move on: each walk
+// still ends, after the number of requests it needs.
+TEST_F(RequestEngineTest, WalksEndWhateverTheAgentAnswers)
+{
+    const std::string c = std::string(kColumn) + ".2";
+    const struct {
+        const char* what;
+        std::vector<std::string> script;
+        int timeout;
+        int completions;
+        size_t rows;
+        int code;
+    } cases[] = {
+        {"a repeated identifier", {"--answer-oids", c + ".1," + c + ".1"}, 100, 2, 1, QV_OK},
+        {"a decreasing identifier", {"--answer-oids", c + ".10," + c + ".9"}, 100, 2, 1, QV_OK},
+        {"sub-identifiers, not text", {"--answer-oids", c + ".9," + c + ".10," + c + ".10"}, 100, 3, 2, QV_OK},
+        {"every answer twice", {"--copies", "2", "--answer-oids", c + ".1," + c + ".2,1.4"}, 100, 3, 2, QV_OK},
+        {"an answer after the time-out", {"--delay", "300"}, 10, 1, 0, QV_CODE_BASE_SNMPCLASS + SNMP_CLASS_TIMEOUT},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        auto responder = StartResponder(k.script);
+        walk = CWalk();
+        Request(responder->Port(), {{c, SYNTAX_INTEGER}}, MVT_UMV, 0, 1, k.timeout, 0);
+        ASSERT_NO_FATAL_FAILURE(WalkAsync());
+        // Let anything still on its way arrive: it must change nothing.
+        krwtest::RunMessagesUntil([] { return false; }, 400);
+        EXPECT_EQ(k.completions, walk.completions);
+        EXPECT_EQ(k.rows, walk.rows.size());
+        EXPECT_EQ(k.code, walk.code);
+    }
+}
+
+// A request object destroyed with a request outstanding waits 6000 ms; the
+// completion that comes later (here when the session stops) must not reach
+// it, and its context is released.
+TEST_F(RequestEngineTest, DestroyingARequestObjectWaitsForItsRequestsOnly)
+{
+    auto agent = StartApSim({});
+    const unsigned short silent = krwtest::FindFreeUdpPort();
+    for (bool outstanding : {false, true}) {
+        SCOPED_TRACE(outstanding ? "a request outstanding" : "nothing outstanding");
+        walk = CWalk();
+        Request(outstanding ? silent : agent->Port(), {{kBand, SYNTAX_INTEGER}}, MVT_SV, 0, 1, 1000, 0);
+        request->AsyncGet(OnStep, TRUE, 0);
+        if (!outstanding) {
+            ASSERT_TRUE(krwtest::RunMessagesUntil([this] { return walk.done; }, kGenerousMs));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        request.reset();
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(outstanding, waited >= 6000) << waited << " ms";
+    }
+    CSnmpSession::Stop();
+    EXPECT_EQ(0, walk.completions);
+}
+
+TEST_F(RequestEngineTest, StoppingTheSessionSettlesOutstandingRequestsWithoutACallback)
+{
+    CSnmpRequest& r = Request(krwtest::FindFreeUdpPort(), {{kBand, SYNTAX_INTEGER}}, MVT_SV, 0, 1, 1000, 0);
+    r.AsyncGet(OnStep, TRUE, 0);
+    r.AsyncGet(OnStep, TRUE, 0);
+    EXPECT_EQ(2, r.outstanding);
+    CSnmpSession::Stop();
+    EXPECT_EQ(0, r.outstanding);
+    EXPECT_EQ(0, walk.completions);
+}
+
+}  // namespace

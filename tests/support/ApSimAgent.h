@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace krwtest {
+
+// krw6180-apsim on a free loopback port with the given options, stopped by
+// its process id.
+class CApSimAgent {
+public:
+    explicit CApSimAgent(std::vector<std::string> options = {});
+    ~CApSimAgent();
+    CApSimAgent(const CApSimAgent&) = delete;
+    CApSimAgent& operator=(const CApSimAgent&) = delete;
+
+    // Starts it and waits (bounded) until it listens; false with a reason.
+    bool Start(std::string* error);
+    void Stop();
+    unsigned short Port() const { return port; }
+
+private:
+    std::vector<std::string> options;
+    pid_t pid = -1;
+    unsigned short port = 0;
+};
+
+}  // namespace krwtest

@@ -1,0 +1,256 @@
+#include "snmpfw/SnmpRequest.h"
+#include "common/QvErrors.h"
+#include "snmplib/SnmpLib.h"
+#include "tests/support/RaisedCode.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+using krwtest::RaisedCode;
+
+// The request engine without an agent: what goes into a set request, the
+// response step applied to PDUs made here, and a derived request replacing
+// conversions. The session never runs in this process, so a send fails with
+// "cannot create the session" after everything before it has happened.
+namespace {
+
+const char kTable[] = "1.3.6.1.4.1.32473.99.2.1";
+
+CSnmpVarDef Def(const std::string& oid, int syntax, int access)
+{
+    return {_strdup(oid.c_str()), "item", syntax, access, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+}
+
+// A request that records what it puts into a set PDU and shows received
+// integers in its own way.
+class CRecordingRequest : public CSnmpRequest {
+public:
+    void TextToVb(int index, Vb& vb) override
+    {
+        sent.emplace_back(index, std::string(static_cast<const char*>(*varList.GetItem(index)->value)));
+        CSnmpRequest::TextToVb(index, vb);
+    }
+
+    void VbToText(int index, const Vb& vb, CSnmpVarList& list) override
+    {
+        int number = 0;
+        if (vb.get_value(number) == SNMP_CLASS_SUCCESS && number == 42)
+            *list.GetItem(index)->value = "the answer";
+        else
+            CSnmpRequest::VbToText(index, vb, list);
+    }
+
+    std::vector<std::pair<int, std::string>> sent;
+};
+
+class SnmpRequestTest : public ::testing::Test {
+protected:
+    ~SnmpRequestTest() override
+    {
+        for (CSnmpVarDef& def : definitions)
+            free(const_cast<char*>(def.oid));
+    }
+
+    // A list of `columns` items under kTable (column c is kTable.c), values "v0", "v1", ...
+    CSnmpVarList& MakeList(int itemType, int keyCount, std::vector<int> access)
+    {
+        for (size_t c = 0; c < access.size(); ++c)
+            definitions.push_back(Def(std::string(kTable) + "." + std::to_string(c + 1), SYNTAX_INTEGER, access[c]));
+        definitions.push_back({});
+        request.varList = CSnmpVarList(definitions.data(), itemType, keyCount);
+        for (int i = 0; i < request.varList.count; ++i)
+            *request.varList.GetItem(i)->value = ("v" + std::to_string(i)).c_str();
+        request.targetParams.address = "127.0.0.1";
+        request.targetParams.port = 161;
+        return request.varList;
+    }
+
+    // A response whose bindings carry these OIDs (relative to kTable) and values.
+    static Pdu Response(const std::vector<std::pair<std::string, int>>& bindings)
+    {
+        Pdu pdu;
+        for (const auto& b : bindings) {
+            Vb vb(Oid((std::string(kTable) + "." + b.first).c_str()));
+            vb.set_value(b.second);
+            pdu += vb;
+        }
+        return pdu;
+    }
+
+    std::vector<std::string> Values() const
+    {
+        std::vector<std::string> values;
+        for (int i = 0; i < request.varList.count; ++i)
+            values.emplace_back(static_cast<const char*>(*request.varList.GetItem(i)->value));
+        return values;
+    }
+
+    std::string Instance(int index) const
+    {
+        return static_cast<const char*>(*request.varList.GetItem(index)->instance);
+    }
+
+    CSnmpRequest::Outcome Apply(const std::vector<std::pair<std::string, int>>& bindings, int code = QV_OK)
+    {
+        Pdu pdu = Response(bindings);
+        return request.ApplyRow(code, pdu, request.varList);
+    }
+
+    std::vector<CSnmpVarDef> definitions;
+    CRecordingRequest request;
+};
+
+TEST_F(SnmpRequestTest, IndexListsChooseTheItemsAndValuesThatASetSends)
+{
+    const struct {
+        const char* indexList;
+        std::vector<const char*> values;
+        std::vector<std::pair<int, std::string>> sent;
+    } cases[] = {
+        {"", {}, {{0, "v0"}, {1, "v1"}, {2, "v2"}, {3, "v3"}}},
+        {"0,2", {"a", "b"}, {{0, "a"}, {2, "b"}}},
+        {"1.5", {"x"}, {{1, "x"}}},  // the fraction does not count
+        {"2,2", {"first", "second"}, {{2, "first"}}},
+        {"3,1", {"only"}, {{1, "v1"}, {3, "only"}}},  // an entry without a value keeps the item's text
+        {"0,", {}, {{0, "v0"}}},                      // an empty entry is 0
+        {"99999999999", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.indexList);
+        definitions.clear();
+        MakeList(MVT_SV, 0, {ACCESS_READWRITE, ACCESS_READWRITE, ACCESS_READWRITE, ACCESS_READWRITE});
+        CStringList values;
+        for (const char* v : c.values)
+            values.AddTail(v);
+        request.sent.clear();
+        EXPECT_EQ(QV_ERR_CREATE_SESSION, RaisedCode([&] { request.AsyncSet(nullptr, TRUE, c.indexList, &values, 0); }));
+        EXPECT_EQ(c.sent, request.sent);
+        // What was chosen reached the PDU only.
+        EXPECT_EQ((std::vector<std::string>{"v0", "v1", "v2", "v3"}), Values());
+        for (int i = 0; i < request.varList.count; ++i)
+            EXPECT_TRUE(request.varList.IsSettable(i)) << i;
+        EXPECT_EQ(0, request.outstanding);
+    }
+}
+
+TEST_F(SnmpRequestTest, RequestsThatCannotBeBuiltFailBeforeAnythingIsSent)
+{
+    const struct {
+        const char* what;
+        int itemType;
+        const char* address;
+        std::function<void(CSnmpRequest&)> action;
+        int code;
+    } cases[] = {
+        {"continuation of a single-instance list", MVT_SV, "127.0.0.1", [](CSnmpRequest& r) { r.Get(FALSE); },
+         QV_ERR_GETNEXT_SINGLE_VALUE},
+        {"item type above 3", 7, "127.0.0.1", [](CSnmpRequest& r) { r.Get(TRUE); }, QV_ERR_BAD_ITEM_TYPE},
+        {"asynchronous with item type above 3", 7, "127.0.0.1", [](CSnmpRequest& r) { r.AsyncGet(nullptr, TRUE, 0); },
+         QV_ERR_BAD_ITEM_TYPE},
+        {"set with item type above 3", 7, "127.0.0.1",
+         [](CSnmpRequest& r) { r.AsyncSet(nullptr, TRUE, "", nullptr, 0); }, QV_ERR_BAD_ITEM_TYPE},
+        {"unresolvable address", MVT_SV, "no-such-host.invalid", [](CSnmpRequest& r) { r.Get(TRUE); },
+         QV_ERR_INVALID_ADDRESS},
+        {"no session", MVT_SV, "127.0.0.1", [](CSnmpRequest& r) { r.AsyncGet(nullptr, TRUE, 0); },
+         QV_ERR_CREATE_SESSION},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        definitions.clear();
+        MakeList(c.itemType, 0, {ACCESS_READWRITE});
+        request.targetParams.address = c.address;
+        EXPECT_EQ(c.code, RaisedCode([&] { c.action(request); }));
+        EXPECT_EQ(0, request.outstanding);
+    }
+    request.valid = FALSE;
+    EXPECT_FALSE(request.Get(TRUE));
+}
+
+// Two rows of three columns, then the table ends; the first column is the key.
+TEST_F(SnmpRequestTest, ResponsesWalkATableRowByRow)
+{
+    MakeList(MVT_FMV, 1, {ACCESS_READONLY, ACCESS_READONLY, ACCESS_READONLY});
+    EXPECT_EQ(CSnmpRequest::OUTCOME_ROW, Apply({{"1.7", 7}, {"2.7", 42}, {"3.7", 3}}));
+    EXPECT_EQ((std::vector<std::string>{"7", "the answer", "3"}), Values());
+    EXPECT_EQ(std::string(kTable) + ".2.7", Instance(1));
+    // The third column ends before the others: it asks again after row 7.
+    EXPECT_EQ(CSnmpRequest::OUTCOME_ROW, Apply({{"1.9", 9}, {"2.9", 5}, {"4.1", 0}}));
+    EXPECT_EQ((std::vector<std::string>{"9", "5", kNotDoneText}), Values());
+    EXPECT_EQ(std::string(kTable) + ".3.7", Instance(2));
+    EXPECT_EQ(CSnmpRequest::OUTCOME_FINISHED, Apply({{"2.1", 0}, {"3.1", 0}, {"4.1", 0}}));
+    EXPECT_EQ((std::vector<std::string>{kNotDoneText, kNotDoneText, kNotDoneText}), Values());
+}
+
+TEST_F(SnmpRequestTest, ResponsesThatEndOrBreakAWalk)
+{
+    struct Case {
+        const char* what;
+        int keyCount;
+        std::vector<std::pair<std::string, int>> bindings;
+        int code;
+        CSnmpRequest::Outcome outcome;
+        int raised;
+    } cases[] = {
+        {"an empty table", 0, {{"2", 0}, {"3", 0}}, QV_OK, CSnmpRequest::OUTCOME_FINISHED, 0},
+        {"fewer bindings than columns", 0, {{"1.4", 4}}, QV_OK, CSnmpRequest::OUTCOME_ROW, 0},
+        {"no binding at all", 0, {}, QV_OK, CSnmpRequest::OUTCOME_FINISHED, 0},
+        {"noSuchName for the OID asked for", 0, {{"1", 0}}, QV_CODE_NO_SUCH_NAME, CSnmpRequest::OUTCOME_TABLE_END, 0},
+        {"noSuchName for another OID", 0, {{"1.1", 0}}, QV_CODE_NO_SUCH_NAME, CSnmpRequest::OUTCOME_TABLE_ERROR, 0},
+        {"an instance too short for the keys",
+         2,
+         {{"1.4", 4}, {"2.4", 1}},
+         QV_OK,
+         CSnmpRequest::OUTCOME_ROW,
+         QV_ERR_BAD_KEY_COUNT},
+        {"more keys than columns", 3, {{"1.4", 4}, {"2.4", 1}}, QV_OK, CSnmpRequest::OUTCOME_ROW, QV_ERR_BAD_KEY_COUNT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        definitions.clear();
+        MakeList(MVT_FMV, c.keyCount, {ACCESS_READONLY, ACCESS_READONLY});
+        // The first step asked for the columns themselves.
+        for (int i = 0; i < request.varList.count; ++i)
+            *request.varList.GetItem(i)->instance =
+                std::string(kTable).append(".").append(std::to_string(i + 1)).c_str();
+        CSnmpRequest::Outcome outcome = CSnmpRequest::OUTCOME_FINISHED;
+        EXPECT_EQ(c.raised, RaisedCode([&] { outcome = Apply(c.bindings, c.code); }));
+        if (c.raised == 0) {
+            EXPECT_EQ(c.outcome, outcome);
+        }
+    }
+    // A column without a binding has ended; nothing beyond the PDU was read.
+    definitions.clear();
+    MakeList(MVT_FMV, 0, {ACCESS_READONLY, ACCESS_READONLY});
+    EXPECT_EQ(CSnmpRequest::OUTCOME_ROW, Apply({{"1.4", 4}}));
+    EXPECT_EQ((std::vector<std::string>{"4", kNotDoneText}), Values());
+}
+
+TEST_F(SnmpRequestTest, SingleInstanceListsKeepWhatIsNotAnswered)
+{
+    MakeList(MVT_SV, 0, {ACCESS_READONLY, ACCESS_READONLY, ACCESS_NOTACCESS});
+    EXPECT_EQ(CSnmpRequest::OUTCOME_FINISHED, Apply({{"1", 11}}));
+    EXPECT_EQ((std::vector<std::string>{"11", "v1", "v2"}), Values());
+}
+
+TEST_F(SnmpRequestTest, AnIndexColumnThatCannotBeReadComesFromTheRowInstance)
+{
+    MakeList(MVT_FMV, 1, {ACCESS_NOTACCESS, ACCESS_READONLY});
+    EXPECT_EQ(CSnmpRequest::OUTCOME_ROW, Apply({{"2.12", 5}}));
+    EXPECT_EQ((std::vector<std::string>{"12", "5"}), Values());
+    EXPECT_EQ(std::string(kTable) + ".1.12", Instance(0));
+}
+
+// The virtual destructor destroys a derived request whole (LeakSanitizer
+// checks the recordings of the derived part).
+TEST(SnmpRequestLifetime, ADerivedRequestIsDestroyedThroughABasePointer)
+{
+    std::unique_ptr<CSnmpRequest> request = std::make_unique<CRecordingRequest>();
+    static_cast<CRecordingRequest*>(request.get())->sent.emplace_back(0, std::string(64, 'x'));
+    request.reset();
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,11 +20,6 @@ using krwtest::RaisedCode;
 namespace {
 
 const char kTable[] = "1.3.6.1.4.1.32473.99.2.1";
-
-CSnmpVarDef Def(const std::string& oid, int syntax, int access)
-{
-    return {_strdup(oid.c_str()), "item", syntax, access, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-}
 
 // A request that records what it puts into a set PDU and shows received
 // integers in its own way.
@@ -49,17 +45,14 @@ public:
 
 class SnmpRequestTest : public ::testing::Test {
 protected:
-    ~SnmpRequestTest() override
-    {
-        for (CSnmpVarDef& def : definitions)
-            free(const_cast<char*>(def.oid));
-    }
-
     // A list of `columns` items under kTable (column c is kTable.c), values "v0", "v1", ...
     CSnmpVarList& MakeList(int itemType, int keyCount, std::vector<int> access)
     {
-        for (size_t c = 0; c < access.size(); ++c)
-            definitions.push_back(Def(std::string(kTable) + "." + std::to_string(c + 1), SYNTAX_INTEGER, access[c]));
+        for (size_t c = 0; c < access.size(); ++c) {
+            oids.push_back(std::string(kTable) + "." + std::to_string(c + 1));
+            definitions.push_back({oids.back().c_str(), "item", SYNTAX_INTEGER, access[c], nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr});
+        }
         definitions.push_back({});
         request.varList = CSnmpVarList(definitions.data(), itemType, keyCount);
         for (int i = 0; i < request.varList.count; ++i)
@@ -100,6 +93,7 @@ protected:
         return request.ApplyRow(code, pdu, request.varList);
     }
 
+    std::deque<std::string> oids;  // stays where it is while it grows
     std::vector<CSnmpVarDef> definitions;
     CRecordingRequest request;
 };

@@ -135,6 +135,9 @@ public:
     int outstanding;
 
 private:
+    // Get and AsyncGet: the targets and the PDU of a fetch.
+    SnmpTarget& PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu);
+    bool UsesGetNext() const;
     void Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context);
     void WaitForOutstanding();
     void Settle(CSnmpRequestContext& context);

@@ -183,25 +183,34 @@ CString CSnmpRequest::MakeRowInstance()
     return instance;
 }
 
+bool CSnmpRequest::UsesGetNext() const
+{
+    return IsTableList(varList) || (varList.itemType == MVT_SV && useGetNext);
+}
+
+SnmpTarget& CSnmpRequest::PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu)
+{
+    SnmpTarget& target = BuildTarget(communityTarget, userTarget);
+    BuildPdu(first ? PDU_FIRST_FETCH : PDU_CONTINUATION, pdu);
+    if (varList.itemType > MVT_UMV)
+        ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
+    return target;
+}
+
 BOOL CSnmpRequest::Get(BOOL first)
 {
     if (!valid)
         return FALSE;
     CTarget communityTarget;
     UTarget userTarget;
-    SnmpTarget& target = BuildTarget(communityTarget, userTarget);
     Pdu pdu;
-    BuildPdu(first ? PDU_FIRST_FETCH : PDU_CONTINUATION, pdu);
-    if (varList.itemType > MVT_UMV)
-        ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
+    SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
     Snmp& snmp = SessionSnmp();
-    const bool table = IsTableList(varList);
-    const int status =
-        table || (varList.itemType == MVT_SV && useGetNext) ? snmp.get_next(pdu, target) : snmp.get(pdu, target);
+    const int status = UsesGetNext() ? snmp.get_next(pdu, target) : snmp.get(pdu, target);
     int code = 0;
     CString text;
     TranslateSnmpStatus(status, code, text);
-    if (code != QV_OK && !(table && code == QV_CODE_NO_SUCH_NAME))
+    if (code != QV_OK && !(IsTableList(varList) && code == QV_CODE_NO_SUCH_NAME))
         ThrowQVException(code, text);
     switch (ApplyRow(code, pdu, varList)) {
     case OUTCOME_ROW:
@@ -219,11 +228,8 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
         return;
     CTarget communityTarget;
     UTarget userTarget;
-    SnmpTarget& target = BuildTarget(communityTarget, userTarget);
     Pdu pdu;
-    BuildPdu(first ? PDU_FIRST_FETCH : PDU_CONTINUATION, pdu);
-    if (varList.itemType > MVT_UMV)
-        ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
+    SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
     Send(pdu, target, false, new CSnmpRequestContext{this, varList, true, callback, userData});
 }
 
@@ -254,7 +260,7 @@ void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestCont
     int status = SNMP_CLASS_SUCCESS;
     if (set)
         status = snmp.set(pdu, target, SnmpCallback, context);
-    else if (IsTableList(varList) || (varList.itemType == MVT_SV && useGetNext))
+    else if (UsesGetNext())
         status = snmp.get_next(pdu, target, SnmpCallback, context);
     else
         status = snmp.get(pdu, target, SnmpCallback, context);

@@ -1,6 +1,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -127,6 +128,27 @@ std::string RunProgram(const std::vector<std::string>& argv, const std::vector<s
     if (child > 0)
         *status = WaitForExit(child, bound);
     return out;
+}
+
+unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const std::string& announcePrefix, int stdinFd,
+                                   pid_t* pid)
+{
+    const auto bound = std::chrono::seconds(15);
+    int out[2];
+    *pid = -1;
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return 0;
+    *pid = Spawn(argv, EnvironmentWith({}), stdinFd, out[1], 2);
+    close(out[1]);
+    std::string line;
+    const bool announced = *pid > 0 && ReadLine(out[0], &line, bound) && line.rfind(announcePrefix, 0) == 0;
+    close(out[0]);
+    const int port = announced ? std::atoi(line.c_str() + announcePrefix.size()) : 0;
+    if (port > 0 && port < 65536)
+        return static_cast<unsigned short>(port);
+    StopChild(*pid, bound);
+    *pid = -1;
+    return 0;
 }
 
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)

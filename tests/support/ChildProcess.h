@@ -32,6 +32,13 @@ bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bou
 // *status receives its exit status (-1 when it did not end by itself).
 std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status);
 
+// Starts argv (standard input from stdinFd, or /dev/null for -1) and reads
+// its first line, which must be announcePrefix followed by the port it
+// listens on. Returns that port, or 0 (the child stopped) when it does not
+// come within the bound.
+unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const std::string& announcePrefix, int stdinFd,
+                                   pid_t* pid);
+
 // The process environment with these entries replaced or added.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
 

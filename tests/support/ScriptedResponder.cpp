@@ -3,7 +3,6 @@
 #include "tests/support/ChildProcess.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,7 +10,6 @@ namespace krwtest {
 
 namespace {
 
-const auto kStartWait = std::chrono::seconds(15);
 const auto kStopWait = std::chrono::seconds(10);
 
 }  // namespace
@@ -26,25 +24,13 @@ CScriptedResponder::~CScriptedResponder()
 bool CScriptedResponder::Start(std::string* error)
 {
     int in[2];
-    int out[2];
     if (pipe2(in, O_CLOEXEC) != 0)
         return false;
-    if (pipe2(out, O_CLOEXEC) != 0) {
-        close(in[0]);
-        close(in[1]);
-        return false;
-    }
     std::vector<std::string> argv{KRW_RESPONDER_PROGRAM};
     argv.insert(argv.end(), script.begin(), script.end());
-    pid = Spawn(argv, EnvironmentWith({}), in[0], out[1], 2);
+    port = SpawnAnnouncingPort(argv, "port ", in[0], &pid);
     close(in[0]);
-    close(out[1]);
     input = in[1];
-    std::string line;
-    const bool announced = pid > 0 && ReadLine(out[0], &line, kStartWait) && line.rfind("port ", 0) == 0;
-    close(out[0]);
-    if (announced)
-        port = static_cast<unsigned short>(std::atoi(line.c_str() + 5));
     if (port != 0)
         return true;
     *error = std::string("cannot start ") + KRW_RESPONDER_PROGRAM;

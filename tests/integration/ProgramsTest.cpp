@@ -1,0 +1,149 @@
+#include "tests/support/ApSimAgent.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+// krw6180-apsim's switches, seen through snmpfw-fetch as any user would run
+// them, and snmpfw-fetch's own forms and failures.
+namespace {
+
+const std::string kColumn = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1";
+const std::string kRefresh = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
+
+struct CRun {
+    int status = -1;
+    std::string out;
+};
+
+class ProgramsTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = krwtest::MakeScratchFolder("krw-programs-"); }
+    void TearDown() override { krwtest::RemoveScratchFolder(folder); }
+
+    CRun Fetch(unsigned short port, std::vector<std::string> args)
+    {
+        std::vector<std::string> argv{KRW_FETCH_PROGRAM, "-p", std::to_string(port)};
+        argv.insert(argv.end(), args.begin(), args.end());
+        CRun run;
+        run.out = krwtest::RunProgram(argv, krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &run.status);
+        return run;
+    }
+
+    // The MAC column of the agent's client table, one line per row.
+    std::string Macs(unsigned short port, std::vector<std::string> args = {})
+    {
+        args.insert(args.end(), {"-f", "json", "--walk", "0", "127.0.0.1", kColumn + ".2:macaddress"});
+        const CRun run = Fetch(port, args);
+        EXPECT_EQ(0, run.status) << run.out;
+        const nlohmann::json document = nlohmann::json::parse(run.out, nullptr, false);
+        std::string macs;
+        for (const auto& row : document.value("rows", nlohmann::json::array()))
+            macs += row[0].get<std::string>() + "\n";
+        return macs;
+    }
+
+    std::unique_ptr<krwtest::CApSimAgent> Agent(std::vector<std::string> options)
+    {
+        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
+        std::string error;
+        EXPECT_TRUE(agent->Start(&error)) << error;
+        return agent;
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(ProgramsTest, TheSimulatedAccessPointServesTheClientsItIsGiven)
+{
+    const std::string csv = (folder / "clients.csv").string();
+    std::ofstream(csv) << "# mac,band,authentication,rssi,powersave,ssid\n"
+                          "00:11:22:33:44:55,1,6,-40,0,1\r\n"
+                          "66-77-88-99-AA-BB,0,7,-55,1,2\n";
+    const struct {
+        std::vector<std::string> options;
+        std::string macs;
+    } cases[] = {
+        {{}, "000D88123456\nA0B1C2D3E4F5\n0C8BFD0A1B2C\n"},
+        {{"--clients", csv}, "001122334455\n66778899AABB\n"},
+        {{"--zero-mac-row", "2"}, "000D88123456\n000000000000\n0C8BFD0A1B2C\n"},
+        {{"--repeat-row", "1"}, "000D88123456\n000D88123456\nA0B1C2D3E4F5\n0C8BFD0A1B2C\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.empty() ? "sample" : c.options.front());
+        auto agent = Agent(c.options);
+        EXPECT_EQ(c.macs, Macs(agent->Port()));
+    }
+    auto generated = Agent({"--generate", "250", "--seed", "7"});
+    auto again = Agent({"--generate", "250", "--seed", "7"});
+    const std::string macs = Macs(generated->Port());
+    EXPECT_EQ(250, std::count(macs.begin(), macs.end(), '\n'));
+    EXPECT_EQ(macs, Macs(again->Port()));
+}
+
+TEST_F(ProgramsTest, CommunitiesAndDelaysBehaveAsAnAgentsWould)
+{
+    auto agent = Agent({"-c", "look", "-w", "touch", "--delay", "200"});
+    const std::string set = kRefresh + ":integer=1";
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"read community", {"-c", "look", "127.0.0.1", kRefresh + ":integer"}, 0, "0\n"},
+        {"set with the write community", {"-w", "touch", "--set", "127.0.0.1", set}, 0, "1\n"},
+        {"set with the read community", {"-w", "look", "--set", "127.0.0.1", set}, 1, ""},
+        {"unknown community", {"-c", "other", "-t", "50", "-r", "0", "127.0.0.1", kRefresh}, 1, ""},
+        {"answer later than the time-out", {"-c", "look", "-t", "10", "-r", "0", "127.0.0.1", kRefresh}, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CRun run = Fetch(agent->Port(), c.args);
+        EXPECT_EQ(c.status, run.status);
+        EXPECT_EQ(c.out, run.out);
+    }
+}
+
+TEST_F(ProgramsTest, FetchRefusesBadUsageAndReportsFailures)
+{
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{"--help"}, 0},
+        {{}, 2},
+        {{"127.0.0.1"}, 2},
+        {{"127.0.0.1", "1.3.6:nosuchsyntax"}, 2},
+        {{"-v", "4", "127.0.0.1", "1.3.6"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:integer"}, 2},
+        {{"--set", "--walk", "1", "127.0.0.1", "1.3.6:integer=1"}, 2},
+        {{"no-such-host.invalid", "1.3.6"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args.front());
+        EXPECT_EQ(c.status, Fetch(161, c.args).status);
+    }
+}
+
+TEST_F(ProgramsTest, TheSimulatedAccessPointEndsCleanlyOnASignal)
+{
+    for (int signal : {SIGTERM, SIGINT}) {
+        pid_t pid = -1;
+        const unsigned short port = krwtest::SpawnAnnouncingPort({KRW_APSIM_PROGRAM, "--listen", "127.0.0.1:0"},
+                                                                 "listening on 127.0.0.1:", -1, &pid);
+        ASSERT_NE(0, port);
+        kill(pid, signal);
+        EXPECT_EQ(0, krwtest::WaitForExit(pid, std::chrono::seconds(10))) << signal;
+    }
+}
+
+}  // namespace

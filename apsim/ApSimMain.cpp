@@ -40,8 +40,7 @@ struct COptions {
     int generate = -1;
     unsigned seed = 1;
     CApSimBehaviour behaviour;
-    int stopAfter = -1;
-    int delayMs = 0;
+    CApSimWire wire;
 };
 
 int g_stopPipe[2] = {-1, -1};
@@ -65,7 +64,8 @@ void OnStopPipe(int fd, void*)
 
 void AddOptions(CLI::App& app, COptions& o)
 {
-    app.add_option("--listen", o.listen, "ADDRESS:PORT to answer on (repeatable; port 0 picks a free one)")
+    app.add_option("--listen", o.listen,
+                   "ADDRESS:PORT to answer on (repeatable; port 0 picks a free one, the same for every address)")
         ->delimiter(',');
     app.add_option("--addresses", o.addresses, "answer on this many consecutive addresses from each --listen one")
         ->check(CLI::Range(1, 65536));
@@ -80,9 +80,12 @@ void AddOptions(CLI::App& app, COptions& o)
     app.add_option("--seed", o.seed, "seed of the generated clients");
     app.add_flag("--end-mib-with-table", o.behaviour.endMibWithTable, "no object after the client table");
     app.add_option("--refresh-error", o.behaviour.refreshError, "answer the refresh write with this error status");
-    app.add_option("--stop-after", o.stopAfter, "stop answering after this many client table requests");
-    app.add_option("--delay", o.delayMs, "answer every request this many milliseconds late")
+    app.add_option("--stop-after", o.wire.stopAfter, "answer this many client table requests, then nothing at all");
+    app.add_option("--delay", o.wire.delayMs, "answer every request this many milliseconds late")
         ->check(CLI::Range(0, 600000));
+    app.add_flag("--log-requests", o.wire.log,
+                 "print every request received (\"request\" or \"dropped\", the "
+                 "command and the first OID) on standard output");
     app.add_option("--zero-mac-row", o.behaviour.zeroMacRow, "give this row (from 1) an all-zero MAC");
     app.add_option("--repeat-row", o.behaviour.repeatRow, "hold this row (from 1) twice");
     app.add_option("--hole-row", o.behaviour.holeRow, "leave this row (from 1) without its SSID index");
@@ -182,6 +185,25 @@ bool ExpandAddresses(const std::string& first, int count, std::vector<std::strin
     return true;
 }
 
+// Port 0 picks a free port for the first address that asks for one; the
+// later ones take the same port, as the access points of one network do.
+bool ListenOnAll(CApSimTransports& transports, const std::vector<std::string>& addresses, std::string* error)
+{
+    std::string freePort;
+    for (const std::string& address : addresses) {
+        const size_t colon = address.rfind(':');
+        const bool any = address.substr(colon + 1) == "0";
+        const std::string wanted = any && !freePort.empty() ? address.substr(0, colon + 1) + freePort : address;
+        std::string bound;
+        if (!transports.Listen(wanted, &bound, error))
+            return false;
+        if (any && freePort.empty())
+            freePort = bound.substr(bound.rfind(':') + 1);
+        printf("listening on %s\n", bound.c_str());
+    }
+    return true;
+}
+
 int Fail(const std::string& error)
 {
     fprintf(stderr, "krw6180-apsim: %s\n", error.c_str());
@@ -209,12 +231,8 @@ int main(int argc, char** argv)
     if (stateFolder.empty() || !StartAgent(options, stateFolder, &error))
         return Fail(error.empty() ? "cannot make a state folder" : error);
 
-    CApSimTransports transports(options.delayMs);
-    int tableRequests = 0;
-    CApSimMib mib(clients, options.behaviour, [&] {
-        if (options.stopAfter >= 0 && ++tableRequests >= options.stopAfter)
-            transports.Silence();
-    });
+    CApSimTransports transports(options.wire);
+    CApSimMib mib(clients, options.behaviour);
     if (!mib.Register())
         return Fail("cannot register the access point's objects");
     if (pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -222,12 +240,10 @@ int main(int argc, char** argv)
     register_readfd(g_stopPipe[0], OnStopPipe, nullptr);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
-    for (const std::string& address : addresses) {
-        std::string bound;
-        if (!transports.Listen(address, &bound, &error))
-            return Fail(error);
-        printf("listening on %s\n", bound.c_str());
-    }
+    // Whoever reads the announcements may stop reading; that is no reason to end.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!ListenOnAll(transports, addresses, &error))
+        return Fail(error);
     fflush(stdout);
 
     while (!g_stopping)

@@ -57,14 +57,6 @@ int OnRefresh(netsnmp_mib_handler* handler, netsnmp_handler_registration*, netsn
     return SNMP_ERR_NOERROR;
 }
 
-// Sits in front of the client table's handlers and counts its requests.
-int OnTableRequest(netsnmp_mib_handler* handler, netsnmp_handler_registration* reginfo,
-                   netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests)
-{
-    Owner(handler)->TableRequested();
-    return netsnmp_call_next_handler(handler, reginfo, reqinfo, requests);
-}
-
 netsnmp_handler_registration* Registration(const char* name, Netsnmp_Node_Handler* handler, const oid* id,
                                            size_t length, int modes, CApSimMib* owner)
 {
@@ -76,9 +68,17 @@ netsnmp_handler_registration* Registration(const char* name, Netsnmp_Node_Handle
 
 }  // namespace
 
-CApSimMib::CApSimMib(std::vector<CApClient> clients, CApSimBehaviour simBehaviour, std::function<void()> onRequest)
-    : source(std::move(clients)), behaviour(simBehaviour), onTableRequest(std::move(onRequest)), band(simBehaviour.band)
+CApSimMib::CApSimMib(std::vector<CApClient> clients, CApSimBehaviour simBehaviour)
+    : source(std::move(clients)), behaviour(simBehaviour), band(simBehaviour.band)
 {
+}
+
+bool CApSimMib::IsTableRequest(const snmp_pdu& pdu)
+{
+    const bool read = pdu.command == SNMP_MSG_GET || pdu.command == SNMP_MSG_GETNEXT || pdu.command == SNMP_MSG_GETBULK;
+    const netsnmp_variable_list* first = pdu.variables;
+    return read && first != nullptr &&
+           netsnmp_oid_is_subtree(kClientTable, OID_LENGTH(kClientTable), first->name, first->name_length) == 0;
 }
 
 std::vector<CApClient> CApSimMib::Rows() const
@@ -130,9 +130,6 @@ bool CApSimMib::Register()
         Registration("clients", nullptr, kClientTable, OID_LENGTH(kClientTable), HANDLER_CAN_RONLY, this);
     if (!clients || netsnmp_register_table_data_set(clients, table, nullptr) != MIB_REGISTERED_OK)
         return false;
-    netsnmp_mib_handler* counter = netsnmp_create_handler("count", OnTableRequest);
-    counter->myvoid = this;
-    netsnmp_inject_handler(clients, counter);
 
     if (behaviour.endMibWithTable)
         return true;

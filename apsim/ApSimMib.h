@@ -2,10 +2,10 @@
 
 #include "apsim/ApSimClients.h"
 
-#include <functional>
 #include <vector>
 
 struct netsnmp_table_data_set_s;
+struct snmp_pdu;
 
 // How the simulated access point's objects behave, including the ways a
 // device can misbehave.
@@ -24,21 +24,22 @@ struct CApSimBehaviour {
 // unless the MIB ends with the table, one object after it.
 class CApSimMib {
 public:
-    CApSimMib(std::vector<CApClient> source, CApSimBehaviour behaviour, std::function<void()> onTableRequest);
+    CApSimMib(std::vector<CApClient> source, CApSimBehaviour behaviour);
     CApSimMib(const CApSimMib&) = delete;
     CApSimMib& operator=(const CApSimMib&) = delete;
 
     bool Register();
     void Rebuild();
     int RefreshError() const { return behaviour.refreshError; }
-    void TableRequested() { onTableRequest(); }
+
+    // True for a read request whose first variable lies in the client table.
+    static bool IsTableRequest(const snmp_pdu& pdu);
 
 private:
     std::vector<CApClient> Rows() const;
 
     std::vector<CApClient> source;
     CApSimBehaviour behaviour;
-    std::function<void()> onTableRequest;
     netsnmp_table_data_set_s* table = nullptr;
     long band = 0;
     long after = 0;

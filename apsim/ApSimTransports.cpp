@@ -1,5 +1,7 @@
 #include "apsim/ApSimTransports.h"
 
+#include "apsim/ApSimMib.h"
+
 #include <net-snmp/net-snmp-config.h>
 
 #include <net-snmp/net-snmp-includes.h>
@@ -7,6 +9,7 @@
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <arpa/inet.h>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <netinet/in.h>
@@ -50,11 +53,38 @@ int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void
     return size;
 }
 
-int FilterPacket(netsnmp_session* session, netsnmp_transport* transport, void* opaque, int length)
+int AdmitPacket(netsnmp_session* session, netsnmp_pdu* pdu, int result)
 {
-    if (g_transports->Silent())
-        return 0;
-    return netsnmp_agent_check_packet(session, transport, opaque, length);
+    return netsnmp_agent_check_parse(session, pdu, result) && g_transports->Admit(*pdu) ? 1 : 0;
+}
+
+const char* CommandName(int command)
+{
+    switch (command) {
+    case SNMP_MSG_GET:
+        return "get";
+    case SNMP_MSG_GETNEXT:
+        return "get-next";
+    case SNMP_MSG_GETBULK:
+        return "get-bulk";
+    case SNMP_MSG_SET:
+        return "set";
+    default:
+        return "other";
+    }
+}
+
+// "dropped get-next 1.3.6.1..." or "request get 1.3.6.1...", one line each.
+void LogRequest(const netsnmp_pdu& pdu, bool admitted)
+{
+    std::string line = admitted ? "request " : "dropped ";
+    line += CommandName(pdu.command);
+    line += ' ';
+    const netsnmp_variable_list* first = pdu.variables;
+    for (size_t i = 0; first != nullptr && i < first->name_length; ++i)
+        line += (i == 0 ? "" : ".") + std::to_string(first->name[i]);
+    printf("%s\n", line.c_str());
+    fflush(stdout);
 }
 
 unsigned short BoundPort(int socket)
@@ -68,9 +98,18 @@ unsigned short BoundPort(int socket)
 
 }  // namespace
 
-CApSimTransports::CApSimTransports(int delay) : delayMs(delay)
+CApSimTransports::CApSimTransports(const CApSimWire& wireBehaviour) : wire(wireBehaviour)
 {
     g_transports = this;
+}
+
+bool CApSimTransports::Admit(const snmp_pdu& pdu)
+{
+    if (!silent && wire.stopAfter >= 0 && CApSimMib::IsTableRequest(pdu) && ++tableRequests > wire.stopAfter)
+        silent = true;
+    if (wire.log)
+        LogRequest(pdu, !silent);
+    return !silent;
 }
 
 bool CApSimTransports::Listen(const std::string& address, std::string* bound, std::string* error)
@@ -81,7 +120,7 @@ bool CApSimTransports::Listen(const std::string& address, std::string* bound, st
         *error = "cannot listen on " + address;
         return false;
     }
-    if (delayMs > 0) {
+    if (wire.delayMs > 0) {
         g_originalSends[transport] = transport->f_send;
         transport->f_send = SendDelayed;
     }
@@ -90,7 +129,7 @@ bool CApSimTransports::Listen(const std::string& address, std::string* bound, st
     settings.version = SNMP_DEFAULT_VERSION;
     settings.callback = handle_snmp_packet;
     settings.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
-    if (!snmp_add(&settings, transport, FilterPacket, netsnmp_agent_check_parse)) {
+    if (!snmp_add(&settings, transport, netsnmp_agent_check_packet, AdmitPacket)) {
         *error = "cannot serve " + address;
         return false;
     }

@@ -2,13 +2,21 @@
 
 #include <string>
 
+struct snmp_pdu;
+
+// How the device behaves on the wire.
+struct CApSimWire {
+    int delayMs = 0;     // every answer goes out this late
+    int stopAfter = -1;  // client table requests answered before the device falls silent; -1 all
+    bool log = false;    // print every request on standard output
+};
+
 // The agent's listening sockets, one per address, with the two ways the
 // simulated device can go wrong on the wire: every answer sent late, or no
 // answer at all from some moment on.
 class CApSimTransports {
 public:
-    // Answers go out delayMs late; 0 sends them at once.
-    explicit CApSimTransports(int delayMs);
+    explicit CApSimTransports(const CApSimWire& wire);
     CApSimTransports(const CApSimTransports&) = delete;
     CApSimTransports& operator=(const CApSimTransports&) = delete;
 
@@ -16,12 +24,12 @@ public:
     // receives "address:port" with the real port. False with a reason.
     bool Listen(const std::string& address, std::string* bound, std::string* error);
 
-    // Requests that arrive from now on are dropped unanswered.
-    void Silence() { silent = true; }
-    bool Silent() const { return silent; }
-    int DelayMs() const { return delayMs; }
+    // Whether a parsed request is answered; logs it when asked to.
+    bool Admit(const snmp_pdu& pdu);
+    int DelayMs() const { return wire.delayMs; }
 
 private:
-    int delayMs;
+    CApSimWire wire;
+    int tableRequests = 0;
     bool silent = false;
 };

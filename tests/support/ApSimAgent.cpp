@@ -3,6 +3,8 @@
 #include "tests/support/ChildProcess.h"
 
 #include <chrono>
+#include <poll.h>
+#include <unistd.h>
 
 namespace krwtest {
 
@@ -24,7 +26,7 @@ bool CApSimAgent::Start(std::string* error)
 {
     std::vector<std::string> argv{KRW_APSIM_PROGRAM, "--listen", "127.0.0.1:0"};
     argv.insert(argv.end(), options.begin(), options.end());
-    port = SpawnAnnouncingPort(argv, kListening, -1, &pid);
+    port = SpawnAnnouncingPort(argv, kListening, -1, &pid, &output);
     if (port != 0)
         return true;
     *error = std::string("cannot start ") + KRW_APSIM_PROGRAM;
@@ -36,6 +38,30 @@ void CApSimAgent::Stop()
     StopChild(pid, kStopWait);
     pid = -1;
     port = 0;
+    if (output >= 0)
+        close(output);
+    output = -1;
+}
+
+int CApSimAgent::Logged(const std::string& prefix)
+{
+    char buffer[4096];
+    pollfd p{output, POLLIN, 0};
+    for (int i = 0; i < 1000 && output >= 0 && poll(&p, 1, 0) > 0; ++i) {
+        const ssize_t n = read(output, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        printed.append(buffer, static_cast<size_t>(n));
+    }
+    int count = 0;
+    for (size_t start = 0; start < printed.size();) {
+        const size_t end = printed.find('\n', start);
+        if (end == std::string::npos)
+            break;
+        count += printed.compare(start, prefix.size(), prefix) == 0 ? 1 : 0;
+        start = end + 1;
+    }
+    return count;
 }
 
 }  // namespace krwtest

@@ -20,10 +20,16 @@ public:
     void Stop();
     unsigned short Port() const { return port; }
 
+    // With --log-requests: how many of the lines it has printed so far
+    // start with prefix ("request get-next 1.3.6", "dropped "). Does not wait.
+    int Logged(const std::string& prefix);
+
 private:
     std::vector<std::string> options;
     pid_t pid = -1;
     unsigned short port = 0;
+    int output = -1;
+    std::string printed;
 };
 
 }  // namespace krwtest

@@ -131,7 +131,7 @@ std::string RunProgram(const std::vector<std::string>& argv, const std::vector<s
 }
 
 unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const std::string& announcePrefix, int stdinFd,
-                                   pid_t* pid)
+                                   pid_t* pid, int* output)
 {
     const auto bound = std::chrono::seconds(15);
     int out[2];
@@ -142,10 +142,15 @@ unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const s
     close(out[1]);
     std::string line;
     const bool announced = *pid > 0 && ReadLine(out[0], &line, bound) && line.rfind(announcePrefix, 0) == 0;
-    close(out[0]);
     const int port = announced ? std::atoi(line.c_str() + announcePrefix.size()) : 0;
-    if (port > 0 && port < 65536)
+    if (port > 0 && port < 65536) {
+        if (output != nullptr)
+            *output = out[0];
+        else
+            close(out[0]);
         return static_cast<unsigned short>(port);
+    }
+    close(out[0]);
     StopChild(*pid, bound);
     *pid = -1;
     return 0;

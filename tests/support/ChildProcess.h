@@ -35,9 +35,10 @@ std::string RunProgram(const std::vector<std::string>& argv, const std::vector<s
 // Starts argv (standard input from stdinFd, or /dev/null for -1) and reads
 // its first line, which must be announcePrefix followed by the port it
 // listens on. Returns that port, or 0 (the child stopped) when it does not
-// come within the bound.
+// come within the bound. With output given, the rest of the child's
+// standard output stays readable there (the caller closes it).
 unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const std::string& announcePrefix, int stdinFd,
-                                   pid_t* pid);
+                                   pid_t* pid, int* output = nullptr);
 
 // The process environment with these entries replaced or added.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);

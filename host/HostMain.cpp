@@ -1,0 +1,120 @@
+// krw6180-clients: the reference management host. Loads the client-information
+// plug-in as the management host does, starts one retrieval per access point,
+// runs the thread's message loop until every report has come or the wait is
+// over, and prints the clients.
+//
+// Exit status: 0 every access point reported success, 1 a report failed,
+// 3 an access point did not report in time, 2 bad usage or no plug-in.
+
+#include "host/HostDemo.h"
+#include "host/HostOptions.h"
+#include "host/HostOutput.h"
+#include "host/HostPlugin.h"
+#include "host/HostReports.h"
+#include "platform/Afx.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const UINT kProgressMs = 250;
+
+UINT Milliseconds(double seconds)
+{
+    return static_cast<UINT>(seconds * 1000.0 + 0.5);
+}
+
+// Runs the thread's message loop, which also carries the plug-in's work,
+// until done() holds or the time is over; tick() runs every kProgressMs.
+void RunMessages(const std::function<bool()>& done, double seconds, const std::function<void()>& tick)
+{
+    const UINT_PTR deadline = ::SetTimer(nullptr, 0, std::max<UINT>(Milliseconds(seconds), 1), nullptr);
+    const UINT_PTR progress = tick ? ::SetTimer(nullptr, 0, kProgressMs, nullptr) : 0;
+    MSG msg;
+    while (!done() && ::GetMessage(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == deadline)
+            break;
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == progress && progress != 0) {
+            tick();
+            continue;
+        }
+        ::DispatchMessage(&msg);
+    }
+    if (progress != 0)
+        ::KillTimer(nullptr, progress);
+    ::KillTimer(nullptr, deadline);
+}
+
+int Worse(int a, int b)
+{
+    return a == 3 || b == 3 ? 3 : std::max(a, b);
+}
+
+int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstContext)
+{
+    CHostRound round(options.addresses, firstContext);
+    SetCurrentHostRound(&round);
+    for (size_t i = 0; i < options.addresses.size(); ++i)
+        plugin.getClientInfo(options.addresses[i].c_str(), CollectHostReport, 0, round.ContextOf(i));
+    const bool progress = options.format == CHostFormat::table && ::isatty(STDOUT_FILENO);
+    const size_t total = options.addresses.size();
+    std::function<void()> tick;
+    if (progress)
+        tick = [&round, total] { ShowProgress(round, total, stdout); };
+    RunMessages([&round] { return round.Outstanding() == 0; }, options.waitSeconds, tick);
+    if (progress)
+        ClearProgress(stdout);
+    SetCurrentHostRound(nullptr);
+    PrintRound(round, options.format, options.waitSeconds, stdout, stderr);
+    return round.ExitStatus();
+}
+
+int Run(const CHostOptions& options, CHostPlugin& plugin)
+{
+    plugin.setSnmpParameter(0, options.readCommunity.c_str(), options.writeCommunity.c_str(), options.port,
+                            options.timeout);
+    if (options.format == CHostFormat::csv)
+        PrintCsvHeader(stdout);
+    int status = 0;
+    const uint32_t perRound = static_cast<uint32_t>(options.addresses.size());
+    for (int r = 0; r < options.repeat; ++r) {
+        if (r > 0)
+            RunMessages([] { return false; }, options.intervalSeconds, nullptr);
+        status = Worse(status, RunRound(options, plugin, static_cast<uint32_t>(r) * perRound + 1));
+    }
+    return status;
+}
+
+int Fail(const std::string& error)
+{
+    fprintf(stderr, "krw6180-clients: %s\n", error.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CHostOptions options;
+    const int usage = ParseHostOptions(argc, argv, &options);
+    if (usage >= 0)
+        return usage;
+    const std::string folder = ProgramFolder();
+    std::string error;
+    CDemoAccessPoint demo;
+    if (options.demo) {
+        if (!demo.Start(folder + "krw6180-apsim", &error))
+            return Fail(error);
+        options.addresses = {demo.Address()};
+        options.port = demo.Port();
+    }
+    CHostPlugin plugin;
+    if (!plugin.Load(options.plugin.empty() ? folder + "libkrw6180plug.so" : options.plugin, &error))
+        return Fail(error);
+    const int status = Run(options, plugin);
+    plugin.Unload();
+    return status;
+}

@@ -1,0 +1,61 @@
+#include "host/HostOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <map>
+
+namespace {
+
+const std::map<std::string, CHostFormat> kFormats = {{"table", CHostFormat::table},
+                                                     {"json", CHostFormat::json},
+                                                     {"csv", CHostFormat::csv}};
+
+void AddOptions(CLI::App& app, CHostOptions& o)
+{
+    app.add_option("ADDRESS", o.addresses, "access points: IPv4 addresses or host names");
+    app.add_option("-c,--community", o.readCommunity, "read community (default \"public\")")->type_name("TEXT");
+    app.add_option("-w,--write-community", o.writeCommunity, "write community (default \"private\")");
+    app.add_option("-p,--port", o.port, "the agents' UDP port (default 161)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 65535));
+    app.add_option("-t,--timeout", o.timeout,
+                   "time budget of one request in hundredths of a second, as the plug-in takes it (default 200)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 360000));
+    app.add_option("-f,--format", o.format, "table (default), json or csv")
+        ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case).description(""))
+        ->type_name("FORMAT");
+    app.add_option("--wait", o.waitSeconds, "stop waiting for reports after this many seconds (default 60)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.0, 86400.0));
+    app.add_option("--repeat", o.repeat, "retrieve N times (default 1)")->type_name("N")->check(CLI::Range(1, 1000000));
+    app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.0, 86400.0));
+    app.add_option("--plugin", o.plugin, "the plug-in to load (default: the one installed beside the program)")
+        ->type_name("PATH");
+    app.add_flag("--demo", o.demo,
+                 "start krw6180-apsim with its sample clients on a free loopback port, list its clients, stop it");
+}
+
+}  // namespace
+
+int ParseHostOptions(int argc, char** argv, CHostOptions* o)
+{
+    CLI::App app{"Lists the wireless clients of KRW-6180 access points through the client-information plug-in.",
+                 "krw6180-clients"};
+    AddOptions(app, *o);
+    try {
+        app.parse(argc, argv);
+        if (o->demo && !o->addresses.empty())
+            throw CLI::ValidationError("--demo", "lists the simulated access point only: give no ADDRESS");
+        if (o->demo && app.count("--port") > 0)
+            throw CLI::ValidationError("--demo", "uses the simulated access point's port: give no --port");
+        if (!o->demo && o->addresses.empty())
+            throw CLI::ValidationError("ADDRESS", "at least one access point is needed (or --demo)");
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return e.get_exit_code() == 0 ? status : 2;
+    }
+    return -1;
+}

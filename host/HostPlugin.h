@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Afx.h"
+#include "plugin/KRW6180Plug.h"
+
+#include <string>
+
+// The plug-in, loaded as a management host loads it.
+class CHostPlugin {
+public:
+    CHostPlugin() = default;
+    ~CHostPlugin();
+    CHostPlugin(const CHostPlugin&) = delete;
+    CHostPlugin& operator=(const CHostPlugin&) = delete;
+
+    // False with the reason in *error.
+    bool Load(const std::string& path, std::string* error);
+    // Unloads it; waits for its outstanding requests, as its unload does.
+    void Unload();
+
+    KRW6180PlugSetSnmpParameterFunction setSnmpParameter = nullptr;
+    KRW6180PlugGetClinetInforFunction getClientInfo = nullptr;
+
+private:
+    HMODULE module = nullptr;
+};
+
+// The folder of the running program, with a trailing "/".
+std::string ProgramFolder();

@@ -1,0 +1,67 @@
+#include "host/HostReports.h"
+
+namespace {
+
+CHostRound* g_currentRound = nullptr;
+
+std::string Text(const char* text)
+{
+    return text != nullptr ? text : "";
+}
+
+CHostClient CopyClient(const HostClientEntry& entry)
+{
+    return {Text(entry.macAddress), Text(entry.band),     Text(entry.authentication), entry.rssi,
+            Text(entry.powerSave),  Text(entry.ssidIndex)};
+}
+
+}  // namespace
+
+CHostRound::CHostRound(const std::vector<std::string>& addresses, uint32_t first)
+    : requests(addresses), reported(addresses.size(), false), firstContext(first)
+{
+}
+
+void CHostRound::Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)
+{
+    const uint32_t index = context - firstContext;
+    if (result == nullptr || index >= requests.size() || reported[index])
+        return;
+    reported[index] = true;
+    CHostReport report{requests[index],       result->status,      Text(result->message),
+                       Text(result->address), Text(result->model), {}};
+    for (int32_t i = 0; entries != nullptr && i < count; ++i)
+        if (entries[i] != nullptr)
+            report.clients.push_back(CopyClient(*entries[i]));
+    reports.push_back(std::move(report));
+}
+
+std::vector<std::string> CHostRound::Missing() const
+{
+    std::vector<std::string> missing;
+    for (size_t i = 0; i < requests.size(); ++i)
+        if (!reported[i])
+            missing.push_back(requests[i]);
+    return missing;
+}
+
+int CHostRound::ExitStatus() const
+{
+    if (Outstanding() > 0)
+        return 3;
+    for (const CHostReport& report : reports)
+        if (report.status != 0)
+            return 1;
+    return 0;
+}
+
+void CollectHostReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)
+{
+    if (g_currentRound != nullptr)
+        g_currentRound->Take(result, count, entries, context);
+}
+
+void SetCurrentHostRound(CHostRound* round)
+{
+    g_currentRound = round;
+}

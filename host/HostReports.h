@@ -1,0 +1,58 @@
+#pragma once
+
+#include "plugin/KRW6180Plug.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One client as a report listed it.
+struct CHostClient {
+    std::string macAddress;
+    std::string band;
+    std::string authentication;
+    int rssi = 0;
+    std::string powerSave;
+    std::string ssidIndex;
+};
+
+// A copy of one report, with the address it was asked for.
+struct CHostReport {
+    std::string request;  // the address as given on the command line
+    int status = 0;
+    std::string message;
+    std::string address;
+    std::string model;
+    std::vector<CHostClient> clients;
+};
+
+// One retrieval of every address: the reports in the order they arrived.
+// Each address has its own context value, unique across rounds, so that a
+// report of an earlier round arriving late is told apart and left out.
+class CHostRound {
+public:
+    CHostRound(const std::vector<std::string>& requests, uint32_t firstContext);
+
+    uint32_t ContextOf(size_t index) const { return firstContext + static_cast<uint32_t>(index); }
+    // Copies the report when its context belongs to this round.
+    void Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
+
+    size_t Outstanding() const { return requests.size() - reports.size(); }
+    const std::vector<CHostReport>& Reports() const { return reports; }
+    // The addresses without a report, in command-line order.
+    std::vector<std::string> Missing() const;
+    // 0 when every address got a report with status 0, 3 when one got none,
+    // otherwise 1.
+    int ExitStatus() const;
+
+private:
+    std::vector<std::string> requests;
+    std::vector<bool> reported;
+    uint32_t firstContext;
+    std::vector<CHostReport> reports;
+};
+
+// The callback the host hands to the plug-in: copies into the current round.
+void CollectHostReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries,
+                       uint32_t context);
+void SetCurrentHostRound(CHostRound* round);

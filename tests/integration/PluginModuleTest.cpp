@@ -1,0 +1,121 @@
+// The plug-in module itself: what it exports, a load it refuses, and an
+// unload while a retrieval is still walking.
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/PluginTest.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+using krwtest::CRecordedReport;
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(PluginModule, OnlyTheTwoExportsLeaveTheModule)
+{
+    int status = -1;
+    std::vector<std::string> names;
+    for (const std::string& line :
+         Lines(krwtest::RunProgram({KRW_NM_PROGRAM, "-D", "--defined-only", KRW_PLUGIN_MODULE}, {}, &status)))
+        names.push_back(line.substr(line.rfind(' ') + 1));
+    EXPECT_EQ(0, status);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"KRW6180PlugGetClinetInfor", "KRW6180PlugSetSnmpParameter"}), names);
+
+    // The framework's keyword lists are in, although nothing refers to them.
+    const std::string symbols = krwtest::RunProgram({KRW_NM_PROGRAM, "--defined-only", KRW_PLUGIN_MODULE}, {}, &status);
+    for (const char* list : {"SyntaxKeywords", "AccessKeywords", "ItemTypeKeywords"})
+        EXPECT_NE(std::string::npos, symbols.find(list)) << list;
+}
+
+// The engine-boots counter cannot be kept where the session wants it: the
+// user is told once, and the module does not load.
+TEST(PluginModule, ASessionThatCannotStartRefusesTheLoad)
+{
+    const std::filesystem::path scratch = krwtest::MakeScratchFolder("krw-refuse-");
+    std::filesystem::create_directory(scratch / "QvSNMP_PP_BootCounter");
+    ::setenv("TMPDIR", scratch.c_str(), 1);
+    krwtest::CPluginHost host;
+    std::string error;
+    testing::internal::CaptureStderr();
+    const bool loaded = host.Load(&error);
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ("(VaZARO++) Error when saving SNMP engine boots counter!\n", shown);
+
+    std::filesystem::remove(scratch / "QvSNMP_PP_BootCounter");
+    EXPECT_TRUE(host.Load(&error)) << error;
+    host.Unload();
+    ::unsetenv("TMPDIR");
+    krwtest::RemoveScratchFolder(scratch);
+}
+
+class PluginUnloadTest : public krwtest::CPluginTest {};
+
+// The unload waits for the step in flight; its completion is handled (a
+// last step still reports) but starts no further step.
+TEST_F(PluginUnloadTest, UnloadingWaitsForTheStepInFlight)
+{
+    const char kStep[] = "request get-next 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        size_t reports;
+    } cases[] = {
+        {"the last step", {"--generate", "0", "--delay", "300"}, 1},
+        {"a step in the middle", {"--delay", "300"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> options = c.options;
+        options.push_back("--log-requests");
+        auto agent = StartApSim(options);
+        ASSERT_TRUE(agent);
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        host.SetParameters("public", "private", agent->Port(), 400);
+        host.Retrieve("127.0.0.1", 3);
+        ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent->Logged(kStep) >= 1; }, 30000));
+        host.Unload();
+        ASSERT_EQ(c.reports, host.reports.size());
+        if (c.reports == 1) {
+            EXPECT_EQ(0, host.reports[0].status);
+            EXPECT_EQ(0, host.reports[0].count);
+        }
+        EXPECT_EQ(1, agent->Logged(kStep));
+    }
+}
+
+// A step that is never answered holds the unload for at most 6000 ms.
+TEST_F(PluginUnloadTest, AStepThatIsNeverAnsweredHoldsTheUnloadForSixSeconds)
+{
+    auto agent = StartApSim({"--stop-after", "0", "--log-requests"});
+    ASSERT_TRUE(agent);
+    host.SetParameters("public", "private", agent->Port(), 6000);
+    host.Retrieve("127.0.0.1", 3);
+    ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent->Logged("dropped get-next") >= 1; }, 30000));
+    const auto start = std::chrono::steady_clock::now();
+    host.Unload();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(6000 + 3000));
+    EXPECT_TRUE(host.reports.empty());
+}
+
+}  // namespace

@@ -1,0 +1,270 @@
+// Client-list retrievals through the loaded plug-in, against simulated
+// access points: what the host's callback receives, and when.
+
+#include "tests/support/FreePort.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/PluginTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using krwtest::CApSimAgent;
+using krwtest::CRecordedClient;
+using krwtest::CRecordedReport;
+using krwtest::SampleClients;
+
+const char kOk[] = "(VaZARO++) Ok!";
+const char kModel[] = "KRW-6180";
+const char kTimedOut[] = "(SNMPClass) SNMP request timed out!";
+const char kBandRead[] = "request get 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
+const char kTableStep[] = "request get-next 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
+
+class PluginRetrievalTest : public krwtest::CPluginTest {
+protected:
+    // One retrieval of 127.0.0.1 on port; its reports once the plug-in has
+    // been unloaded, which waits for everything still outstanding.
+    std::vector<CRecordedReport> RetrieveAndUnload(int32_t port, int32_t timeout = 100, const char* read = "public",
+                                                   const char* write = "private")
+    {
+        host.SetParameters(read, write, port, timeout);
+        host.Retrieve("127.0.0.1", 7);
+        host.WaitForReports(1);
+        host.Unload();
+        return host.reports;
+    }
+
+    // Runs the message loop until the agent has logged count lines with prefix.
+    void WaitForLogged(CApSimAgent& agent, const std::string& prefix, int count)
+    {
+        ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent.Logged(prefix) >= count; }, 30000))
+            << count << " x " << prefix;
+    }
+};
+
+void ExpectSuccess(const CRecordedReport& report, const char* address, const std::vector<CRecordedClient>& clients)
+{
+    EXPECT_EQ(0, report.status);
+    EXPECT_EQ(kOk, report.message);
+    EXPECT_EQ(address, report.address);
+    EXPECT_EQ(kModel, report.model);
+    EXPECT_FALSE(report.synchronous);
+    EXPECT_EQ(static_cast<int>(clients.size()), report.count);
+    EXPECT_EQ(clients.empty(), report.entriesNull);
+    EXPECT_EQ(clients, report.clients);
+}
+
+void ExpectFailure(const CRecordedReport& report, const std::string& message, const std::string& address)
+{
+    EXPECT_EQ(1, report.status);
+    EXPECT_EQ(message, report.message);
+    EXPECT_EQ(address, report.address);
+    EXPECT_EQ(kModel, report.model);
+    EXPECT_EQ(0, report.count);
+    EXPECT_TRUE(report.entriesNull);
+}
+
+std::vector<CRecordedClient> Without(std::vector<CRecordedClient> clients, size_t index)
+{
+    clients.erase(clients.begin() + static_cast<long>(index));
+    return clients;
+}
+
+TEST_F(PluginRetrievalTest, ReportsListTheClientsOfTheTableOnce)
+{
+    const std::string twins = WriteScratchFile("twins.csv", "0A0B0C0D0E0F,0,6,-40,0,1\n"
+                                                            "0A0B0C0D0E0F,1,7,-50,1,1\n"
+                                                            "0A0B0C0D0E0F,0,6,-40,0,2\n");
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<CRecordedClient> clients;
+    } cases[] = {
+        {"no clients", {"--generate", "0"}, {}},
+        {"three clients with the access point's band", {"--band", "1"}, SampleClients("5GHz")},
+        {"an all-zero MAC is no client", {"--zero-mac-row", "2"}, Without(SampleClients("2.4GHz"), 1)},
+        {"a row held twice is one client", {"--repeat-row", "3"}, SampleClients("2.4GHz")},
+        {"the same MAC is another client under another SSID index",
+         {"--clients", twins},
+         {{"2.4GHz", "0A0B0C0D0E0F", "WPA2-Personal", -40, "Off", "1"},
+          {"2.4GHz", "0A0B0C0D0E0F", "WPA2-Personal", -40, "Off", "2"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto agent = StartApSim(c.options);
+        ASSERT_TRUE(agent);
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        const std::vector<CRecordedReport> reports = RetrieveAndUnload(agent->Port());
+        ASSERT_EQ(1u, reports.size());
+        ExpectSuccess(reports[0], "127.0.0.1", c.clients);
+        EXPECT_EQ(7u, reports[0].context);
+    }
+}
+
+TEST_F(PluginRetrievalTest, AFailedRefreshIsReportedOnce)
+{
+    auto refusing = StartApSim({"--refresh-error", "5"});
+    auto late = StartApSim({"--delay", "1500", "--generate", "0"});
+    auto secret = StartApSim({"-c", "ro-secret", "-w", "rw-secret"});
+    ASSERT_TRUE(refusing && late && secret);
+    const struct {
+        const char* what;
+        int32_t port;
+        int32_t timeout;
+        const char* message;
+        const char* write = "private";
+    } cases[] = {
+        {"nobody answers", krwtest::FindFreeUdpPort(), 20, kTimedOut},
+        {"the agent refuses the write", refusing->Port(), 100, "(SNMP) Cannot perform operation, General Error!"},
+        // Two attempts of half the budget each: 1000 ms in all, too short
+        // for an answer after 1500 ms.
+        {"half the budget per attempt", late->Port(), 100, kTimedOut},
+        {"a budget of 1 gives attempts of 0", late->Port(), 1, kTimedOut},
+        // The agent knows the read community only for reading.
+        {"the set goes with the write community", secret->Port(), 100, "(SNMP) Variable does not exist!", "ro-secret"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        const std::vector<CRecordedReport> reports = RetrieveAndUnload(c.port, c.timeout, "ro-secret", c.write);
+        ASSERT_EQ(1u, reports.size());
+        ExpectFailure(reports[0], c.message, "127.0.0.1");
+        EXPECT_FALSE(reports[0].synchronous);
+    }
+}
+
+TEST_F(PluginRetrievalTest, TheStoredParametersReachEveryRequest)
+{
+    auto late = StartApSim({"-c", "ro-secret", "-w", "rw-secret", "--delay", "1500", "--generate", "0"});
+    auto secret = StartApSim({"-c", "ro-secret", "-w", "rw-secret"});
+    ASSERT_TRUE(late && secret);
+    const struct {
+        const char* what;
+        int32_t port;
+        int32_t timeout;
+        size_t clients;
+    } cases[] = {
+        // 2 s per attempt: every answer, 1500 ms late, arrives in time.
+        {"a budget of 401", late->Port(), 401, 0},
+        {"the communities and only the port's low 16 bits", secret->Port() + 3 * 65536, 100, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        host.SetParameters("ro-secret", "rw-secret", c.port, c.timeout);
+        host.Retrieve("127.0.0.1", 7);
+        ASSERT_TRUE(host.WaitForReports(1));
+        EXPECT_EQ(0, host.reports[0].status) << host.reports[0].message;
+        EXPECT_EQ(c.clients, host.reports[0].clients.size());
+        host.Unload();
+    }
+}
+
+TEST_F(PluginRetrievalTest, ARetrievalThatCannotStartReportsBeforeItReturns)
+{
+    const char* const addresses[] = {"no-such-host.invalid", "", nullptr};
+    for (const char* address : addresses) {
+        SCOPED_TRACE(address != nullptr ? address : "(null)");
+        host.reports.clear();
+        host.SetParameters("public", "private", 161, 100);
+        host.Retrieve(address, 99);
+        ASSERT_EQ(1u, host.reports.size());
+        const CRecordedReport& report = host.reports[0];
+        EXPECT_TRUE(report.synchronous);
+        ExpectFailure(report, "(VaZARO++) Invalid IP Address or DNS name!", address != nullptr ? address : "");
+        EXPECT_EQ(99u, report.context);
+    }
+}
+
+TEST_F(PluginRetrievalTest, BeforeAnyParametersARetrievalUsesPortZeroAndNoTime)
+{
+    host.Retrieve("127.0.0.1", 5);
+    ASSERT_TRUE(host.WaitForReports(1));
+    host.Unload();
+    ASSERT_EQ(1u, host.reports.size());
+    EXPECT_EQ(1, host.reports[0].status);
+    EXPECT_EQ(0, host.reports[0].count);
+    // Nothing can be sent to port 0.
+    EXPECT_EQ("(SNMPClass) Transport operation failed!", host.reports[0].message);
+    EXPECT_TRUE(host.reports[0].synchronous);
+}
+
+// Two access points on one simulated device; the second retrieval brings
+// another callback, which then receives both reports.
+TEST_F(PluginRetrievalTest, RetrievalsOfTwoAccessPointsReportToTheLastCallback)
+{
+    auto agent = StartApSim({"--addresses", "2"});
+    ASSERT_TRUE(agent);
+    host.SetParameters("public", "private", agent->Port(), 100);
+    host.Retrieve("127.0.0.1", 11, 0, 0);
+    host.Retrieve("127.0.0.2", 22, 1, 0xFFFFFFFFu);
+    ASSERT_TRUE(host.WaitForReports(2));
+    for (const CRecordedReport& report : host.reports) {
+        EXPECT_EQ(1, report.callback);
+        const bool first = report.context == 11u;
+        EXPECT_EQ(first ? 11u : 22u, report.context);
+        ExpectSuccess(report, first ? "127.0.0.1" : "127.0.0.2", SampleClients("2.4GHz"));
+    }
+    EXPECT_NE(host.reports[0].context, host.reports[1].context);
+}
+
+// The first walk to reach the end reports what both have collected; the
+// other reports only what it collected after that.
+TEST_F(PluginRetrievalTest, TwoRetrievalsOfOneAccessPointShareTheirClients)
+{
+    auto agent = StartApSim({});
+    ASSERT_TRUE(agent);
+    host.SetParameters("public", "private", agent->Port(), 100);
+    host.Retrieve("127.0.0.1", 1);
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(2));
+    const std::vector<CRecordedClient> all = SampleClients("2.4GHz");
+    ExpectSuccess(host.reports[0], "127.0.0.1", all);
+    const std::vector<CRecordedClient>& rest = host.reports[1].clients;
+    ASSERT_LE(rest.size(), all.size());
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), all.end() - static_cast<long>(rest.size())));
+    EXPECT_NE(host.reports[0].context, host.reports[1].context);
+}
+
+// A walk whose agent falls silent after two rows ends without a report; a
+// later retrieval of the same address (another agent on another port)
+// reports those two rows with its own, without duplicates.
+TEST_F(PluginRetrievalTest, AWalkThatStopsLeavesItsClientsToTheNextRetrieval)
+{
+    auto stopping = StartApSim({"--stop-after", "2", "--log-requests"});
+    auto other = StartApSim({"--zero-mac-row", "1"});
+    ASSERT_TRUE(stopping && other);
+    host.SetParameters("public", "private", stopping->Port(), 20);
+    host.Retrieve("127.0.0.1", 1);
+    ASSERT_NO_FATAL_FAILURE(WaitForLogged(*stopping, "dropped get-next", 1));
+    host.SetParameters("public", "private", other->Port(), 100);
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(1));
+    host.Unload();
+    ASSERT_EQ(1u, host.reports.size());
+    EXPECT_EQ(2u, host.reports[0].context);
+    ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
+}
+
+// An SNMPv1 agent whose MIB ends with the client table answers the step
+// after the last row with no-such-name: the last row comes again, and the
+// walk ends without a report.
+TEST_F(PluginRetrievalTest, AWalkToTheEndOfAnSnmpv1MibEndsWithoutAReport)
+{
+    auto agent = StartApSim({"--end-mib-with-table", "--log-requests"});
+    ASSERT_TRUE(agent);
+    host.SetParameters("public", "private", agent->Port(), 100);
+    host.Retrieve("127.0.0.1", 1);
+    // Three rows and the repeated last one: a band read each.
+    ASSERT_NO_FATAL_FAILURE(WaitForLogged(*agent, kBandRead, 4));
+    EXPECT_EQ(4, agent->Logged(kTableStep));
+    EXPECT_TRUE(host.reports.empty());
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <vector>
@@ -30,6 +31,9 @@ struct CLateAnswer {
     std::vector<unsigned char> address;
 };
 
+// Answers whose time has not come, by themselves; those left at the end are dropped.
+std::map<const CLateAnswer*, std::unique_ptr<CLateAnswer>> g_lateAnswers;
+
 void SendLate(unsigned int, void* data)
 {
     CLateAnswer* answer = static_cast<CLateAnswer*>(data);
@@ -37,7 +41,7 @@ void SendLate(unsigned int, void* data)
     int length = static_cast<int>(answer->address.size());
     g_originalSends[answer->transport](answer->transport, answer->packet.data(),
                                        static_cast<int>(answer->packet.size()), &opaque, &length);
-    delete answer;
+    g_lateAnswers.erase(answer);
 }
 
 int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void** opaque, int* length)
@@ -47,6 +51,7 @@ int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void
     CLateAnswer* answer = new CLateAnswer{transport, std::vector<unsigned char>(bytes, bytes + size),
                                           address ? std::vector<unsigned char>(address, address + *length)
                                                   : std::vector<unsigned char>()};
+    g_lateAnswers[answer].reset(answer);
     const int delay = g_transports->DelayMs();
     timeval when{delay / 1000, (delay % 1000) * 1000};
     snmp_alarm_register_hr(when, 0, SendLate, answer);

@@ -14,13 +14,33 @@ const int kMaxDeliveriesPerPass = 100000;
 // have ended: a guard against a session that never reports it.
 const auto kBlockingGrace = std::chrono::seconds(5);
 
+// Not destroyed with the other static objects: Snmp objects of static
+// storage may outlive them.
+CNetSnmpEngine* g_engine = nullptr;
+
+// When the module holding this library is unloaded, an engine left behind
+// would keep its memory and descriptors with nothing to reach them. Snmp
+// objects of static storage built before this object still hold the engine
+// when it goes, and keep it.
+struct CEngineRelease {
+    ~CEngineRelease() { CNetSnmpEngine::ReleaseIfIdle(); }
+} g_engineRelease;
+
 }  // namespace
 
 CNetSnmpEngine& CNetSnmpEngine::Instance()
 {
-    // Never destroyed: Snmp objects of static storage may outlive it otherwise.
-    static CNetSnmpEngine* engine = new CNetSnmpEngine;
-    return *engine;
+    if (g_engine == nullptr)
+        g_engine = new CNetSnmpEngine;
+    return *g_engine;
+}
+
+void CNetSnmpEngine::ReleaseIfIdle()
+{
+    if (g_engine == nullptr || !g_engine->pools.empty() || !g_engine->requests.empty() || g_engine->library.Running())
+        return;
+    delete g_engine;
+    g_engine = nullptr;
 }
 
 void CNetSnmpEngine::Attach(const Snmp* owner)

@@ -29,9 +29,12 @@
 // callback ever runs inside a send or a blocking request.
 //
 // One thread uses the engine; nothing is locked.
-class CNetSnmpEngine : private ISessionListener {
+class CNetSnmpEngine final : private ISessionListener {
 public:
     static CNetSnmpEngine& Instance();
+    // Destroys the engine when no Snmp object uses it, no request is under
+    // way and Net-SNMP has been stopped; the next Instance() makes a new one.
+    static void ReleaseIfIdle();
 
     void Attach(const Snmp* owner);
     // Completes the owner's outstanding requests with

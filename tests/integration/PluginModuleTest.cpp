@@ -66,7 +66,36 @@ TEST(PluginModule, ASessionThatCannotStartRefusesTheLoad)
     krwtest::RemoveScratchFolder(scratch);
 }
 
-class PluginUnloadTest : public krwtest::CPluginTest {};
+class PluginUnloadTest : public krwtest::CPluginTest {
+protected:
+    static size_t OpenDescriptors()
+    {
+        return static_cast<size_t>(
+            std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+    }
+};
+
+// A host may load and unload the module again and again: nothing of an
+// unloaded module stays open.
+TEST_F(PluginUnloadTest, EveryLoadLeavesWithItsUnload)
+{
+    auto agent = StartApSim({});
+    ASSERT_TRUE(agent);
+    size_t before = 0;
+    for (int i = 0; i < 10; ++i) {
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        host.SetParameters("public", "private", agent->Port(), 100);
+        host.Retrieve("127.0.0.1", 1);
+        ASSERT_TRUE(host.WaitForReports(1));
+        EXPECT_EQ(3u, host.reports[0].clients.size());
+        host.Unload();
+        if (i == 0)
+            before = OpenDescriptors();
+    }
+    EXPECT_EQ(before, OpenDescriptors());
+}
 
 // The unload waits for the step in flight; its completion is handled (a
 // last step still reports) but starts no further step.

@@ -112,7 +112,8 @@ bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bou
     }
 }
 
-std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status)
+std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status,
+                       int errorsFd)
 {
     const auto bound = std::chrono::seconds(60);
     int fds[2];
@@ -120,7 +121,7 @@ std::string RunProgram(const std::vector<std::string>& argv, const std::vector<s
     if (pipe2(fds, O_CLOEXEC) != 0)
         return std::string();
     const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t child = Spawn(argv, env, -1, fds[1], devNull);
+    const pid_t child = Spawn(argv, env, -1, fds[1], errorsFd >= 0 ? errorsFd : devNull);
     close(fds[1]);
     close(devNull);
     std::string out = child > 0 ? ReadAll(fds[0], bound) : std::string();

@@ -30,7 +30,9 @@ bool ReadLine(int fd, std::string* line, std::chrono::steady_clock::duration bou
 
 // Runs argv to its end (bounded) and returns its standard output;
 // *status receives its exit status (-1 when it did not end by itself).
-std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status);
+// Standard error goes to errorsFd, or to /dev/null for -1.
+std::string RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* status,
+                       int errorsFd = -1);
 
 // Starts argv (standard input from stdinFd, or /dev/null for -1) and reads
 // its first line, which must be announcePrefix followed by the port it

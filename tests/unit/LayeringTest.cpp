@@ -141,6 +141,24 @@ TEST(Layering, OnlyTheAdapterReachesNetSnmp)
     EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
 }
 
+// A host sees the plug-in through its public header, which holds nothing of
+// the framework; the reference host uses the platform besides.
+TEST(Layering, TheHostSeesThePluginThroughItsPublicHeaderOnly)
+{
+    const std::string header = "plugin/KRW6180Plug.h";
+    std::vector<std::string> wrong;
+    for (const std::string& include : IncludesOf(kTop / header))
+        if (!LayerOf(include).empty())
+            wrong.push_back(header + " includes " + include);
+    for (const fs::path& file : SourcesUnder("host"))
+        for (const std::string& include : IncludesOf(file)) {
+            const std::string layer = LayerOf(include);
+            if (!layer.empty() && layer != "platform" && include != header)
+                wrong.push_back(Relative(file) + " includes " + include);
+        }
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
+}
+
 TEST(Layering, TestsOfALayerUseNothingOfTheLayersAboveIt)
 {
     std::vector<std::string> wrong;

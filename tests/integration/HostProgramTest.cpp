@@ -1,0 +1,169 @@
+// krw6180-clients as its users run it: exit statuses, the json and csv
+// forms, the demo and repeated rounds.
+
+#include "tests/support/ApSimAgent.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
+
+namespace {
+
+struct CRun {
+    int status = -1;
+    std::string out;
+    std::string errors;
+};
+
+class HostProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = krwtest::MakeScratchFolder("krw-host-"); }
+    void TearDown() override { krwtest::RemoveScratchFolder(folder); }
+
+    CRun Clients(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> argv{KRW_CLIENTS_PROGRAM};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const std::string errorsPath = (folder / "errors").string();
+        const int errorsFd = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        CRun run;
+        run.out =
+            krwtest::RunProgram(argv, krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &run.status, errorsFd);
+        ::close(errorsFd);
+        std::ifstream in(errorsPath);
+        run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return run;
+    }
+
+    std::unique_ptr<krwtest::CApSimAgent> Agent(std::vector<std::string> options)
+    {
+        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
+        std::string error;
+        EXPECT_TRUE(agent->Start(&error)) << error;
+        return agent;
+    }
+
+    std::filesystem::path folder;
+};
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
+{
+    auto good = Agent({});
+    auto refusing = Agent({"--refresh-error", "5"});
+    auto endless = Agent({"--end-mib-with-table"});
+    const std::string port = std::to_string(good->Port());
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        int status;
+        const char* errors;  // a piece of standard error
+    } cases[] = {
+        {"every report succeeds", {"-p", port, "127.0.0.1", "localhost"}, 0, ""},
+        {"a report fails", {"-p", port, "127.0.0.1", "no-such-host.invalid"}, 1, ""},
+        {"the agent refuses", {"-p", std::to_string(refusing->Port()), "127.0.0.1"}, 1, ""},
+        // The walk ends without a report: the address is missing when the wait is over.
+        {"a report is missing", {"-p", std::to_string(endless->Port()), "--wait", "1", "127.0.0.1"}, 3, ""},
+        {"no address", {}, 2, "ADDRESS"},
+        {"an address with --demo", {"--demo", "127.0.0.1"}, 2, "--demo"},
+        {"an unknown format", {"-f", "xml", "127.0.0.1"}, 2, "--format"},
+        {"no plug-in there",
+         {"--plugin", "/nonexistent/libkrw6180plug.so", "127.0.0.1"},
+         2,
+         "krw6180-clients: cannot load the plug-in /nonexistent/libkrw6180plug.so"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CRun run = Clients(c.args);
+        EXPECT_EQ(c.status, run.status) << run.out << run.errors;
+        EXPECT_NE(std::string::npos, run.errors.find(c.errors)) << run.errors;
+    }
+}
+
+TEST_F(HostProgramTest, JsonHoldsEveryReportInArrivalOrderAndTheMissingOnes)
+{
+    auto agent = Agent({"--addresses", "2", "--band", "1"});
+    const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "json", "--wait", "20", "127.0.0.2",
+                              "no-such-host.invalid", "localhost"});
+    EXPECT_EQ(1, run.status) << run.errors;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(1u, lines.size()) << run.out;
+    const nlohmann::json document = nlohmann::json::parse(lines[0]);
+    const nlohmann::json& reports = document.at("reports");
+    ASSERT_EQ(3u, reports.size());
+    // The failure to start is reported while the retrieval is started.
+    EXPECT_EQ(nlohmann::json({{"request", "no-such-host.invalid"},
+                              {"status", 1},
+                              {"message", "(VaZARO++) Invalid IP Address or DNS name!"},
+                              {"address", "no-such-host.invalid"},
+                              {"model", "KRW-6180"},
+                              {"clients", nlohmann::json::array()}}),
+              reports[0]);
+    std::set<std::string> requests;
+    for (size_t i = 1; i < reports.size(); ++i) {
+        const nlohmann::json& report = reports[i];
+        requests.insert(report.at("request").get<std::string>());
+        EXPECT_EQ(report.at("request") == "localhost" ? "127.0.0.1" : "127.0.0.2", report.at("address"));
+        EXPECT_EQ("(VaZARO++) Ok!", report.at("message"));
+        ASSERT_EQ(3u, report.at("clients").size());
+        EXPECT_EQ(nlohmann::json({{"macAddress", "000D88123456"},
+                                  {"band", "5GHz"},
+                                  {"authentication", "WPA2-Personal"},
+                                  {"rssi", -48},
+                                  {"powerSave", "Off"},
+                                  {"ssidIndex", "1"}}),
+                  report.at("clients")[0]);
+    }
+    EXPECT_EQ((std::set<std::string>{"127.0.0.2", "localhost"}), requests);
+    EXPECT_EQ(nlohmann::json::array(), document.at("missing"));
+    EXPECT_EQ(0u, lines[0].find("{\"reports\":[{\"request\":"));
+}
+
+TEST_F(HostProgramTest, CsvHasOneLinePerClientAndRepeatsEachRound)
+{
+    auto agent = Agent({"--zero-mac-row", "3"});
+    const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "csv", "--repeat", "2", "--interval", "0",
+                              "127.0.0.1", "no-such-host.invalid"});
+    EXPECT_EQ(1, run.status);
+    const std::string round = "127.0.0.1,000D88123456,2.4GHz,WPA2-Personal,-48,Off,1\r\n"
+                              "127.0.0.1,A0B1C2D3E4F5,2.4GHz,WPA2-Enterprise,-61,On,2\r\n";
+    EXPECT_EQ("address,macAddress,band,authentication,rssi,powerSave,ssidIndex\r\n" + round + round, run.out);
+    EXPECT_NE(std::string::npos,
+              run.errors.find("krw6180-clients: no-such-host.invalid: (VaZARO++) Invalid IP Address or DNS name!"));
+}
+
+TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)
+{
+    const CRun table = Clients({"--demo"});
+    EXPECT_EQ(0, table.status) << table.errors;
+    for (const char* mac : {"000D88123456", "A0B1C2D3E4F5", "0C8BFD0A1B2C"})
+        EXPECT_NE(std::string::npos, table.out.find(mac)) << table.out;
+    EXPECT_EQ(std::string::npos, table.out.find("waiting for")) << "progress on a pipe";
+
+    const CRun json = Clients({"--demo", "-f", "json", "--repeat", "3", "--interval", "0.1"});
+    EXPECT_EQ(0, json.status) << json.errors;
+    const std::vector<std::string> lines = Lines(json.out);
+    ASSERT_EQ(3u, lines.size());
+    for (const std::string& line : lines)
+        EXPECT_EQ(3u, nlohmann::json::parse(line).at("reports").at(0).at("clients").size());
+}
+
+}  // namespace

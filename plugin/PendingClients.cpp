@@ -3,24 +3,18 @@
 #include "plugin/PluginState.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
-bool SameText(const char* entryText, const CString& text)
+// Texts hold no NUL, so it separates them.
+std::string ClientKey(const CClientRow& row)
 {
-    return std::strcmp(entryText, text) == 0;
-}
-
-bool HasClient(const PendingClients& record, const CClientRow& row)
-{
-    for (int i = 0; i < record.count; ++i) {
-        const HostClientEntry* entry = record.entries[i];
-        if (SameText(entry->ssidIndex, row.ssidIndex) && SameText(entry->band, row.band) &&
-            SameText(entry->macAddress, row.macAddress))
-            return true;
-    }
-    return false;
+    std::string key(static_cast<const char*>(row.ssidIndex));
+    key += '\0';
+    key += static_cast<const char*>(row.band);
+    key += '\0';
+    key += static_cast<const char*>(row.macAddress);
+    return key;
 }
 
 HostClientEntry* NewEntry(const CClientRow& row)
@@ -68,20 +62,22 @@ PendingClients* PendingClientsFor(const CString& address)
 {
     if (PendingClients* record = FindPendingClients(address))
         return record;
-    PendingClients* record = new PendingClients{address, 0, nullptr};
+    PendingClients* record = new PendingClients{address, 0, nullptr, {}};
     PendingList.AddTail(record);
     return record;
 }
 
 void CollectClient(PendingClients& record, const CClientRow& row)
 {
-    if (HasClient(record, row))
+    std::string key = ClientKey(row);
+    if (record.clientKeys.count(key) != 0)
         return;
     void* grown = std::realloc(record.entries, sizeof(HostClientEntry*) * static_cast<size_t>(record.count + 1));
     if (grown == nullptr)
         return;
     record.entries = static_cast<HostClientEntry**>(grown);
     record.entries[record.count++] = NewEntry(row);
+    record.clientKeys.insert(std::move(key));
 }
 
 void DetachPendingClients(PendingClients* record)

@@ -3,6 +3,9 @@
 #include "platform/Afx.h"
 #include "plugin/KRW6180Plug.h"
 
+#include <string>
+#include <unordered_set>
+
 // The clients collected so far for one access point, in the order their rows
 // arrived. The record owns its entries, each entry's texts (_strdup copies)
 // and the array.
@@ -10,6 +13,9 @@ struct PendingClients {
     CString address;  // the agent's dotted address: the key
     int count;
     HostClientEntry** entries;  // null while count is 0
+    // The SSID index, band and MAC texts of every entry, so that a row is
+    // found to be a duplicate without going through all entries.
+    std::unordered_set<std::string> clientKeys;
 };
 
 // The texts of one client row.

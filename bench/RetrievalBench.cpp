@@ -1,0 +1,152 @@
+// Client-list retrievals through krw6180-clients (the plug-in loaded as a
+// management host loads it) against krw6180-apsim: one access point of 10,
+// 100 and 1,000 clients, and 50 access points of 20 clients at once. Beside
+// each, in the same run: the floor for the same SNMP work (retrieval-floor,
+// the same requests straight on Net-SNMP's library) and snmpwalk of the six
+// columns. Prints the time per row (process start included, best of three),
+// the ratios to the floor and the host's peak memory. Goals: a retrieval
+// within 1.5x of the floor per row; 50 access points within 2x.
+//
+// Usage: retrieval-bench
+
+#include "tests/support/ApSimAgent.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char kEntry[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1";
+const int kRounds = 3;
+
+// One timed run of one or more programs started at once.
+struct CTimed {
+    double seconds = 1e9;
+    long peakKb = 0;  // the largest of the programs' peak resident sizes
+    std::string out;  // their standard output, one after the other
+};
+
+CTimed RunAll(const std::vector<std::vector<std::string>>& programs, const std::string& folder)
+{
+    std::vector<pid_t> children;
+    std::vector<std::string> outputs;
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    CTimed timed;
+    const auto start = Clock::now();
+    for (size_t i = 0; i < programs.size(); ++i) {
+        outputs.push_back(folder + "/out" + std::to_string(i));
+        const int out = open(outputs.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        children.push_back(
+            krwtest::Spawn(programs[i], krwtest::EnvironmentWith({"MIBS=", "TMPDIR=" + folder}), -1, out, devNull));
+        close(out);
+    }
+    for (pid_t child : children) {
+        rusage usage{};
+        int status = 0;
+        if (child > 0 && wait4(child, &status, 0, &usage) == child)
+            timed.peakKb = std::max(timed.peakKb, usage.ru_maxrss);
+    }
+    timed.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    close(devNull);
+    for (const std::string& path : outputs) {
+        std::ifstream in(path);
+        timed.out.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return timed;
+}
+
+int Lines(const std::string& text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+struct CComparison {
+    CTimed host, floor, walk;
+    int hostRows = 0, floorRows = 0, walkRows = 0;
+};
+
+void Keep(CTimed& best, const CTimed& run)
+{
+    if (run.seconds < best.seconds)
+        best = run;
+}
+
+CComparison Compare(unsigned short port, const std::vector<std::string>& addresses, const std::string& folder)
+{
+    std::vector<std::string> host{KRW_CLIENTS_PROGRAM, "-p", std::to_string(port), "-f", "csv"};
+    std::vector<std::string> floor{KRW_FLOOR_PROGRAM, std::to_string(port)};
+    std::vector<std::vector<std::string>> walks;
+    for (const std::string& address : addresses) {
+        host.push_back(address);
+        floor.push_back(address);
+        walks.push_back(
+            {SNMPWALK_PROGRAM, "-v1", "-c", "public", "-On", "-Oq", address + ":" + std::to_string(port), kEntry});
+    }
+    CComparison c;
+    for (int round = 0; round < kRounds; ++round) {
+        Keep(c.floor, RunAll({floor}, folder));
+        Keep(c.host, RunAll({host}, folder));
+        Keep(c.walk, RunAll(walks, folder));
+    }
+    c.hostRows = Lines(c.host.out) - 1;  // the csv header
+    c.floorRows = std::atoi(c.floor.out.c_str());
+    c.walkRows = Lines(c.walk.out) / 6;
+    return c;
+}
+
+void Print(const char* what, const CComparison& c, int rows)
+{
+    const double floorPerRow = c.floor.seconds * 1e6 / std::max(c.floorRows, 1);
+    const double hostPerRow = c.host.seconds * 1e6 / std::max(c.hostRows, 1);
+    const double walkPerRow = c.walk.seconds * 1e6 / std::max(c.walkRows, 1);
+    printf("%-28s floor %7.1f us/row   krw6180-clients %7.1f us/row (%.2fx, peak %.1f MB)   snmpwalk %7.1f us/row "
+           "(%.2fx)%s\n",
+           what, floorPerRow, hostPerRow, hostPerRow / floorPerRow, c.host.peakKb / 1024.0, walkPerRow,
+           walkPerRow / floorPerRow,
+           c.hostRows == rows && c.floorRows == rows && c.walkRows == rows ? "" : "  (row counts differ!)");
+    fflush(stdout);
+}
+
+void Measure(const char* what, std::vector<std::string> options, int accessPoints, int clients,
+             const std::string& folder)
+{
+    options.insert(options.end(), {"--addresses", std::to_string(accessPoints), "--generate", std::to_string(clients)});
+    krwtest::CApSimAgent agent(options);
+    std::string error;
+    if (!agent.Start(&error)) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return;
+    }
+    std::vector<std::string> addresses;
+    for (int i = 1; i <= accessPoints; ++i)
+        addresses.push_back("127.0.0." + std::to_string(i));
+    Print(what, Compare(agent.Port(), addresses, folder), accessPoints * clients);
+}
+
+}  // namespace
+
+int main()
+{
+    const auto folder = krwtest::MakeScratchFolder("krw-retrieval-bench-");
+    printf("client-list retrievals, best of %d, process start included (ratios: time per row against the floor's):\n",
+           kRounds);
+    for (int clients : {10, 100, 1000})
+        Measure((std::to_string(clients) + " clients").c_str(), {}, 1, clients, folder.string());
+    Measure("50 access points x 20", {}, 50, 20, folder.string());
+    krwtest::RemoveScratchFolder(folder);
+    return 0;
+}

@@ -1,0 +1,197 @@
+// retrieval-floor: the SNMP work of client-list retrievals done directly on
+// Net-SNMP's library, as the floor the plug-in is measured against. For
+// every address at once: a set of the refresh variable, then one get-next of
+// the six client-table columns per row, each row followed by a blocking get
+// of the access point's band, until the table ends. SNMPv1, community
+// "public" for reads and "private" for the set, one second per attempt and
+// one retry, as the plug-in's defaults go. Prints the rows read in all.
+//
+// Usage: retrieval-floor PORT ADDRESS...
+
+#include <net-snmp/net-snmp-config.h>
+
+#include <net-snmp/net-snmp-includes.h>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const oid kRefresh[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 1, 1, 1, 1};
+const oid kBand[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 1, 1, 1, 34, 1};
+const oid kEntry[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 2, 1};
+const int kColumns = 6;
+const long kTimeoutUs = 1000000;
+
+// One access point's retrieval.
+struct CWalk {
+    void* async = nullptr;  // the set and the get-next steps
+    void* sync = nullptr;   // the band reads
+    int rows = 0;
+    bool done = false;
+};
+
+int g_open = 0;
+
+void* OpenSession(const std::string& peer, const char* community, netsnmp_callback callback, void* magic)
+{
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.version = SNMP_VERSION_1;
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.community = reinterpret_cast<u_char*>(const_cast<char*>(community));
+    settings.community_len = std::strlen(community);
+    settings.timeout = kTimeoutUs;
+    settings.retries = 1;
+    settings.callback = callback;
+    settings.callback_magic = magic;
+    return snmp_sess_open(&settings);
+}
+
+bool InColumn(const netsnmp_variable_list* vb, int column)
+{
+    oid prefix[OID_LENGTH(kEntry) + 1];
+    std::copy(kEntry, kEntry + OID_LENGTH(kEntry), prefix);
+    prefix[OID_LENGTH(kEntry)] = static_cast<oid>(column + 2);
+    return vb->type != SNMP_ENDOFMIBVIEW &&
+           netsnmp_oid_is_subtree(prefix, OID_LENGTH(prefix), vb->name, vb->name_length) == 0;
+}
+
+void ReadBand(CWalk& walk)
+{
+    netsnmp_pdu* get = snmp_pdu_create(SNMP_MSG_GET);
+    snmp_add_null_var(get, kBand, OID_LENGTH(kBand));
+    netsnmp_pdu* response = nullptr;
+    snmp_sess_synch_response(walk.sync, get, &response);
+    if (response != nullptr)
+        snmp_free_pdu(response);
+}
+
+void Finish(CWalk& walk)
+{
+    walk.done = true;
+    --g_open;
+}
+
+void SendStep(CWalk& walk, const netsnmp_pdu* previous)
+{
+    netsnmp_pdu* step = snmp_pdu_create(SNMP_MSG_GETNEXT);
+    if (previous == nullptr) {
+        for (int column = 0; column < kColumns; ++column) {
+            oid name[OID_LENGTH(kEntry) + 1];
+            std::copy(kEntry, kEntry + OID_LENGTH(kEntry), name);
+            name[OID_LENGTH(kEntry)] = static_cast<oid>(column + 2);
+            snmp_add_null_var(step, name, OID_LENGTH(name));
+        }
+    } else {
+        for (const netsnmp_variable_list* vb = previous->variables; vb != nullptr; vb = vb->next_variable)
+            snmp_add_null_var(step, vb->name, vb->name_length);
+    }
+    if (snmp_sess_send(walk.async, step) == 0) {
+        snmp_free_pdu(step);
+        Finish(walk);
+    }
+}
+
+int OnResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic)
+{
+    CWalk& walk = *static_cast<CWalk*>(magic);
+    if (operation != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || pdu->errstat != SNMP_ERR_NOERROR) {
+        Finish(walk);
+        return 1;
+    }
+    if (pdu->command == SNMP_MSG_RESPONSE && pdu->variables != nullptr &&
+        netsnmp_oid_equals(pdu->variables->name, pdu->variables->name_length, kRefresh, OID_LENGTH(kRefresh)) == 0) {
+        SendStep(walk, nullptr);
+        return 1;
+    }
+    ReadBand(walk);
+    if (pdu->variables == nullptr || !InColumn(pdu->variables, 0)) {
+        Finish(walk);
+        return 1;
+    }
+    ++walk.rows;
+    SendStep(walk, pdu);
+    return 1;
+}
+
+void StartWalk(CWalk& walk, const std::string& peer)
+{
+    walk.async = OpenSession(peer, "public", OnResponse, &walk);
+    walk.sync = OpenSession(peer, "public", nullptr, nullptr);
+    if (walk.async == nullptr || walk.sync == nullptr) {
+        walk.done = true;
+        return;
+    }
+    ++g_open;
+    // The set goes with the write community, the reads with the session's.
+    netsnmp_pdu* set = snmp_pdu_create(SNMP_MSG_SET);
+    set->community = reinterpret_cast<u_char*>(strdup("private"));
+    set->community_len = 7;
+    const long get = 1;
+    snmp_pdu_add_variable(set, kRefresh, OID_LENGTH(kRefresh), ASN_INTEGER, &get, sizeof get);
+    if (snmp_sess_send(walk.async, set) == 0) {
+        snmp_free_pdu(set);
+        Finish(walk);
+    }
+}
+
+// Reads what has arrived and handles time-outs, for every open walk.
+void Pump(std::vector<CWalk>& walks)
+{
+    std::vector<pollfd> fds;
+    std::vector<CWalk*> owners;
+    for (CWalk& walk : walks)
+        if (!walk.done) {
+            fds.push_back({snmp_sess_transport(walk.async)->sock, POLLIN, 0});
+            owners.push_back(&walk);
+        }
+    poll(fds.data(), fds.size(), 10);
+    for (size_t i = 0; i < fds.size(); ++i) {
+        if (fds[i].revents & POLLIN) {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(fds[i].fd, &readable);
+            snmp_sess_read(owners[i]->async, &readable);
+        }
+        if (!owners[i]->done)
+            snmp_sess_timeout(owners[i]->async);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        fprintf(stderr, "usage: retrieval-floor PORT ADDRESS...\n");
+        return 2;
+    }
+    setenv("MIBS", "", 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_CONFIG_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    init_snmp("retrieval-floor");
+    std::vector<CWalk> walks(static_cast<size_t>(argc - 2));
+    for (int i = 2; i < argc; ++i)
+        StartWalk(walks[static_cast<size_t>(i - 2)], std::string("udp:") + argv[i] + ":" + argv[1]);
+    for (int guard = 0; g_open > 0 && guard < 10000000; ++guard)
+        Pump(walks);
+    int rows = 0;
+    for (CWalk& walk : walks) {
+        rows += walk.rows;
+        if (walk.async != nullptr)
+            snmp_sess_close(walk.async);
+        if (walk.sync != nullptr)
+            snmp_sess_close(walk.sync);
+    }
+    printf("%d\n", rows);
+    snmp_shutdown("retrieval-floor");
+    return 0;
+}

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages the build needs when they are missing, then
-# configures and builds into the folder given ($1), with extra CMake options after it.
+# configures and builds into the folder given ($1), with extra CMake options
+# after it. KRW_BUILD_TARGET builds that target (and what it needs) only.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$1; shift
@@ -18,4 +19,4 @@ if [ -n "$missing" ]; then
 fi
 
 cmake -S "$top" -B "$build" "$@"
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" ${KRW_BUILD_TARGET:+--target "$KRW_BUILD_TARGET"}

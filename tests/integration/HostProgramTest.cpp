@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -164,6 +165,19 @@ TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)
     ASSERT_EQ(3u, lines.size());
     for (const std::string& line : lines)
         EXPECT_EQ(3u, nlohmann::json::parse(line).at("reports").at(0).at("clients").size());
+}
+
+// The README's host of one's own.
+TEST_F(HostProgramTest, TheExampleHostListsTheClients)
+{
+    auto agent = Agent({});
+    int status = -1;
+    const std::string out = krwtest::RunProgram(
+        {KRW_EXAMPLE_PROGRAM, KRW_PLUGIN_MODULE, "127.0.0.1", std::to_string(agent->Port())},
+        krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &status);
+    EXPECT_EQ(0, status);
+    EXPECT_EQ(0u, out.find("127.0.0.1 (KRW-6180), request 1: (VaZARO++) Ok!\n")) << out;
+    EXPECT_EQ(4, static_cast<int>(std::count(out.begin(), out.end(), '\n'))) << out;
 }
 
 }  // namespace

@@ -51,14 +51,12 @@ void ContinueWalk(const CString& address, const CSnmpVarList& row, DWORD context
 void ReportCollected(const CSnmpResult& result, DWORD context)
 {
     PendingClients* record = FindPendingClients(result.address);
-    // Out of the list before the call: a callback that pumps messages must
-    // not see this record reported again by another walk.
-    if (record != nullptr)
-        DetachPendingClients(record);
     ReportToHost(0, result.message, result.address, record != nullptr ? record->count : 0,
                  record != nullptr ? record->entries : nullptr, context);
-    if (record != nullptr)
+    if (record != nullptr) {
+        DetachPendingClients(record);
         FreePendingClients(record);
+    }
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ struct AFX_MSGMAP {
 #define DECLARE_MESSAGE_MAP()                                                                                          \
 protected:                                                                                                             \
     static const AFX_MSGMAP* GetThisMessageMap();                                                                      \
-    virtual const AFX_MSGMAP* GetMessageMap() const;
+    const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                                         \
     const AFX_MSGMAP* theClass::GetMessageMap() const                                                                  \
@@ -82,7 +82,10 @@ public:
     // Returns FALSE when no entry handles the message.
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
-    DECLARE_MESSAGE_MAP()
+protected:
+    // The root of every message map (DECLARE_MESSAGE_MAP overrides it).
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
 // Returns the name of a registered window class; the text stays valid for the

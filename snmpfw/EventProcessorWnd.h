@@ -22,7 +22,7 @@ public:
     BOOL StopTimer();
 
 protected:
-    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnTimer(UINT_PTR nIDEvent) override;
     afx_msg LRESULT OnLibraryEvents(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 

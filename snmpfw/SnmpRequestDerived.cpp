@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "common/QvErrors.h"
 #include "common/QvException.h"
@@ -90,22 +91,30 @@ CString ReferenceText(int syntax, const CString& value, bool quoteStrings)
     }
 }
 
+// The output is built in one pass: the text before each reference, then the
+// referenced value. An inserted value may itself hold the marker (a display
+// string); it is data, never a reference, as the search goes on in the
+// expression, not in the output.
 CString Substitute(const CSnmpVarList& list, const CString& expression, bool quoteStrings, const CString& marker)
 {
-    CString text = expression;
     if (marker.IsEmpty())
-        return text;
-    int pos = text.Find(marker);
-    while (pos >= 0) {
-        Reference reference = ReadReference(text, pos + marker.GetLength());
-        CString value = ReferencedValue(list, reference.index);
-        CString replacement = ReferenceText(list.GetItem(reference.index)->syntax, value, quoteStrings);
-        text = text.Left(pos) + replacement + text.Mid(pos + marker.GetLength() + reference.length);
-        // An inserted value may itself hold the marker (a display string);
-        // it is data, never a reference, and searching past it ends the loop.
-        pos = text.Find(marker, pos + replacement.GetLength());
+        return expression;
+    const std::string& source = expression.Str();
+    std::string text;
+    text.reserve(source.size());
+    size_t copied = 0;
+    size_t pos = source.find(marker.Str());
+    while (pos != std::string::npos) {
+        const int start = static_cast<int>(pos + marker.Str().size());
+        const Reference reference = ReadReference(expression, start);
+        const CString value = ReferencedValue(list, reference.index);
+        text.append(source, copied, pos - copied);
+        text += ReferenceText(list.GetItem(reference.index)->syntax, value, quoteStrings).Str();
+        copied = static_cast<size_t>(start + reference.length);
+        pos = source.find(marker.Str(), copied);
     }
-    return text;
+    text.append(source, copied, std::string::npos);
+    return CString(text);
 }
 
 // x rounded toward zero, of which the low 32 bits are kept. A NaN or an

@@ -39,13 +39,16 @@ void CreateSnmp()
         ThrowQVException(QV_ERR_CREATE_SESSION);
 }
 
+// RFC 3414 section 2.2.2: snmpEngineBoots stops at its maximum, 2^31 - 1.
+const unsigned int kMaxEngineBoots = 2147483647;
+
 unsigned int AdvanceBootCounter(const OctetStr& path, const OctetStr& engineId)
 {
     unsigned int counter = 0;
     // No entry for our engine (-1) or no file at all (-2) both start from 0.
     if (getBootCounter(path, engineId, counter) < -2)
         ThrowQVException(QV_ERR_LOAD_BOOTCOUNTER);
-    ++counter;
+    counter = counter < kMaxEngineBoots ? counter + 1 : kMaxEngineBoots;
     if (saveBootCounter(path, engineId, counter) != 0)
         ThrowQVException(QV_ERR_SAVE_BOOTCOUNTER);
     return counter;

@@ -154,6 +154,20 @@ TEST_F(DerivedValuesTest, InsertedMarkersAreNeverSubstitutedAgain)
     EXPECT_STREQ(static_cast<LPCTSTR>(Substitute("$9$9", true)), "\"$9\"\"$9\"");
 }
 
+// A text of many references is substituted in one pass over it: rebuilding
+// the text per reference took seconds for a few tens of thousands.
+TEST_F(DerivedValuesTest, LongTextsOfReferences)
+{
+    const int kReferences = 200000;
+    std::string expression;
+    std::string expected;
+    for (int i = 0; i < kReferences; ++i) {
+        expression += "$1+";
+        expected += "3+";
+    }
+    EXPECT_EQ(Substitute(expression.c_str(), false).Str(), expected);
+}
+
 TEST_F(DerivedValuesTest, MissingValuesRaiseNullValue)
 {
     CString text;

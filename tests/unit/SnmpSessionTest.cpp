@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -165,6 +166,68 @@ TEST_F(SnmpSessionTest, UnwritableCounterFileFailsToSaveAfterTheSnmpObjectExists
         EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
     }
     EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+// Engine boots stop at 2^31 - 1, whatever the file says.
+TEST_F(SnmpSessionTest, TheCounterStopsAtItsMaximum)
+{
+    const struct {
+        const char* stored;
+        long expected;
+    } cases[] = {{"2147483646", 2147483647}, {"2147483647", 2147483647}, {"4294967295", 2147483647}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        {
+            std::ofstream out(CounterFile());
+            out << EngineIdHex() << " " << c.stored << "\n";
+        }
+        ASSERT_EQ(StartAndCatch(folder.string()), 0);
+        EXPECT_EQ(StoredCounter(CounterFile()), c.expected);
+        CSnmpSession::Stop();
+    }
+}
+
+// Whatever lies where the counter file belongs: a start either counts from
+// what it can read or fails with a code, never writes anywhere else, and
+// keeps the lines it does not own.
+TEST_F(SnmpSessionTest, HostileCounterFiles)
+{
+    const fs::path elsewhere = folder / "elsewhere";
+    const std::string theirs = EngineIdHex() + " 7\n";
+    const std::string longLine(10 * 1024 * 1024, 'x');
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        int code;
+        long counter;  // stored afterwards, -1: the file is not ours to read
+    } cases[] = {
+        {"binary garbage", [&] { std::ofstream(CounterFile(), std::ios::binary) << std::string("\x01\xff\0\n\x80 9", 7); },
+         0, 1},
+        {"a 10 MB line", [&] { std::ofstream(CounterFile()) << longLine; }, 0, 1},
+        {"a folder", [&] { fs::create_directory(CounterFile()); }, QV_ERR_SAVE_BOOTCOUNTER, -1},
+        {"a link to a file elsewhere",
+         [&] {
+             std::ofstream(elsewhere) << theirs;
+             fs::create_symlink(elsewhere, CounterFile());
+         },
+         0, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(CounterFile());
+        c.make();
+        EXPECT_EQ(StartAndCatch(folder.string()), c.code);
+        CSnmpSession::Stop();
+        if (c.counter >= 0) {
+            EXPECT_EQ(StoredCounter(CounterFile()), c.counter);
+        }
+    }
+    EXPECT_EQ(ReadAll(elsewhere), theirs);
+    EXPECT_FALSE(fs::is_symlink(CounterFile()));
+    fs::remove_all(CounterFile());
+    std::ofstream(CounterFile()) << longLine;
+    ASSERT_EQ(StartAndCatch(folder.string()), 0);
+    EXPECT_EQ(ReadAll(CounterFile()), longLine + "\n" + EngineIdHex() + " 1\n");
 }
 
 TEST_F(SnmpSessionTest, StartSetsTheDefaultTargetParameters)

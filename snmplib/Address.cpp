@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,14 +41,55 @@ bool SplitPort(const std::string& text, std::string& host, std::string& port)
     return true;
 }
 
+const size_t kLongestName = 253;
+const size_t kLongestLabel = 63;
+
+bool IsLabelCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+// A host name as RFC 1123 section 2.1 writes it (underscores admitted, as
+// local names have them): dot-separated labels of 1 to 63 letters, digits and
+// hyphens, not beginning or ending with a hyphen, 253 characters at most, a
+// last label that is not all digits (so "1.2.3" and "256.1.1.1" are broken
+// addresses, never names), and an optional final dot. Anything else is not
+// worth asking the resolver about.
+bool IsHostName(const std::string& text)
+{
+    std::string name = text;
+    if (!name.empty() && name.back() == '.')
+        name.pop_back();
+    if (name.empty() || name.size() > kLongestName)
+        return false;
+    size_t start = 0;
+    bool allDigits = true;
+    while (start <= name.size()) {
+        const size_t end = std::min(name.find('.', start), name.size());
+        const std::string label = name.substr(start, end - start);
+        if (label.empty() || label.size() > kLongestLabel || label.front() == '-' || label.back() == '-')
+            return false;
+        allDigits = true;
+        for (char c : label) {
+            if (!IsLabelCharacter(c))
+                return false;
+            allDigits = allDigits && c >= '0' && c <= '9';
+        }
+        start = end + 1;
+    }
+    return !allDigits;
+}
+
 }  // namespace
 
 bool IpAddress::resolve(const std::string& host, unsigned char out[4])
 {
-    if (host.empty() || host.find('\0') != std::string::npos)
+    if (host.find('\0') != std::string::npos)
         return false;
     in_addr addr{};
     if (inet_pton(AF_INET, host.c_str(), &addr) != 1) {
+        if (!IsHostName(host))
+            return false;
         addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_DGRAM;

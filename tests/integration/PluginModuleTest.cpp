@@ -2,6 +2,7 @@
 // unload while a retrieval is still walking.
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MemoryInUse.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/PluginTest.h"
 #include "tests/support/ScratchFolder.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -75,26 +77,74 @@ protected:
     }
 };
 
-// A host may load and unload the module again and again: nothing of an
-// unloaded module stays open.
+// The counter the plug-in keeps in its folder, or -1.
+long StoredBootCounter(const std::filesystem::path& folder)
+{
+    std::ifstream in(folder / "QvSNMP_PP_BootCounter");
+    std::string id;
+    long counter = -1;
+    in >> id >> counter;
+    return counter;
+}
+
+// A host may load and unload the module again and again, once in the middle
+// of a walk: nothing of an unloaded module stays open or allocated, and every
+// load counts one engine boot.
 TEST_F(PluginUnloadTest, EveryLoadLeavesWithItsUnload)
 {
+    const int kLoads = 100;
+    const int kMidWalk = 50;
+    const int kSettled = 10;
     auto agent = StartApSim({});
-    ASSERT_TRUE(agent);
-    size_t before = 0;
-    for (int i = 0; i < 10; ++i) {
+    auto slow = StartApSim({"--delay", "50", "--log-requests"});
+    ASSERT_TRUE(agent && slow);
+    size_t descriptors = 0;
+    size_t memory = 0;
+    for (int i = 0; i < kLoads; ++i) {
         std::string error;
         ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
         host.reports.clear();
-        host.SetParameters("public", "private", agent->Port(), 100);
-        host.Retrieve("127.0.0.1", 1);
-        ASSERT_TRUE(host.WaitForReports(1));
-        EXPECT_EQ(3u, host.reports[0].clients.size());
+        if (i == kMidWalk) {
+            host.SetParameters("public", "private", slow->Port(), 400);
+            host.Retrieve("127.0.0.1", 1);
+            ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return slow->Logged("request get-next") >= 2; }, 30000));
+        } else {
+            host.SetParameters("public", "private", agent->Port(), 100);
+            host.Retrieve("127.0.0.1", 1);
+            ASSERT_TRUE(host.WaitForReports(1));
+            EXPECT_EQ(3u, host.reports[0].clients.size());
+        }
         host.Unload();
-        if (i == 0)
-            before = OpenDescriptors();
+        host.reports.clear();
+        host.reports.shrink_to_fit();
+        if (i == kSettled) {
+            descriptors = OpenDescriptors();
+            memory = krwtest::MemoryInUse();
+        }
     }
-    EXPECT_EQ(before, OpenDescriptors());
+    EXPECT_EQ(descriptors, OpenDescriptors());
+    const size_t end = krwtest::MemoryInUse();
+    EXPECT_LE(end, memory + 64 * 1024) << "grew by " << (end - memory) << " bytes";
+    EXPECT_EQ(kLoads, StoredBootCounter(scratch));
+}
+
+// The folder of the counter goes away while the module is loaded: the unload
+// does not need it, and the next load is refused as for any folder it cannot
+// write to.
+TEST_F(PluginUnloadTest, TheCounterFolderMayVanishWhileLoaded)
+{
+    const std::filesystem::path folder = scratch / "vanishing";
+    std::filesystem::create_directory(folder);
+    host.Unload();
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    std::string error;
+    ASSERT_TRUE(host.Load(&error)) << error;
+    std::filesystem::remove_all(folder);
+    host.Unload();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(host.Load(&error));
+    EXPECT_EQ("(VaZARO++) Error when saving SNMP engine boots counter!\n", testing::internal::GetCapturedStderr());
+    ::setenv("TMPDIR", scratch.c_str(), 1);
 }
 
 // The unload waits for the step in flight; its completion is handled (a

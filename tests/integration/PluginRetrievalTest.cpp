@@ -168,17 +168,66 @@ TEST_F(PluginRetrievalTest, TheStoredParametersReachEveryRequest)
 
 TEST_F(PluginRetrievalTest, ARetrievalThatCannotStartReportsBeforeItReturns)
 {
-    const char* const addresses[] = {"no-such-host.invalid", "", nullptr};
-    for (const char* address : addresses) {
-        SCOPED_TRACE(address != nullptr ? address : "(null)");
+    // None of these is asked of the resolver but the name that does not resolve.
+    const std::string addresses[] = {"no-such-host.invalid", "", std::string(10000, '7'), "caf\xc3\xa9.example",
+                                     "256.1.1.1", "1.2.3", "::1", "2001:db8::1"};
+    for (const std::string& address : addresses) {
+        SCOPED_TRACE(address.substr(0, 40));
         host.reports.clear();
         host.SetParameters("public", "private", 161, 100);
-        host.Retrieve(address, 99);
+        host.Retrieve(address.c_str(), 99);
         ASSERT_EQ(1u, host.reports.size());
         const CRecordedReport& report = host.reports[0];
         EXPECT_TRUE(report.synchronous);
-        ExpectFailure(report, "(VaZARO++) Invalid IP Address or DNS name!", address != nullptr ? address : "");
+        ExpectFailure(report, "(VaZARO++) Invalid IP Address or DNS name!", address);
         EXPECT_EQ(99u, report.context);
+    }
+    host.reports.clear();
+    host.Retrieve(nullptr, 98);
+    ASSERT_EQ(1u, host.reports.size());
+    ExpectFailure(host.reports[0], "(VaZARO++) Invalid IP Address or DNS name!", "");
+}
+
+// Parameters no access point would accept still end in one report each; a
+// port is taken by its low 16 bits, and the longest time budget still lets
+// answers in.
+TEST_F(PluginRetrievalTest, HostileParametersEndInOneReportEach)
+{
+    auto agent = StartApSim({});
+    ASSERT_TRUE(agent);
+    const std::string binary = [] {
+        std::string text;
+        for (int c = 1; c < 256; ++c)
+            text += static_cast<char>(c);
+        return text;
+    }();
+    const struct {
+        const char* what;
+        std::string read;
+        std::string write;
+        int32_t port;
+        int32_t timeout;
+        int status;
+    } cases[] = {
+        {"empty communities", "", "", agent->Port(), 20, 1},
+        {"communities of 10,000 characters", std::string(10000, 'c'), std::string(10000, 'w'), agent->Port(), 20, 1},
+        {"binary communities", binary, binary, agent->Port(), 20, 1},
+        {"port -1 is 65535", "public", "private", -1, 20, 1},
+        {"port 2^31-1 is 65535", "public", "private", 2147483647, 20, 1},
+        {"a budget of 0xFFFFFFFF", "public", "private", agent->Port(), -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        host.SetParameters(c.read.c_str(), c.write.c_str(), c.port, c.timeout);
+        host.Retrieve("127.0.0.1", 3);
+        ASSERT_TRUE(host.WaitForReports(1));
+        host.Unload();
+        ASSERT_EQ(1u, host.reports.size());
+        EXPECT_EQ(c.status, host.reports[0].status) << host.reports[0].message;
+        EXPECT_EQ(c.status == 0 ? 3u : 0u, host.reports[0].clients.size());
     }
 }
 

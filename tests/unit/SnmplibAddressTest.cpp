@@ -22,7 +22,18 @@ TEST(SnmplibIpAddress, DottedTextAndNames)
         {"", ""},
         {" 127.0.0.1", ""},
         {"no-such-host.invalid", ""},
+        // Broken numbers and texts that cannot be names never reach the resolver.
+        {"1.2.3", ""},
+        {"256.1.1.1", ""},
+        {"1.2.3.4.5", ""},
+        {"2001:db8::1", ""},
+        {"caf\xc3\xa9.example", ""},
+        {"-a.example", ""},
+        {"a..example", ""},
     };
+    const std::string longName = std::string(10000, 'a') + ".example";
+    EXPECT_FALSE(IpAddress(longName).valid());
+    EXPECT_FALSE(IpAddress(std::string("127.0.0.1\0", 10)).valid());
     for (const Case& c : cases) {
         const IpAddress ip(c.text);
         EXPECT_EQ(ip.valid(), c.printable[0] != '\0') << c.text;

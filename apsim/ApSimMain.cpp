@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <filesystem>
 #include <unistd.h>
 
@@ -210,10 +211,22 @@ int Fail(const std::string& error)
     return 1;
 }
 
+// One socket per listening address: a thousand addresses and more need more
+// than the usual soft limit (the agent library's fd sets grow as needed).
+void RaiseDescriptorLimit()
+{
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    RaiseDescriptorLimit();
     CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information."};
     COptions options;
     AddOptions(app, options);

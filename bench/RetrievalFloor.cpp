@@ -6,13 +6,15 @@
 // "public" for reads and "private" for the set, one second per attempt and
 // one retry, as the plug-in's defaults go. Prints the rows read in all.
 //
-// Usage: retrieval-floor PORT ADDRESS...
+// Usage: retrieval-floor [-t HUNDREDTHS] PORT ADDRESS...   (-t as krw6180-clients takes it)
 
 #include <net-snmp/net-snmp-config.h>
 
 #include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/large_fd_set.h>
 
 #include <poll.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +29,8 @@ const oid kRefresh[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 1, 1
 const oid kBand[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 1, 1, 1, 34, 1};
 const oid kEntry[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 2, 1};
 const int kColumns = 6;
-const long kTimeoutUs = 1000000;
+// Microseconds per attempt: half of krw6180-clients' -t budget (default 200).
+long g_timeoutUs = 1000000;
 
 // One access point's retrieval.
 struct CWalk {
@@ -47,7 +50,7 @@ void* OpenSession(const std::string& peer, const char* community, netsnmp_callba
     settings.peername = const_cast<char*>(peer.c_str());
     settings.community = reinterpret_cast<u_char*>(const_cast<char*>(community));
     settings.community_len = std::strlen(community);
-    settings.timeout = kTimeoutUs;
+    settings.timeout = g_timeoutUs;
     settings.retries = 1;
     settings.callback = callback;
     settings.callback_magic = magic;
@@ -155,13 +158,26 @@ void Pump(std::vector<CWalk>& walks)
     poll(fds.data(), fds.size(), 10);
     for (size_t i = 0; i < fds.size(); ++i) {
         if (fds[i].revents & POLLIN) {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(fds[i].fd, &readable);
-            snmp_sess_read(owners[i]->async, &readable);
+            // Descriptors above 1023 do not fit a plain fd_set.
+            netsnmp_large_fd_set readable;
+            netsnmp_large_fd_set_init(&readable, fds[i].fd + 1);
+            NETSNMP_LARGE_FD_SET(fds[i].fd, &readable);
+            snmp_sess_read2(owners[i]->async, &readable);
+            netsnmp_large_fd_set_cleanup(&readable);
         }
         if (!owners[i]->done)
             snmp_sess_timeout(owners[i]->async);
+    }
+}
+
+// Two sockets per access point: a thousand of them need more descriptors
+// than the usual soft limit.
+void RaiseDescriptorLimit()
+{
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
     }
 }
 
@@ -169,10 +185,16 @@ void Pump(std::vector<CWalk>& walks)
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::strcmp(argv[1], "-t") == 0) {
+        g_timeoutUs = std::atol(argv[2]) / 2 * 10000;
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: retrieval-floor PORT ADDRESS...\n");
+        fprintf(stderr, "usage: retrieval-floor [-t HUNDREDTHS] PORT ADDRESS...\n");
         return 2;
     }
+    RaiseDescriptorLimit();
     setenv("MIBS", "", 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_CONFIG_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);

@@ -3,8 +3,14 @@
 #include "plugin/PluginState.h"
 
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 
 namespace {
+
+// The records of PendingList by address, so that a row of one of a thousand
+// access points does not go through the whole list to find its record.
+std::unordered_map<std::string, PendingClients*> PendingIndex;
 
 // Texts hold no NUL, so it separates them.
 std::string ClientKey(const CClientRow& row)
@@ -49,13 +55,8 @@ void FreeEntry(HostClientEntry* entry)
 
 PendingClients* FindPendingClients(const CString& address)
 {
-    for (POSITION pos = PendingList.GetHeadPosition(); pos != nullptr;) {
-        PendingClients* record = static_cast<PendingClients*>(PendingList.GetNext(pos));
-        if (_mbscmp(reinterpret_cast<const unsigned char*>(static_cast<const char*>(record->address)),
-                    reinterpret_cast<const unsigned char*>(static_cast<const char*>(address))) == 0)
-            return record;
-    }
-    return nullptr;
+    auto found = PendingIndex.find(address.Str());
+    return found == PendingIndex.end() ? nullptr : found->second;
 }
 
 PendingClients* PendingClientsFor(const CString& address)
@@ -64,6 +65,7 @@ PendingClients* PendingClientsFor(const CString& address)
         return record;
     PendingClients* record = new PendingClients{address, 0, nullptr, {}};
     PendingList.AddTail(record);
+    PendingIndex.emplace(address.Str(), record);
     return record;
 }
 
@@ -82,8 +84,10 @@ void CollectClient(PendingClients& record, const CClientRow& row)
 
 void DetachPendingClients(PendingClients* record)
 {
-    if (POSITION pos = PendingList.Find(record))
+    if (POSITION pos = PendingList.Find(record)) {
         PendingList.RemoveAt(pos);
+        PendingIndex.erase(record->address.Str());
+    }
 }
 
 void FreePendingClients(PendingClients* record)
@@ -98,4 +102,5 @@ void FreeAllPendingClients()
 {
     while (!PendingList.IsEmpty())
         FreePendingClients(static_cast<PendingClients*>(PendingList.RemoveHead()));
+    PendingIndex.clear();
 }

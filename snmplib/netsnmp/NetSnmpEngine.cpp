@@ -212,7 +212,7 @@ void CNetSnmpEngine::ProcessEvents()
     for (CNetSnmpSession* session : watch.TakeReady())
         session->Read();
     ForEachSession([](CNetSnmpSession& session) {
-        if (session.Outstanding() > 0)
+        if (session.TickDue())
             session.Tick();
     });
     Deliver();
@@ -262,7 +262,7 @@ int CNetSnmpEngine::AddUser(const std::string& securityName, const CUsmCredentia
     // with the old keys and take nothing new.
     for (auto& pool : pools) {
         pool.second.Retire(securityName);
-        pool.second.CloseIdle();
+        pool.second.Sweep();
     }
     return SNMPv3_USM_OK;
 }

@@ -231,6 +231,7 @@ int CNetSnmpSession::SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long t
     inFlight[id] = CInFlight{deadline, slot};
     sending = id;
     sendFailure = SNMP_CLASS_SUCCESS;
+    libraryDueKnown = false;
     const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(id));
     sending = kNotSending;
     if (reqid != 0 && sendFailure == SNMP_CLASS_SUCCESS)
@@ -264,6 +265,7 @@ void CNetSnmpSession::StartProbe()
     engine = Engine::probing;
     sending = kProbe;
     sendFailure = SNMP_CLASS_SUCCESS;
+    libraryDueKnown = false;
     const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(kProbe));
     sending = kNotSending;
     if (reqid != 0 && sendFailure == SNMP_CLASS_SUCCESS)
@@ -476,6 +478,7 @@ void CNetSnmpSession::Read()
     const int fd = Socket();
     // Called when the socket is readable; after each datagram it is asked
     // whether another one waits.
+    libraryDueKnown = false;
     for (int i = 0; fd >= 0 && i < kMaxReadsPerPass && (i == 0 || DatagramWaits(fd)); ++i) {
         NETSNMP_LARGE_FD_SET(fd, &readable);
         snmp_sess_read2(handle, &readable);
@@ -485,8 +488,10 @@ void CNetSnmpSession::Read()
 
 void CNetSnmpSession::Tick()
 {
-    if (!inFlight.empty() || engine == Engine::probing)
+    if (!inFlight.empty() || engine == Engine::probing) {
+        libraryDueKnown = false;
         snmp_sess_timeout(handle);
+    }
     EndOverdue(CNetSnmpClock::now());
     if (engine == Engine::unknown && !waiting.empty()) {
         StartProbe();
@@ -513,6 +518,29 @@ void CNetSnmpSession::WaitFor(const std::function<bool()>& done, CNetSnmpClock::
     }
 }
 
+bool CNetSnmpSession::TickDue() const
+{
+    return Outstanding() > 0 && (!waiting.empty() || MillisecondsToNextEvent() == 0);
+}
+
+CNetSnmpClock::time_point CNetSnmpSession::LibraryDue() const
+{
+    if (libraryDueKnown)
+        return libraryDue;
+    netsnmp_large_fd_set fds;
+    netsnmp_large_fd_set_init(&fds, Socket() + 1);
+    int count = 0;
+    int block = 1;
+    timeval next{0, 0};
+    snmp_sess_select_info2(handle, &count, &fds, &next, &block);
+    netsnmp_large_fd_set_cleanup(&fds);
+    libraryDue = block ? CNetSnmpClock::time_point::max()
+                       : CNetSnmpClock::now() + std::chrono::seconds(next.tv_sec) +
+                             std::chrono::microseconds(next.tv_usec);
+    libraryDueKnown = true;
+    return libraryDue;
+}
+
 int CNetSnmpSession::MillisecondsToNextEvent() const
 {
     if (Outstanding() == 0)
@@ -527,14 +555,8 @@ int CNetSnmpSession::MillisecondsToNextEvent() const
         KeepEarlier(ms, MillisecondsUntil(entry.second.deadline, now));
     if (inFlight.empty() && engine != Engine::probing)
         return ms;
-    netsnmp_large_fd_set fds;
-    netsnmp_large_fd_set_init(&fds, Socket() + 1);
-    int count = 0;
-    int block = 1;
-    timeval next{0, 0};
-    snmp_sess_select_info2(handle, &count, &fds, &next, &block);
-    netsnmp_large_fd_set_cleanup(&fds);
-    if (!block)
-        KeepEarlier(ms, static_cast<int>(next.tv_sec * 1000 + (next.tv_usec + 999) / 1000));
+    const CNetSnmpClock::time_point due = LibraryDue();
+    if (due != CNetSnmpClock::time_point::max())
+        KeepEarlier(ms, MillisecondsUntil(due, now));
     return ms;
 }

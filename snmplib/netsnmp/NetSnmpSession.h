@@ -82,6 +82,10 @@ public:
 
     // Milliseconds until Tick has something to do; -1 when nothing is pending.
     int MillisecondsToNextEvent() const;
+    // Whether Tick has something to do now. Requests waiting for the engine
+    // identifier or for keys may go out at any moment: such a session is
+    // always due.
+    bool TickDue() const;
     int Outstanding() const { return static_cast<int>(inFlight.size() + waiting.size()); }
     CNetSnmpClock::time_point LastUsed() const { return lastUsed; }
 
@@ -123,6 +127,9 @@ private:
     void EndWaiting(int reason);
     void EndOverdue(CNetSnmpClock::time_point now);
     void ReleaseSlot(CUsmSlot* slot);
+    // Net-SNMP's next retransmission or time-out of this session's requests,
+    // asked of the library once after each change (asking costs an fd set).
+    CNetSnmpClock::time_point LibraryDue() const;
     int LastError() const;
 
     void* handle;
@@ -137,6 +144,8 @@ private:
     std::string lastEngineId;
     std::vector<CWaiting> waiting;
     std::unordered_map<std::uint64_t, CInFlight> inFlight;
+    mutable bool libraryDueKnown = false;
+    mutable CNetSnmpClock::time_point libraryDue;
     static constexpr std::uint64_t kNotSending = ~std::uint64_t(0);
     std::uint64_t sending = kNotSending;  // the request inside snmp_sess_async_send
     int sendFailure = 0;

@@ -4,9 +4,18 @@
 
 namespace {
 
-// Idle sessions kept open for agents that are asked again soon.
+// Idle sessions kept open for agents that are asked again soon. Beyond this
+// many, a session closes once it has been idle for the grace time: agents
+// asked in turn leave few sockets open, while many agents asked at once
+// (each with a session for every community and for its blocking reads)
+// keep theirs between steps instead of opening a socket per request.
 const size_t kMaxIdleSessions = 8;
+const auto kIdleGrace = std::chrono::seconds(2);
 const auto kIdleLifetime = std::chrono::seconds(30);
+// How often the sessions are looked over between openings: a pass over all of
+// them for every event would cost more than the events themselves when
+// thousands of agents are asked at once.
+const auto kSweepInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -18,6 +27,7 @@ CNetSnmpSession* CNetSnmpSessionPool::Find(const CSessionParams& params) const
 
 CNetSnmpSession* CNetSnmpSessionPool::Add(std::unique_ptr<CNetSnmpSession> session)
 {
+    Sweep();
     CNetSnmpSession* added = session.get();
     sessions[session->Params()] = std::move(session);
     return added;
@@ -33,10 +43,17 @@ void CNetSnmpSessionPool::ForEach(const std::function<void(CNetSnmpSession&)>& a
 
 void CNetSnmpSessionPool::CloseIdle()
 {
+    if (CNetSnmpClock::now() >= nextSweep)
+        Sweep();
+}
+
+void CNetSnmpSessionPool::Sweep()
+{
     retired.erase(std::remove_if(retired.begin(), retired.end(),
                                  [](const std::unique_ptr<CNetSnmpSession>& s) { return s->Outstanding() == 0; }),
                   retired.end());
     const auto now = CNetSnmpClock::now();
+    nextSweep = now + kSweepInterval;
     size_t idle = 0;
     for (auto it = sessions.begin(); it != sessions.end();) {
         const CNetSnmpSession& session = *it->second;
@@ -49,14 +66,14 @@ void CNetSnmpSessionPool::CloseIdle()
         ++it;
     }
     if (idle > kMaxIdleSessions)
-        CloseOldestIdle(idle - kMaxIdleSessions);
+        CloseOldestIdle(idle - kMaxIdleSessions, now - kIdleGrace);
 }
 
-void CNetSnmpSessionPool::CloseOldestIdle(size_t count)
+void CNetSnmpSessionPool::CloseOldestIdle(size_t count, CNetSnmpClock::time_point usedBefore)
 {
     std::vector<std::pair<CNetSnmpClock::time_point, const CSessionParams*>> idle;
     for (const auto& entry : sessions)
-        if (entry.second->Outstanding() == 0)
+        if (entry.second->Outstanding() == 0 && entry.second->LastUsed() < usedBefore)
             idle.emplace_back(entry.second->LastUsed(), &entry.first);
     std::sort(idle.begin(), idle.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<CSessionParams> oldest;

@@ -17,7 +17,12 @@ public:
 
     // Every session, retired ones included.
     void ForEach(const std::function<void(CNetSnmpSession&)>& action) const;
+    // Sweep, unless the last one was only just now.
     void CloseIdle();
+    // Closes sessions idle for long, and the oldest idle ones beyond those
+    // kept that have been idle for a while; forgets retired sessions that
+    // have finished.
+    void Sweep();
     // Closes every session. Net-SNMP's own end of their requests is ignored;
     // the caller completes those requests.
     void CloseAll();
@@ -27,8 +32,9 @@ public:
     void Retire(const CSessionParams& params);
 
 private:
-    void CloseOldestIdle(size_t count);
+    void CloseOldestIdle(size_t count, CNetSnmpClock::time_point usedBefore);
 
     std::map<CSessionParams, std::unique_ptr<CNetSnmpSession>> sessions;
     std::vector<std::unique_ptr<CNetSnmpSession>> retired;
+    CNetSnmpClock::time_point nextSweep;
 };

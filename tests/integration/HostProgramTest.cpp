@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,9 +32,9 @@ protected:
     void SetUp() override { folder = krwtest::MakeScratchFolder("krw-host-"); }
     void TearDown() override { krwtest::RemoveScratchFolder(folder); }
 
-    CRun Clients(const std::vector<std::string>& args)
+    CRun Clients(const std::vector<std::string>& args, const char* program = KRW_CLIENTS_PROGRAM)
     {
-        std::vector<std::string> argv{KRW_CLIENTS_PROGRAM};
+        std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
         const std::string errorsPath = (folder / "errors").string();
         const int errorsFd = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -149,6 +150,24 @@ TEST_F(HostProgramTest, CsvHasOneLinePerClientAndRepeatsEachRound)
     EXPECT_EQ("address,macAddress,band,authentication,rssi,powerSave,ssidIndex\r\n" + round + round, run.out);
     EXPECT_NE(std::string::npos,
               run.errors.find("krw6180-clients: no-such-host.invalid: (VaZARO++) Invalid IP Address or DNS name!"));
+}
+
+// A hundred access points need more descriptors than a soft limit of 48: the
+// host raises its own limit to the hard one and lists every client.
+TEST_F(HostProgramTest, ManyAccessPointsRaiseTheDescriptorLimit)
+{
+    rlimit limit;
+    ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &limit));
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 1024)
+        GTEST_SKIP() << "the hard descriptor limit is too low";
+    auto agent = Agent({"--addresses", "100", "--generate", "20"});
+    std::vector<std::string> args{"--nofile=48:" + std::to_string(limit.rlim_max), KRW_CLIENTS_PROGRAM, "-f", "csv",
+                                  "-t", "1000", "-p", std::to_string(agent->Port())};
+    for (int i = 1; i <= 100; ++i)
+        args.push_back("127.0.0." + std::to_string(i));
+    const CRun run = Clients(args, PRLIMIT_PROGRAM);
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(1u + 100u * 20u, Lines(run.out).size());
 }
 
 TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)

@@ -41,6 +41,7 @@ struct COptions {
     int generate = -1;
     unsigned seed = 1;
     CApSimBehaviour behaviour;
+    std::vector<std::string> cells;
     CApSimWire wire;
 };
 
@@ -84,12 +85,17 @@ void AddOptions(CLI::App& app, COptions& o)
     app.add_option("--stop-after", o.wire.stopAfter, "answer this many client table requests, then nothing at all");
     app.add_option("--delay", o.wire.delayMs, "answer every request this many milliseconds late")
         ->check(CLI::Range(0, 600000));
+    app.add_option("--copies", o.wire.copies, "send every answer this many times")->check(CLI::Range(1, 100));
     app.add_flag("--log-requests", o.wire.log,
                  "print every request received (\"request\" or \"dropped\", the "
                  "command and the first OID) on standard output");
     app.add_option("--zero-mac-row", o.behaviour.zeroMacRow, "give this row (from 1) an all-zero MAC");
     app.add_option("--repeat-row", o.behaviour.repeatRow, "hold this row (from 1) twice");
     app.add_option("--hole-row", o.behaviour.holeRow, "leave this row (from 1) without its SSID index");
+    app.add_option("--cell", o.cells,
+                   "ROW:COLUMN:TYPE:VALUE, a cell of the client table (row from 1, column 2 MAC to 7 SSID index) "
+                   "with a value of any type, TYPE and VALUE as snmpset takes them, e.g. 2:5:s:strong or 1:2:x:0102 "
+                   "(repeatable)");
 }
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -120,6 +126,36 @@ bool RememberUser(const std::string& user, std::string* error)
     netsnmp_config_remember(&create[0]);
     netsnmp_config_remember(&access[0]);
     return true;
+}
+
+// "ROW:COLUMN:TYPE:VALUE" into a cell, the value encoded by Net-SNMP as
+// snmpset would send it.
+bool ParseCell(const std::string& text, CApSimCell* cell, std::string* error)
+{
+    std::vector<std::string> parts = Split(text, ':');
+    if (parts.size() > 4) {
+        for (size_t i = 4; i < parts.size(); ++i)
+            parts[3] += ":" + parts[i];
+        parts.resize(4);
+    }
+    *error = "--cell " + text + ": not ROW:COLUMN:TYPE:VALUE with a row from 1, a column from 2 to 7 and a value of "
+             "the type";
+    if (parts.size() != 4 || parts[2].size() != 1)
+        return false;
+    cell->row = std::atoi(parts[0].c_str());
+    cell->column = std::atoi(parts[1].c_str());
+    if (cell->row < 1 || cell->column < 2 || cell->column > 7)
+        return false;
+    netsnmp_pdu* scratch = snmp_pdu_create(SNMP_MSG_SET);
+    const oid name[] = {0, 0};
+    const bool made = snmp_add_var(scratch, name, OID_LENGTH(name), parts[2][0], parts[3].c_str()) == 0;
+    if (made) {
+        const netsnmp_variable_list* vb = scratch->variables;
+        cell->type = vb->type;
+        cell->value.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+    }
+    snmp_free_pdu(scratch);
+    return made;
 }
 
 std::string MakeStateFolder()
@@ -244,6 +280,11 @@ int main(int argc, char** argv)
     if (stateFolder.empty() || !StartAgent(options, stateFolder, &error))
         return Fail(error.empty() ? "cannot make a state folder" : error);
 
+    for (const std::string& text : options.cells) {
+        options.behaviour.cells.emplace_back();
+        if (!ParseCell(text, &options.behaviour.cells.back(), &error))
+            return Fail(error);
+    }
     CApSimTransports transports(options.wire);
     CApSimMib mib(clients, options.behaviour);
     if (!mib.Register())

@@ -91,6 +91,20 @@ std::vector<CApClient> CApSimMib::Rows() const
     return rows;
 }
 
+// Sets a column of row index, or the cell given in its place. A cell's type
+// is fixed once set, so the replacement goes first.
+void CApSimMib::SetColumn(netsnmp_table_row* row, long index, int column, int type, const void* value,
+                          size_t length) const
+{
+    for (const CApSimCell& cell : behaviour.cells)
+        if (cell.row == index && cell.column == column) {
+            netsnmp_set_row_column(row, static_cast<unsigned int>(column), cell.type, cell.value.data(),
+                                   cell.value.size());
+            return;
+        }
+    netsnmp_set_row_column(row, static_cast<unsigned int>(column), type, value, length);
+}
+
 void CApSimMib::Rebuild()
 {
     while (netsnmp_table_row* row = netsnmp_table_data_set_get_first_row(table))
@@ -100,12 +114,12 @@ void CApSimMib::Rebuild()
         netsnmp_table_row* row = netsnmp_create_table_data_row();
         ++index;
         netsnmp_table_row_add_index(row, ASN_INTEGER, &index, sizeof index);
-        netsnmp_set_row_column(row, COLUMN_MAC, ASN_OCTET_STR, client.mac.data(), client.mac.size());
+        SetColumn(row, index, COLUMN_MAC, ASN_OCTET_STR, client.mac.data(), client.mac.size());
         const long numbers[] = {client.band, client.authentication, client.rssi, client.powerSave};
         for (int i = 0; i < 4; ++i)
-            netsnmp_set_row_column(row, COLUMN_BAND + i, ASN_INTEGER, &numbers[i], sizeof numbers[i]);
+            SetColumn(row, index, COLUMN_BAND + i, ASN_INTEGER, &numbers[i], sizeof numbers[i]);
         if (index != behaviour.holeRow)
-            netsnmp_set_row_column(row, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
+            SetColumn(row, index, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
         netsnmp_table_dataset_add_row(table, row);
     }
 }

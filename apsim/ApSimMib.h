@@ -2,10 +2,21 @@
 
 #include "apsim/ApSimClients.h"
 
+#include <string>
 #include <vector>
 
 struct netsnmp_table_data_set_s;
+struct netsnmp_table_row_s;
 struct snmp_pdu;
+
+// One cell of the client table with a value of any type, as it goes on the
+// wire: type is the ASN.1 type octet, value the Net-SNMP value's bytes.
+struct CApSimCell {
+    int row = 0;     // from 1
+    int column = 0;  // from 2 (MAC) to 7 (SSID index)
+    unsigned char type = 0;
+    std::string value;
+};
 
 // How the simulated access point's objects behave, including the ways a
 // device can misbehave.
@@ -16,6 +27,7 @@ struct CApSimBehaviour {
     int repeatRow = 0;     // row (from 1) that the table holds twice; 0 none
     int holeRow = 0;       // row (from 1) without an SSID index; 0 none
     bool endMibWithTable = false;
+    std::vector<CApSimCell> cells;  // take the place of what the clients hold
 };
 
 // The access point's objects, registered with Net-SNMP's agent: the client
@@ -37,6 +49,8 @@ public:
 
 private:
     std::vector<CApClient> Rows() const;
+    void SetColumn(netsnmp_table_row_s* row, long index, int column, int type, const void* value,
+                   size_t length) const;
 
     std::vector<CApClient> source;
     CApSimBehaviour behaviour;

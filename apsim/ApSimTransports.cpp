@@ -34,13 +34,21 @@ struct CLateAnswer {
 // Answers whose time has not come, by themselves; those left at the end are dropped.
 std::map<const CLateAnswer*, std::unique_ptr<CLateAnswer>> g_lateAnswers;
 
+// Sends one answer as many times as the device repeats itself.
+int SendCopies(netsnmp_transport* transport, const void* packet, int size, void** opaque, int* length)
+{
+    int sent = -1;
+    for (int i = 0; i < g_transports->Copies(); ++i)
+        sent = g_originalSends[transport](transport, packet, size, opaque, length);
+    return sent;
+}
+
 void SendLate(unsigned int, void* data)
 {
     CLateAnswer* answer = static_cast<CLateAnswer*>(data);
     void* opaque = answer->address.empty() ? nullptr : answer->address.data();
     int length = static_cast<int>(answer->address.size());
-    g_originalSends[answer->transport](answer->transport, answer->packet.data(),
-                                       static_cast<int>(answer->packet.size()), &opaque, &length);
+    SendCopies(answer->transport, answer->packet.data(), static_cast<int>(answer->packet.size()), &opaque, &length);
     g_lateAnswers.erase(answer);
 }
 
@@ -125,9 +133,9 @@ bool CApSimTransports::Listen(const std::string& address, std::string* bound, st
         *error = "cannot listen on " + address;
         return false;
     }
-    if (wire.delayMs > 0) {
+    if (wire.delayMs > 0 || wire.copies > 1) {
         g_originalSends[transport] = transport->f_send;
-        transport->f_send = SendDelayed;
+        transport->f_send = wire.delayMs > 0 ? SendDelayed : SendCopies;
     }
     netsnmp_session settings;
     snmp_sess_init(&settings);

@@ -9,11 +9,12 @@ struct CApSimWire {
     int delayMs = 0;     // every answer goes out this late
     int stopAfter = -1;  // client table requests answered before the device falls silent; -1 all
     bool log = false;    // print every request on standard output
+    int copies = 1;      // every answer goes out this many times
 };
 
 // The agent's listening sockets, one per address, with the two ways the
-// simulated device can go wrong on the wire: every answer sent late, or no
-// answer at all from some moment on.
+// simulated device can go wrong on the wire: every answer sent late or more
+// than once, or no answer at all from some moment on.
 class CApSimTransports {
 public:
     explicit CApSimTransports(const CApSimWire& wire);
@@ -27,6 +28,7 @@ public:
     // Whether a parsed request is answered; logs it when asked to.
     bool Admit(const snmp_pdu& pdu);
     int DelayMs() const { return wire.delayMs; }
+    int Copies() const { return wire.copies; }
 
 private:
     CApSimWire wire;

@@ -64,11 +64,35 @@ void PrintTable(const CHostRound& round, double waitSeconds, FILE* out)
         fprintf(out, "%s: no report within %g s\n", missing.c_str(), waitSeconds);
 }
 
+// JSON text is Unicode (RFC 8259, section 8.1), an agent's octets need not
+// be. Texts that are UTF-8 go in as they are; others are taken as Latin-1,
+// octet by octet, so that every octet that arrived can be read back from
+// the document (a replacement character would lose it).
+std::string JsonText(const std::string& text)
+{
+    try {
+        nlohmann::json(text).dump();
+        return text;
+    } catch (const nlohmann::json::type_error&) {
+        std::string mapped;
+        for (const char c : text) {
+            const unsigned char octet = static_cast<unsigned char>(c);
+            if (octet < 0x80) {
+                mapped += c;
+            } else {
+                mapped += static_cast<char>(0xC0 | (octet >> 6));
+                mapped += static_cast<char>(0x80 | (octet & 0x3F));
+            }
+        }
+        return mapped;
+    }
+}
+
 nlohmann::ordered_json ClientJson(const CHostClient& c)
 {
-    return {{"macAddress", c.macAddress},         {"band", c.band},
-            {"authentication", c.authentication}, {"rssi", c.rssi},
-            {"powerSave", c.powerSave},           {"ssidIndex", c.ssidIndex}};
+    return {{"macAddress", JsonText(c.macAddress)},         {"band", JsonText(c.band)},
+            {"authentication", JsonText(c.authentication)}, {"rssi", c.rssi},
+            {"powerSave", JsonText(c.powerSave)},           {"ssidIndex", JsonText(c.ssidIndex)}};
 }
 
 void PrintJson(const CHostRound& round, FILE* out)
@@ -78,15 +102,18 @@ void PrintJson(const CHostRound& round, FILE* out)
         nlohmann::ordered_json clients = nlohmann::ordered_json::array();
         for (const CHostClient& c : r.clients)
             clients.push_back(ClientJson(c));
-        reports.push_back({{"request", r.request},
+        reports.push_back({{"request", JsonText(r.request)},
                            {"status", r.status},
-                           {"message", r.message},
-                           {"address", r.address},
-                           {"model", r.model},
+                           {"message", JsonText(r.message)},
+                           {"address", JsonText(r.address)},
+                           {"model", JsonText(r.model)},
                            {"clients", clients}});
     }
-    const nlohmann::ordered_json document = {{"reports", reports}, {"missing", round.Missing()}};
-    fprintf(out, "%s\n", document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    nlohmann::ordered_json missing = nlohmann::ordered_json::array();
+    for (const std::string& request : round.Missing())
+        missing.push_back(JsonText(request));
+    const nlohmann::ordered_json document = {{"reports", reports}, {"missing", missing}};
+    fprintf(out, "%s\n", document.dump().c_str());
 }
 
 // RFC 4180, section 2: a field holding a comma, a quote or a line break is

@@ -139,6 +139,20 @@ TEST_F(HostProgramTest, JsonHoldsEveryReportInArrivalOrderAndTheMissingOnes)
     EXPECT_EQ(0u, lines[0].find("{\"reports\":[{\"request\":"));
 }
 
+// Octets that are not UTF-8 reach the JSON as Latin-1 characters, so that
+// each can be read back; UTF-8 and quotes and controls keep their meaning.
+TEST_F(HostProgramTest, JsonCarriesEveryOctetOfATextAsItArrived)
+{
+    auto agent = Agent({"--cell", "1:7:x:636166E9", "--cell", "2:7:x:C3A9", "--cell", "3:7:x:22015C0A"});
+    const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "json", "127.0.0.1"});
+    EXPECT_EQ(0, run.status) << run.errors;
+    const nlohmann::json clients = nlohmann::json::parse(run.out).at("reports")[0].at("clients");
+    ASSERT_EQ(3u, clients.size());
+    EXPECT_EQ("caf\xc3\xa9", clients[0].at("ssidIndex"));
+    EXPECT_EQ("\xc3\xa9", clients[1].at("ssidIndex"));
+    EXPECT_EQ("\"\x01\\\n", clients[2].at("ssidIndex"));
+}
+
 TEST_F(HostProgramTest, CsvHasOneLinePerClientAndRepeatsEachRound)
 {
     auto agent = Agent({"--zero-mac-row", "3"});

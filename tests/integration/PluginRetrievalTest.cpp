@@ -4,6 +4,7 @@
 #include "tests/support/FreePort.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/PluginTest.h"
+#include "tests/support/ScriptedResponder.h"
 
 #include <gtest/gtest.h>
 
@@ -314,6 +315,98 @@ TEST_F(PluginRetrievalTest, AWalkToTheEndOfAnSnmpv1MibEndsWithoutAReport)
     ASSERT_NO_FATAL_FAILURE(WaitForLogged(*agent, kBandRead, 4));
     EXPECT_EQ(4, agent->Logged(kTableStep));
     EXPECT_TRUE(host.reports.empty());
+}
+
+const char kRefreshOid[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
+const char kFirstMacOid[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2.1";
+const char kBandOid[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
+
+// Agents that misbehave, each with one report: what arrived, exactly, or the
+// failure. Walks that do not go forward end.
+TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
+{
+    const std::string longSsid(255, 's');
+    std::vector<CRecordedClient> odd = SampleClients("2.4GHz");
+    odd[0].macAddress = "0102030405";
+    odd[0].ssidIndex = "caf\xe9";
+    odd[1].rssi = 0;
+    odd[1].ssidIndex = longSsid;
+    odd[2].ssidIndex = "";
+    const struct {
+        const char* what;
+        std::vector<std::string> apsim;      // empty: the scripted responder
+        std::vector<std::string> responder;  // its script
+        int status;
+        std::string message;
+        std::vector<CRecordedClient> clients;
+    } cases[] = {
+        {"every answer twice", {"--copies", "2"}, {}, 0, kOk, SampleClients("2.4GHz")},
+        {"a MAC of five octets, an RSSI that is text, SSID indexes of 0 and 255 octets and Latin-1",
+         {"--cell", "1:2:x:0102030405", "--cell", "2:5:s:strong", "--cell", "3:7:s:", "--cell", "1:7:x:636166E9",
+          "--cell", "2:7:s:" + longSsid},
+         {},
+         0,
+         kOk,
+         odd},
+        {"the identifier asked for comes back", {}, {}, 0, kOk, {}},
+        // The first row, every binding named as its MAC cell and holding a
+        // number, is a client without a MAC value; the next answer goes back.
+        {"an identifier before the one asked for",
+         {},
+         {"--answer-oids", kRefreshOid, "--answer-oids", kFirstMacOid, "--answer-oids", kBandOid, "--answer-oids",
+          "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2.0"},
+         0,
+         kOk,
+         {{"5GHz", "(NULL)", "(NOTDONE)", 0, "(NOTDONE)", "(NOTDONE)"}}},
+        {"a report", {}, {"--report", "1.3.6.1.6.3.15.1.1.2.0"}, 1, "(SNMPv3USM) Message not in TimeWindow!", {}},
+        {"an error status beyond the protocol's", {}, {"--error-status", "99"}, 1,
+         "(SNMP) Cannot perform operation, General Error!", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<CApSimAgent> agent;
+        std::unique_ptr<krwtest::CScriptedResponder> responder;
+        int32_t port = 0;
+        if (!c.apsim.empty()) {
+            agent = StartApSim(c.apsim);
+            ASSERT_TRUE(agent);
+            port = agent->Port();
+        } else {
+            responder = std::make_unique<krwtest::CScriptedResponder>(c.responder);
+            std::string error;
+            ASSERT_TRUE(responder->Start(&error)) << error;
+            port = responder->Port();
+        }
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        const std::vector<CRecordedReport> reports = RetrieveAndUnload(port, 40);
+        ASSERT_EQ(1u, reports.size());
+        if (c.status == 0)
+            ExpectSuccess(reports[0], "127.0.0.1", c.clients);
+        else
+            ExpectFailure(reports[0], c.message, "127.0.0.1");
+    }
+}
+
+// Answers that come after the time-out reach nothing: the next retrieval
+// reports its clients once.
+TEST_F(PluginRetrievalTest, LateAnswersDoNotReachALaterRetrieval)
+{
+    auto late = StartApSim({"--delay", "300", "--log-requests"});
+    ASSERT_TRUE(late);
+    host.SetParameters("public", "private", late->Port(), 20);
+    host.Retrieve("127.0.0.1", 1);
+    ASSERT_TRUE(host.WaitForReports(1));
+    ExpectFailure(host.reports[0], kTimedOut, "127.0.0.1");
+    host.reports.clear();
+    host.SetParameters("public", "private", late->Port(), 200);
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(1));
+    host.Unload();
+    ASSERT_EQ(1u, host.reports.size());
+    EXPECT_EQ(2u, host.reports[0].context);
+    ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
 }
 
 }  // namespace

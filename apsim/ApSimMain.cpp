@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <unistd.h>
 
 // Net-SNMP's VACM configuration tokens (rocommunity, rwuser, ...) and access
@@ -138,7 +138,8 @@ bool ParseCell(const std::string& text, CApSimCell* cell, std::string* error)
             parts[3] += ":" + parts[i];
         parts.resize(4);
     }
-    *error = "--cell " + text + ": not ROW:COLUMN:TYPE:VALUE with a row from 1, a column from 2 to 7 and a value of "
+    *error = "--cell " + text +
+             ": not ROW:COLUMN:TYPE:VALUE with a row from 1, a column from 2 to 7 and a value of "
              "the type";
     if (parts.size() != 4 || parts[2].size() != 1)
         return false;

@@ -49,8 +49,7 @@ public:
 
 private:
     std::vector<CApClient> Rows() const;
-    void SetColumn(netsnmp_table_row_s* row, long index, int column, int type, const void* value,
-                   size_t length) const;
+    void SetColumn(netsnmp_table_row_s* row, long index, int column, int type, const void* value, size_t length) const;
 
     std::vector<CApClient> source;
     CApSimBehaviour behaviour;

@@ -10,8 +10,8 @@
 
 #include <net-snmp/net-snmp-config.h>
 
-#include <net-snmp/net-snmp-includes.h>
 #include <net-snmp/library/large_fd_set.h>
+#include <net-snmp/net-snmp-includes.h>
 
 #include <poll.h>
 #include <sys/resource.h>

@@ -14,11 +14,11 @@ namespace {
 
 const int kMaxItems = 8;
 
-const int kSyntaxes[] = {SYNTAX_BOOLEAN,   SYNTAX_INTEGER,   SYNTAX_BITSTR,    SYNTAX_OCTETSTR,   SYNTAX_NULL,
-                         SYNTAX_OBJECTID,  SYNTAX_IPADDRESS, SYNTAX_COUNTER,   SYNTAX_GUAGE,      SYNTAX_TIMETICKS,
-                         SYNTAX_OPAQUE,    SYNTAX_NSAPADDR,  SYNTAX_COUNTER64, SYNTAX_UINTEGER,   SYNTAX_DOUBLE,
-                         SYNTAX_MACADDRESS, SYNTAX_DATETIME, SYNTAX_BCDATETIME, SYNTAX_DISPLAYSTR, SYNTAX_BOOL8,
-                         SYNTAX_INT8,      SYNTAX_UINT8,     SYNTAX_BOOL16,    SYNTAX_INT16,      SYNTAX_UINT16};
+const int kSyntaxes[] = {SYNTAX_BOOLEAN,    SYNTAX_INTEGER,   SYNTAX_BITSTR,     SYNTAX_OCTETSTR,   SYNTAX_NULL,
+                         SYNTAX_OBJECTID,   SYNTAX_IPADDRESS, SYNTAX_COUNTER,    SYNTAX_GUAGE,      SYNTAX_TIMETICKS,
+                         SYNTAX_OPAQUE,     SYNTAX_NSAPADDR,  SYNTAX_COUNTER64,  SYNTAX_UINTEGER,   SYNTAX_DOUBLE,
+                         SYNTAX_MACADDRESS, SYNTAX_DATETIME,  SYNTAX_BCDATETIME, SYNTAX_DISPLAYSTR, SYNTAX_BOOL8,
+                         SYNTAX_INT8,       SYNTAX_UINT8,     SYNTAX_BOOL16,     SYNTAX_INT16,      SYNTAX_UINT16};
 
 const OptionPair kNumbers[] = {{0, "2.4GHz"}, {1, "5GHz"}, {-1, "minus"}, {2147483647, "max"}, {0, nullptr}};
 const OptionTextPair kTexts[] = {{"00", "zero"}, {"0A", "ten"}, {"", "empty"}, {"$1", "marked"}, {nullptr, nullptr}};
@@ -30,8 +30,8 @@ COptionList s_texts(kTexts, COptionList::KIND_STRING, false);
 COptionList s_prefixes(kPrefixes, COptionList::KIND_PREFIX, true);
 
 const char* const kExpressions[] = {
-    "$0+1", "$1*$2-$0", "$0/$1", "($0+$1)*(0-$2)", "$", "$7", "$99999999999", "1/0", "$0*1e308*1e308",
-    "$2147483647", "$0$1", "-$0", "$0%2",
+    "$0+1", "$1*$2-$0",       "$0/$1",       "($0+$1)*(0-$2)", "$",   "$7",   "$99999999999",
+    "1/0",  "$0*1e308*1e308", "$2147483647", "$0$1",           "-$0", "$0%2",
 };
 
 std::string ItemOid(bool table, int i)

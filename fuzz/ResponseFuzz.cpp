@@ -53,9 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int step = 0; step < kSteps; ++step) {
         CSnmpVarList received(request.varList);
         bool applied = false;
-        krwfuzz::Tolerate([&] {
-            applied = request.ApplyRow(code, pdu, received) == CSnmpRequest::OUTCOME_ROW;
-        });
+        krwfuzz::Tolerate([&] { applied = request.ApplyRow(code, pdu, received) == CSnmpRequest::OUTCOME_ROW; });
         if (!applied)
             break;
         request.varList = received;

@@ -14,16 +14,7 @@
 
 namespace {
 
-enum Conversion {
-    TO_OID,
-    TO_OCTETS,
-    TO_VB,
-    TO_INDEX,
-    FROM_INDEX,
-    DATES,
-    OPTIONS,
-    CONVERSION_COUNT
-};
+enum Conversion { TO_OID, TO_OCTETS, TO_VB, TO_INDEX, FROM_INDEX, DATES, OPTIONS, CONVERSION_COUNT };
 
 // One item of the fuzzed syntax holding text, as key or value.
 void SetUpItem(FuzzedDataProvider& in, CSnmpRequest& request)

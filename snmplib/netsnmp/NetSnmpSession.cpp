@@ -534,9 +534,9 @@ CNetSnmpClock::time_point CNetSnmpSession::LibraryDue() const
     timeval next{0, 0};
     snmp_sess_select_info2(handle, &count, &fds, &next, &block);
     netsnmp_large_fd_set_cleanup(&fds);
-    libraryDue = block ? CNetSnmpClock::time_point::max()
-                       : CNetSnmpClock::now() + std::chrono::seconds(next.tv_sec) +
-                             std::chrono::microseconds(next.tv_usec);
+    libraryDue =
+        block ? CNetSnmpClock::time_point::max()
+              : CNetSnmpClock::now() + std::chrono::seconds(next.tv_sec) + std::chrono::microseconds(next.tv_usec);
     libraryDueKnown = true;
     return libraryDue;
 }

@@ -175,8 +175,14 @@ TEST_F(HostProgramTest, ManyAccessPointsRaiseTheDescriptorLimit)
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 1024)
         GTEST_SKIP() << "the hard descriptor limit is too low";
     auto agent = Agent({"--addresses", "100", "--generate", "20"});
-    std::vector<std::string> args{"--nofile=48:" + std::to_string(limit.rlim_max), KRW_CLIENTS_PROGRAM, "-f", "csv",
-                                  "-t", "1000", "-p", std::to_string(agent->Port())};
+    std::vector<std::string> args{"--nofile=48:" + std::to_string(limit.rlim_max),
+                                  KRW_CLIENTS_PROGRAM,
+                                  "-f",
+                                  "csv",
+                                  "-t",
+                                  "1000",
+                                  "-p",
+                                  std::to_string(agent->Port())};
     for (int i = 1; i <= 100; ++i)
         args.push_back("127.0.0." + std::to_string(i));
     const CRun run = Clients(args, PRLIMIT_PROGRAM);
@@ -205,9 +211,9 @@ TEST_F(HostProgramTest, TheExampleHostListsTheClients)
 {
     auto agent = Agent({});
     int status = -1;
-    const std::string out = krwtest::RunProgram(
-        {KRW_EXAMPLE_PROGRAM, KRW_PLUGIN_MODULE, "127.0.0.1", std::to_string(agent->Port())},
-        krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &status);
+    const std::string out =
+        krwtest::RunProgram({KRW_EXAMPLE_PROGRAM, KRW_PLUGIN_MODULE, "127.0.0.1", std::to_string(agent->Port())},
+                            krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &status);
     EXPECT_EQ(0, status);
     EXPECT_EQ(0u, out.find("127.0.0.1 (KRW-6180), request 1: (VaZARO++) Ok!\n")) << out;
     EXPECT_EQ(4, static_cast<int>(std::count(out.begin(), out.end(), '\n'))) << out;

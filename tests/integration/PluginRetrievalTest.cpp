@@ -170,8 +170,9 @@ TEST_F(PluginRetrievalTest, TheStoredParametersReachEveryRequest)
 TEST_F(PluginRetrievalTest, ARetrievalThatCannotStartReportsBeforeItReturns)
 {
     // None of these is asked of the resolver but the name that does not resolve.
-    const std::string addresses[] = {"no-such-host.invalid", "", std::string(10000, '7'), "caf\xc3\xa9.example",
-                                     "256.1.1.1", "1.2.3", "::1", "2001:db8::1"};
+    const std::string addresses[] = {
+        "no-such-host.invalid", "", std::string(10000, '7'), "caf\xc3\xa9.example", "256.1.1.1", "1.2.3", "::1",
+        "2001:db8::1"};
     for (const std::string& address : addresses) {
         SCOPED_TRACE(address.substr(0, 40));
         host.reports.clear();
@@ -359,8 +360,12 @@ TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
          kOk,
          {{"5GHz", "(NULL)", "(NOTDONE)", 0, "(NOTDONE)", "(NOTDONE)"}}},
         {"a report", {}, {"--report", "1.3.6.1.6.3.15.1.1.2.0"}, 1, "(SNMPv3USM) Message not in TimeWindow!", {}},
-        {"an error status beyond the protocol's", {}, {"--error-status", "99"}, 1,
-         "(SNMP) Cannot perform operation, General Error!", {}},
+        {"an error status beyond the protocol's",
+         {},
+         {"--error-status", "99"},
+         1,
+         "(SNMP) Cannot perform operation, General Error!",
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

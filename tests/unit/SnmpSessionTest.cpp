@@ -201,8 +201,8 @@ TEST_F(SnmpSessionTest, HostileCounterFiles)
         int code;
         long counter;  // stored afterwards, -1: the file is not ours to read
     } cases[] = {
-        {"binary garbage", [&] { std::ofstream(CounterFile(), std::ios::binary) << std::string("\x01\xff\0\n\x80 9", 7); },
-         0, 1},
+        {"binary garbage",
+         [&] { std::ofstream(CounterFile(), std::ios::binary) << std::string("\x01\xff\0\n\x80 9", 7); }, 0, 1},
         {"a 10 MB line", [&] { std::ofstream(CounterFile()) << longLine; }, 0, 1},
         {"a folder", [&] { fs::create_directory(CounterFile()); }, QV_ERR_SAVE_BOOTCOUNTER, -1},
         {"a link to a file elsewhere",

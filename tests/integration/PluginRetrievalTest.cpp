@@ -21,6 +21,8 @@ const char kTimedOut[] = "(SNMPClass) SNMP request timed out!";
 const char kBandRead[] = "request get 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
 const char kTableStep[] = "request get-next 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
 
+void ExpectSuccess(const CRecordedReport& report, const char* address, const std::vector<CRecordedClient>& clients);
+
 class PluginRetrievalTest : public krwtest::CPluginTest {
 protected:
     // One retrieval of 127.0.0.1 on port; its reports once the plug-in has
@@ -33,6 +35,18 @@ protected:
         host.WaitForReports(1);
         host.Unload();
         return host.reports;
+    }
+
+    // Retrieval 2, on port, is the only one to report, with the sample clients.
+    void ExpectTheNextRetrievalToReportAll(int32_t port, int32_t timeout)
+    {
+        host.SetParameters("public", "private", port, timeout);
+        host.Retrieve("127.0.0.1", 2);
+        ASSERT_TRUE(host.WaitForReports(1));
+        host.Unload();
+        ASSERT_EQ(1u, host.reports.size());
+        EXPECT_EQ(2u, host.reports[0].context);
+        ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
     }
 
     // Runs the message loop until the agent has logged count lines with prefix.
@@ -294,13 +308,7 @@ TEST_F(PluginRetrievalTest, AWalkThatStopsLeavesItsClientsToTheNextRetrieval)
     host.SetParameters("public", "private", stopping->Port(), 20);
     host.Retrieve("127.0.0.1", 1);
     ASSERT_NO_FATAL_FAILURE(WaitForLogged(*stopping, "dropped get-next", 1));
-    host.SetParameters("public", "private", other->Port(), 100);
-    host.Retrieve("127.0.0.1", 2);
-    ASSERT_TRUE(host.WaitForReports(1));
-    host.Unload();
-    ASSERT_EQ(1u, host.reports.size());
-    EXPECT_EQ(2u, host.reports[0].context);
-    ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
+    ExpectTheNextRetrievalToReportAll(other->Port(), 100);
 }
 
 // An SNMPv1 agent whose MIB ends with the client table answers the step
@@ -405,13 +413,7 @@ TEST_F(PluginRetrievalTest, LateAnswersDoNotReachALaterRetrieval)
     ASSERT_TRUE(host.WaitForReports(1));
     ExpectFailure(host.reports[0], kTimedOut, "127.0.0.1");
     host.reports.clear();
-    host.SetParameters("public", "private", late->Port(), 200);
-    host.Retrieve("127.0.0.1", 2);
-    ASSERT_TRUE(host.WaitForReports(1));
-    host.Unload();
-    ASSERT_EQ(1u, host.reports.size());
-    EXPECT_EQ(2u, host.reports[0].context);
-    ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
+    ExpectTheNextRetrievalToReportAll(late->Port(), 200);
 }
 
 }  // namespace

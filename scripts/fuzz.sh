@@ -21,7 +21,7 @@ status=0
 for t in $targets; do
   work="$build/corpus/$t"
   mkdir -p "$work"
-  cp -n "$top/fuzz/corpus/$t/"* "$work/"
+  cp -n "$top/fuzz/corpus/$t/"* "$work/" 2>/dev/null || true
   log="$build/fuzz-$t.log"
   echo "fuzz-$t: ${seconds} s"
   if (cd "$build" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

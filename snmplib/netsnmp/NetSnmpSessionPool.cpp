@@ -7,8 +7,9 @@ namespace {
 // Idle sessions kept open for agents that are asked again soon. Beyond this
 // many, a session closes once it has been idle for the grace time: agents
 // asked in turn leave few sockets open, while many agents asked at once
-// (each with a session for every community and for its blocking reads)
-// keep theirs between steps instead of opening a socket per request.
+// (each with a session for its asynchronous requests and one for its
+// blocking reads, idle in turn) keep theirs between steps instead of
+// opening a socket per request.
 const size_t kMaxIdleSessions = 8;
 const auto kIdleGrace = std::chrono::seconds(2);
 const auto kIdleLifetime = std::chrono::seconds(30);

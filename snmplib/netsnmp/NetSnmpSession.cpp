@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstring>
 #include <poll.h>
 #include <tuple>
@@ -146,9 +147,13 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
         // The localized user is made when a request needs it, not at opening.
         settings.flags |= SNMP_FLAGS_USER_CREATED;
     }
+    errno = 0;
     void* handle = snmp_sess_open(&settings);
     if (!handle) {
-        *result = NetSnmpErrorToResult(settings.s_snmp_errno);
+        // Net-SNMP calls any transport it cannot open a bad address, also
+        // when the process has run out of descriptors or buffers.
+        const bool exhausted = errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+        *result = exhausted ? SNMP_CLASS_RESOURCE_UNAVAIL : NetSnmpErrorToResult(settings.s_snmp_errno);
         return nullptr;
     }
     std::unique_ptr<CNetSnmpSession> session(new CNetSnmpSession(handle, params, users, watch, listener));

@@ -432,4 +432,28 @@ TEST_F(SnmplibCommunityTest, SocketsAboveDescriptor1023Work)
     setrlimit(RLIMIT_NOFILE, &saved);
 }
 
+// A socket that cannot be had is a resource failure, not a bad address.
+TEST_F(SnmplibCommunityTest, RunningOutOfDescriptorsIsAResourceFailure)
+{
+    // Everything this path needs has been through once, so that nothing
+    // needs a descriptor of the sanitizers' while there is none.
+    Pdu warmUp = PduOf({kSysDescr});
+    ASSERT_EQ(SNMP_CLASS_SUCCESS, snmp->get(warmUp, Target()));
+    Pdu refused = PduOf({kSysDescr});
+    const CTarget other = CommunityTarget(krwtest::FindFreeUdpPort(), version2c, 1, 0);
+    rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &saved));
+    rlimit lowered = saved;
+    lowered.rlim_cur = 256;
+    ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &lowered));
+    std::vector<int> fillers;
+    for (int fd = 0; fillers.size() < 256 && (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        fillers.push_back(fd);
+    const int result = snmp->get(refused, other);
+    for (int fd : fillers)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(SNMP_CLASS_RESOURCE_UNAVAIL, result);
+}
+
 }  // namespace

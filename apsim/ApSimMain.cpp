@@ -5,6 +5,7 @@
 #include "apsim/ApSimClients.h"
 #include "apsim/ApSimMib.h"
 #include "apsim/ApSimTransports.h"
+#include "platform/AfxDescriptors.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,7 +21,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/resource.h>
 #include <unistd.h>
 
 // Net-SNMP's VACM configuration tokens (rocommunity, rwuser, ...) and access
@@ -248,22 +248,11 @@ int Fail(const std::string& error)
     return 1;
 }
 
-// One socket per listening address: a thousand addresses and more need more
-// than the usual soft limit (the agent library's fd sets grow as needed).
-void RaiseDescriptorLimit()
-{
-    rlimit limit;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    RaiseDescriptorLimit();
+    AfxRaiseDescriptorLimit();
     CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information."};
     COptions options;
     AddOptions(app, options);

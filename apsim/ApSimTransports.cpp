@@ -127,8 +127,8 @@ bool CApSimTransports::Admit(const snmp_pdu& pdu)
 
 bool CApSimTransports::Listen(const std::string& address, std::string* bound, std::string* error)
 {
-    const std::string spec = "udp:" + address;
-    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", spec.c_str());
+    const std::string endpoint = "udp:" + address;
+    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", endpoint.c_str());
     if (!transport) {
         *error = "cannot listen on " + address;
         return false;

@@ -13,8 +13,9 @@
 #include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include "platform/AfxDescriptors.h"
+
 #include <poll.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -170,17 +171,6 @@ void Pump(std::vector<CWalk>& walks)
     }
 }
 
-// Two sockets per access point: a thousand of them need more descriptors
-// than the usual soft limit.
-void RaiseDescriptorLimit()
-{
-    rlimit limit;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -194,7 +184,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: retrieval-floor [-t HUNDREDTHS] PORT ADDRESS...\n");
         return 2;
     }
-    RaiseDescriptorLimit();
+    AfxRaiseDescriptorLimit();
     setenv("MIBS", "", 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_CONFIG_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);

@@ -12,8 +12,8 @@
 #include "host/HostPlugin.h"
 #include "host/HostReports.h"
 #include "platform/Afx.h"
+#include "platform/AfxDescriptors.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,23 +95,11 @@ int Fail(const std::string& error)
     return 2;
 }
 
-// The plug-in keeps a socket or more per access point asked at once; a
-// thousand of them need more than the usual soft limit of 1024 descriptors.
-// Nothing in this process uses a plain fd_set, so the hard limit is safe.
-void RaiseDescriptorLimit()
-{
-    rlimit limit;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    RaiseDescriptorLimit();
+    AfxRaiseDescriptorLimit();
     CHostOptions options;
     const int usage = ParseHostOptions(argc, argv, &options);
     if (usage >= 0)

@@ -47,31 +47,14 @@ protected:
         return run;
     }
 
-    std::unique_ptr<krwtest::CApSimAgent> Agent(std::vector<std::string> options)
-    {
-        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
-        std::string error;
-        EXPECT_TRUE(agent->Start(&error)) << error;
-        return agent;
-    }
-
     std::filesystem::path folder;
 };
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
 {
-    auto good = Agent({});
-    auto refusing = Agent({"--refresh-error", "5"});
-    auto endless = Agent({"--end-mib-with-table"});
+    auto good = krwtest::StartApSim({});
+    auto refusing = krwtest::StartApSim({"--refresh-error", "5"});
+    auto endless = krwtest::StartApSim({"--end-mib-with-table"});
     const std::string port = std::to_string(good->Port());
     const struct {
         const char* what;
@@ -102,11 +85,11 @@ TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
 
 TEST_F(HostProgramTest, JsonHoldsEveryReportInArrivalOrderAndTheMissingOnes)
 {
-    auto agent = Agent({"--addresses", "2", "--band", "1"});
+    auto agent = krwtest::StartApSim({"--addresses", "2", "--band", "1"});
     const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "json", "--wait", "20", "127.0.0.2",
                               "no-such-host.invalid", "localhost"});
     EXPECT_EQ(1, run.status) << run.errors;
-    const std::vector<std::string> lines = Lines(run.out);
+    const std::vector<std::string> lines = krwtest::OutputLines(run.out);
     ASSERT_EQ(1u, lines.size()) << run.out;
     const nlohmann::json document = nlohmann::json::parse(lines[0]);
     const nlohmann::json& reports = document.at("reports");
@@ -143,7 +126,7 @@ TEST_F(HostProgramTest, JsonHoldsEveryReportInArrivalOrderAndTheMissingOnes)
 // each can be read back; UTF-8 and quotes and controls keep their meaning.
 TEST_F(HostProgramTest, JsonCarriesEveryOctetOfATextAsItArrived)
 {
-    auto agent = Agent({"--cell", "1:7:x:636166E9", "--cell", "2:7:x:C3A9", "--cell", "3:7:x:22015C0A"});
+    auto agent = krwtest::StartApSim({"--cell", "1:7:x:636166E9", "--cell", "2:7:x:C3A9", "--cell", "3:7:x:22015C0A"});
     const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "json", "127.0.0.1"});
     EXPECT_EQ(0, run.status) << run.errors;
     const nlohmann::json clients = nlohmann::json::parse(run.out).at("reports")[0].at("clients");
@@ -155,7 +138,7 @@ TEST_F(HostProgramTest, JsonCarriesEveryOctetOfATextAsItArrived)
 
 TEST_F(HostProgramTest, CsvHasOneLinePerClientAndRepeatsEachRound)
 {
-    auto agent = Agent({"--zero-mac-row", "3"});
+    auto agent = krwtest::StartApSim({"--zero-mac-row", "3"});
     const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "csv", "--repeat", "2", "--interval", "0",
                               "127.0.0.1", "no-such-host.invalid"});
     EXPECT_EQ(1, run.status);
@@ -174,7 +157,7 @@ TEST_F(HostProgramTest, ManyAccessPointsRaiseTheDescriptorLimit)
     ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &limit));
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 1024)
         GTEST_SKIP() << "the hard descriptor limit is too low";
-    auto agent = Agent({"--addresses", "100", "--generate", "20"});
+    auto agent = krwtest::StartApSim({"--addresses", "100", "--generate", "20"});
     std::vector<std::string> args{"--nofile=48:" + std::to_string(limit.rlim_max),
                                   KRW_CLIENTS_PROGRAM,
                                   "-f",
@@ -187,7 +170,7 @@ TEST_F(HostProgramTest, ManyAccessPointsRaiseTheDescriptorLimit)
         args.push_back("127.0.0." + std::to_string(i));
     const CRun run = Clients(args, PRLIMIT_PROGRAM);
     EXPECT_EQ(0, run.status) << run.errors;
-    EXPECT_EQ(1u + 100u * 20u, Lines(run.out).size());
+    EXPECT_EQ(1u + 100u * 20u, krwtest::OutputLines(run.out).size());
 }
 
 TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)
@@ -200,7 +183,7 @@ TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)
 
     const CRun json = Clients({"--demo", "-f", "json", "--repeat", "3", "--interval", "0.1"});
     EXPECT_EQ(0, json.status) << json.errors;
-    const std::vector<std::string> lines = Lines(json.out);
+    const std::vector<std::string> lines = krwtest::OutputLines(json.out);
     ASSERT_EQ(3u, lines.size());
     for (const std::string& line : lines)
         EXPECT_EQ(3u, nlohmann::json::parse(line).at("reports").at(0).at("clients").size());
@@ -209,7 +192,7 @@ TEST_F(HostProgramTest, TheDemoListsTheSampleClientsEveryRound)
 // The README's host of one's own.
 TEST_F(HostProgramTest, TheExampleHostListsTheClients)
 {
-    auto agent = Agent({});
+    auto agent = krwtest::StartApSim({});
     int status = -1;
     const std::string out =
         krwtest::RunProgram({KRW_EXAMPLE_PROGRAM, KRW_PLUGIN_MODULE, "127.0.0.1", std::to_string(agent->Port())},

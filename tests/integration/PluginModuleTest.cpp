@@ -19,21 +19,12 @@ namespace {
 
 using krwtest::CRecordedReport;
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 TEST(PluginModule, OnlyTheTwoExportsLeaveTheModule)
 {
     int status = -1;
     std::vector<std::string> names;
-    for (const std::string& line :
-         Lines(krwtest::RunProgram({KRW_NM_PROGRAM, "-D", "--defined-only", KRW_PLUGIN_MODULE}, {}, &status)))
+    for (const std::string& line : krwtest::OutputLines(
+             krwtest::RunProgram({KRW_NM_PROGRAM, "-D", "--defined-only", KRW_PLUGIN_MODULE}, {}, &status)))
         names.push_back(line.substr(line.rfind(' ') + 1));
     EXPECT_EQ(0, status);
     std::sort(names.begin(), names.end());

@@ -51,14 +51,6 @@ protected:
         return macs;
     }
 
-    std::unique_ptr<krwtest::CApSimAgent> Agent(std::vector<std::string> options)
-    {
-        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
-        std::string error;
-        EXPECT_TRUE(agent->Start(&error)) << error;
-        return agent;
-    }
-
     std::filesystem::path folder;
 };
 
@@ -79,11 +71,11 @@ TEST_F(ProgramsTest, TheSimulatedAccessPointServesTheClientsItIsGiven)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options.empty() ? "sample" : c.options.front());
-        auto agent = Agent(c.options);
+        auto agent = krwtest::StartApSim(c.options);
         EXPECT_EQ(c.macs, Macs(agent->Port()));
     }
-    auto generated = Agent({"--generate", "250", "--seed", "7"});
-    auto again = Agent({"--generate", "250", "--seed", "7"});
+    auto generated = krwtest::StartApSim({"--generate", "250", "--seed", "7"});
+    auto again = krwtest::StartApSim({"--generate", "250", "--seed", "7"});
     const std::string macs = Macs(generated->Port());
     EXPECT_EQ(250, std::count(macs.begin(), macs.end(), '\n'));
     EXPECT_EQ(macs, Macs(again->Port()));
@@ -91,7 +83,7 @@ TEST_F(ProgramsTest, TheSimulatedAccessPointServesTheClientsItIsGiven)
 
 TEST_F(ProgramsTest, CommunitiesAndDelaysBehaveAsAnAgentsWould)
 {
-    auto agent = Agent({"-c", "look", "-w", "touch", "--delay", "200"});
+    auto agent = krwtest::StartApSim({"-c", "look", "-w", "touch", "--delay", "200"});
     const std::string set = kRefresh + ":integer=1";
     const struct {
         const char* what;

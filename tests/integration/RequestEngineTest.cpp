@@ -21,6 +21,8 @@
 // library will not do.
 namespace {
 
+using krwtest::StartApSim;
+
 const char kColumn[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1";
 const char kBand[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
 const char kRefresh[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
@@ -87,14 +89,6 @@ protected:
         CSnmpSession::Stop();
         krwtest::RemoveScratchFolder(folder);
         g_walk = nullptr;
-    }
-
-    std::unique_ptr<krwtest::CApSimAgent> StartApSim(std::vector<std::string> options)
-    {
-        auto agent = std::make_unique<krwtest::CApSimAgent>(std::move(options));
-        std::string error;
-        EXPECT_TRUE(agent->Start(&error)) << error;
-        return agent;
     }
 
     std::unique_ptr<krwtest::CScriptedResponder> StartResponder(std::vector<std::string> script)

@@ -2,6 +2,8 @@
 
 #include "tests/support/ChildProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <poll.h>
 #include <unistd.h>
@@ -62,6 +64,14 @@ int CApSimAgent::Logged(const std::string& prefix)
         start = end + 1;
     }
     return count;
+}
+
+std::unique_ptr<CApSimAgent> StartApSim(std::vector<std::string> options)
+{
+    auto agent = std::make_unique<CApSimAgent>(std::move(options));
+    std::string error;
+    EXPECT_TRUE(agent->Start(&error)) << error;
+    return agent;
 }
 
 }  // namespace krwtest

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -31,5 +32,9 @@ private:
     int output = -1;
     std::string printed;
 };
+
+// An access point with these options, started; a failure to start fails
+// the test (the agent then has port 0).
+std::unique_ptr<CApSimAgent> StartApSim(std::vector<std::string> options);
 
 }  // namespace krwtest

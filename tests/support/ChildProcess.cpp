@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -170,6 +171,15 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries
     }
     env.insert(env.end(), entries.begin(), entries.end());
     return env;
+}
+
+std::vector<std::string> OutputLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace krwtest

@@ -43,6 +43,9 @@ unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const s
                                    pid_t* pid, int* output = nullptr);
 
 // The process environment with these entries replaced or added.
+// A program's output, line by line.
+std::vector<std::string> OutputLines(const std::string& text);
+
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
 
 }  // namespace krwtest

@@ -25,12 +25,8 @@ void CPluginTest::TearDown()
 
 std::unique_ptr<CApSimAgent> CPluginTest::StartApSim(std::vector<std::string> options)
 {
-    auto agent = std::make_unique<CApSimAgent>(std::move(options));
-    std::string error;
-    if (agent->Start(&error))
-        return agent;
-    ADD_FAILURE() << error;
-    return nullptr;
+    auto agent = krwtest::StartApSim(std::move(options));
+    return agent->Port() != 0 ? std::move(agent) : nullptr;
 }
 
 std::string CPluginTest::WriteScratchFile(const std::string& name, const std::string& content)

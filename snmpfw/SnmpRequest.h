@@ -67,7 +67,7 @@ public:
     enum Outcome {
         OUTCOME_ROW,          // a table row is in the list; another may follow
         OUTCOME_FINISHED,     // nothing more belongs to the request
-        OUTCOME_TABLE_END,    // SNMPv1 end of the agent's MIB after a table
+        OUTCOME_TABLE_END,    // SNMPv1 end of the agent's MIB after a table (or as its first step)
         OUTCOME_TABLE_ERROR,  // no-such-name for another variable than asked for
     };
 
@@ -127,6 +127,9 @@ public:
     void OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpRequestContext& context);
     Outcome ApplyRow(int code, Pdu& pdu, CSnmpVarList& list);
     void DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list);
+    // The outcome of an SNMPv1 noSuchName in a walk: received is the name the
+    // first readable item, first, came back with (null: none).
+    Outcome EndOfMib(int first, const CString* received, CSnmpVarList& list);
 
     BOOL useGetNext;
     CSnmpTargetParams targetParams;

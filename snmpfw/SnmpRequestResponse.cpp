@@ -104,7 +104,7 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
         const Vb* vb = pdu.vb_at(processed++);
         const CString received = vb != nullptr ? CString(vb->get_printable_oid()) : CString();
         if (code == QV_CODE_NO_SUCH_NAME)
-            return vb != nullptr && received == *item->instance ? OUTCOME_TABLE_END : OUTCOME_TABLE_ERROR;
+            return EndOfMib(i, vb != nullptr ? &received : nullptr, list);
         if (vb == nullptr && !table)
             continue;
         if (vb == nullptr || IsColumnEnd(column, *item->instance, received, list)) {
@@ -130,6 +130,26 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
     for (int k = 0; k < list.count; ++k)
         EvaluateDerived(k, true, list);
     return table ? OUTCOME_ROW : OUTCOME_FINISHED;
+}
+
+// SNMPv1 has no end-of-MIB exception: a get-next past the agent's last object
+// is answered with noSuchName for the name asked for (RFC 1157, 4.1.3). On
+// the first step that name is the column itself: the table has no row, and
+// every column ends as it does in SNMPv2c.
+CSnmpRequest::Outcome CSnmpRequest::EndOfMib(int first, const CString* received, CSnmpVarList& list)
+{
+    SnmpVarItem* item = list.GetItem(first);
+    const bool firstStep = item->instance->IsEmpty();
+    const CString asked = firstStep ? ColumnOidText(list, first) : *item->instance;
+    if (received == nullptr || *received != asked)
+        return OUTCOME_TABLE_ERROR;
+    for (int i = first; firstStep && i < list.count; ++i) {
+        if (!list.IsReadable(i))
+            continue;
+        *list.GetItem(i)->value = kNotDoneText;
+        *list.GetItem(i)->instance = ColumnOidText(list, i);
+    }
+    return OUTCOME_TABLE_END;
 }
 
 void CSnmpRequest::DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list)

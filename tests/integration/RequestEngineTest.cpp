@@ -165,6 +165,7 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         {"an object after the table", {}, 1, 3, false},
         {"no clients", {"--generate", "0"}, 1, 0, false},
         {"SNMPv1 end of MIB", {"--end-mib-with-table"}, 0, 3, true},
+        {"SNMPv1 end of MIB at the first step", {"--end-mib-with-table", "--generate", "0"}, 0, 0, false},
         {"SNMPv2c end of MIB", {"--end-mib-with-table"}, 1, 3, false},
         {"a hole in one column", {"--hole-row", "2"}, 1, 3, false},
     };

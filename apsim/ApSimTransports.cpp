@@ -1,6 +1,7 @@
 #include "apsim/ApSimTransports.h"
 
 #include "apsim/ApSimMib.h"
+#include "apsim/ApSimRequestLog.h"
 
 #include <net-snmp/net-snmp-config.h>
 
@@ -69,35 +70,6 @@ int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void
 int AdmitPacket(netsnmp_session* session, netsnmp_pdu* pdu, int result)
 {
     return netsnmp_agent_check_parse(session, pdu, result) && g_transports->Admit(*pdu) ? 1 : 0;
-}
-
-const char* CommandName(int command)
-{
-    switch (command) {
-    case SNMP_MSG_GET:
-        return "get";
-    case SNMP_MSG_GETNEXT:
-        return "get-next";
-    case SNMP_MSG_GETBULK:
-        return "get-bulk";
-    case SNMP_MSG_SET:
-        return "set";
-    default:
-        return "other";
-    }
-}
-
-// "dropped get-next 1.3.6.1..." or "request get 1.3.6.1...", one line each.
-void LogRequest(const netsnmp_pdu& pdu, bool admitted)
-{
-    std::string line = admitted ? "request " : "dropped ";
-    line += CommandName(pdu.command);
-    line += ' ';
-    const netsnmp_variable_list* first = pdu.variables;
-    for (size_t i = 0; first != nullptr && i < first->name_length; ++i)
-        line += (i == 0 ? "" : ".") + std::to_string(first->name[i]);
-    printf("%s\n", line.c_str());
-    fflush(stdout);
 }
 
 unsigned short BoundPort(int socket)

@@ -2,6 +2,7 @@
 
 #include "common/QvException.h"
 #include "plugin/ClientVarSet.h"
+#include "plugin/ClientWalks.h"
 #include "plugin/PendingClients.h"
 #include "plugin/PluginState.h"
 
@@ -35,16 +36,23 @@ CClientRow RowTexts(const CSnmpVarList& row, const CString& band)
             text(CLIENT_COLUMN_SSIDINDEX)};
 }
 
-void ContinueWalk(const CString& address, const CSnmpVarList& row, DWORD context)
+// A step that cannot be started ends the walk without a report, as a failed
+// step does. Once the module is unloading the request object is no longer
+// valid: a request still outstanding completes, and no further one starts.
+void ContinueWalk(DWORD walk, const CString& address, const CSnmpVarList& row)
 {
-    if (SharedRequest == nullptr)
+    if (SharedRequest == nullptr || !SharedRequest->valid) {
+        RemoveClientWalk(walk);
         return;
+    }
     SharedRequest->targetParams.address = address;
     SharedRequest->varList = row;
-    // Once the module is unloading the request object is no longer valid:
-    // a step still outstanding completes, and no further step starts.
-    if (SharedRequest->valid)
-        SharedRequest->AsyncGet(OnClientRow, FALSE, context);
+    try {
+        SharedRequest->AsyncGet(OnClientRow, FALSE, walk);
+    } catch (CQVException* e) {
+        e->Delete();
+        RemoveClientWalk(walk);
+    }
 }
 
 // The end of the table: everything collected for the agent goes to the host.
@@ -59,6 +67,56 @@ void ReportCollected(const CSnmpResult& result, DWORD context)
     }
 }
 
+// The delivered row, with the band read for it: its client is collected,
+// then the walk goes on, or the table has ended and the clients are reported.
+void FinishRow(DWORD walk, const CString& band)
+{
+    CClientWalk* record = FindClientWalk(walk);
+    if (record == nullptr)
+        return;
+    const CSnmpResult step = record->step;
+    const CSnmpVarList row = record->row;
+    const DWORD context = record->context;
+    if (row.count != CLIENT_COLUMN_COUNT) {
+        RemoveClientWalk(walk);
+        return;
+    }
+    const CClientRow texts = RowTexts(row, band);
+    if (IsClientMac(texts.macAddress))
+        CollectClient(*PendingClientsFor(step.address), texts);
+    if (!step.done) {
+        ContinueWalk(walk, step.address, row);
+        return;
+    }
+    RemoveClientWalk(walk);
+    ReportCollected(step, context);
+}
+
+// Starts the band read of the walk's row on the shared request object, whose
+// target the walk's next step needs again: it goes back as it was. A read
+// that cannot start is a failed one.
+void StartBandRead(DWORD walk, const CString& address)
+{
+    if (SharedRequest == nullptr || !SharedRequest->valid) {
+        FinishRow(walk, CString());
+        return;
+    }
+    const CSnmpTargetParams walkTarget = SharedRequest->targetParams;
+    SharedRequest->varList = CSnmpVarList(kApBandDefinitions, MVT_SV, 0);
+    TargetStoredAgent(*SharedRequest, address);
+    SharedRequest->targetParams.timeout = RequestTimeout();
+    bool started = true;
+    try {
+        SharedRequest->AsyncGet(OnBandRead, TRUE, walk);
+    } catch (CQVException* e) {
+        e->Delete();
+        started = false;
+    }
+    SharedRequest->targetParams = walkTarget;
+    if (!started)
+        FinishRow(walk, CString());
+}
+
 }  // namespace
 
 void StartClientRetrieval(const CString& address, DWORD context)
@@ -68,61 +126,59 @@ void StartClientRetrieval(const CString& address, DWORD context)
     TargetStoredAgent(*SharedRequest, address);
     SharedRequest->varList = refresh;
     SharedRequest->targetParams.timeout = RequestTimeout();
-    SharedRequest->AsyncSet(OnRefreshDone, FALSE, CString(), nullptr, context);
+    const DWORD walk = AddClientWalk(context);
+    try {
+        SharedRequest->AsyncSet(OnRefreshDone, FALSE, CString(), nullptr, walk);
+    } catch (CQVException*) {
+        RemoveClientWalk(walk);
+        throw;
+    }
 }
 
-void OnRefreshDone(CSnmpResult* result, CSnmpVarList*, DWORD context)
+void OnRefreshDone(CSnmpResult* result, CSnmpVarList*, DWORD walk)
 {
+    const CClientWalk* record = FindClientWalk(walk);
+    if (record == nullptr)
+        return;
+    const DWORD context = record->context;
     if (result->code != 0) {
+        RemoveClientWalk(walk);
         ReportToHost(1, result->message, result->address, 0, nullptr, context);
         return;
     }
-    if (SharedRequest == nullptr)
+    if (SharedRequest == nullptr || !SharedRequest->valid) {
+        RemoveClientWalk(walk);
         return;
+    }
     try {
         TargetStoredAgent(*SharedRequest, result->address);
         SharedRequest->varList = CSnmpVarList(kClientTableDefinitions, MVT_UMV, 0);
-        SharedRequest->AsyncGet(OnClientRow, TRUE, context);
+        SharedRequest->AsyncGet(OnClientRow, TRUE, walk);
     } catch (CQVException* e) {
+        RemoveClientWalk(walk);
         ReportToHost(1, e->GetText(), result->address, 0, nullptr, context);
         e->Delete();
     }
 }
 
-void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD context)
+void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD walk)
 {
-    const CString address = result->address;
-    if (result->code != 0)
+    CClientWalk* record = FindClientWalk(walk);
+    if (record == nullptr)
         return;
-    const CString band = GetApBandText(address);
-    if (row->count != CLIENT_COLUMN_COUNT)
-        return;
-    const CClientRow texts = RowTexts(*row, band);
-    if (IsClientMac(texts.macAddress)) {
-        CollectClient(*PendingClientsFor(address), texts);
-        if (!result->done)
-            ContinueWalk(address, *row, context);
+    if (result->code != 0 || (!result->done && ++record->rows > kMaxClientRows)) {
+        RemoveClientWalk(walk);
         return;
     }
-    if (!result->done)
-        ContinueWalk(address, *row, context);
-    else if (texts.macAddress == kNotDoneText)
-        ReportCollected(*result, context);
+    record->step = *result;
+    record->row = *row;
+    StartBandRead(walk, result->address);
 }
 
-CString GetApBandText(const CString& address)
+void OnBandRead(CSnmpResult* result, CSnmpVarList* band, DWORD walk)
 {
-    try {
-        CSnmpRequest request;
-        request.varList = CSnmpVarList(kApBandDefinitions, MVT_SV, 0);
-        TargetStoredAgent(request, address);
-        request.targetParams.timeout = RequestTimeout();
-        request.Get(TRUE);
-        return *request.varList.GetItem(0)->value;
-    } catch (CQVException* e) {
-        e->Delete();
-        return CString();
-    }
+    const bool read = result->code == 0 && band->count > 0;
+    FinishRow(walk, read ? *band->GetItem(0)->value : CString());
 }
 
 void ReportToHost(int status, const CString& message, const CString& address, int count, HostClientEntry** entries,

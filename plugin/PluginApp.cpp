@@ -1,6 +1,7 @@
 #include "plugin/PluginApp.h"
 
 #include "common/QvException.h"
+#include "plugin/ClientWalks.h"
 #include "plugin/PendingClients.h"
 #include "plugin/PluginState.h"
 #include "snmpfw/SnmpRequest.h"
@@ -36,9 +37,10 @@ int CPluginApp::ExitInstance()
         SharedRequest = nullptr;
     }
     CSnmpSession::Stop();
-    // Walks abandoned along the way leave their clients here; nothing else
-    // would free them.
+    // Walks abandoned along the way leave their clients here, and walks whose
+    // requests outlasted the wait their records; nothing else would free them.
     FreeAllPendingClients();
+    RemoveAllClientWalks();
     return CWinApp::ExitInstance();
 }
 

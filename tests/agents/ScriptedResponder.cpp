@@ -1,11 +1,14 @@
 // krwtest-responder: an SNMPv1/v2c agent that answers every request the way
 // its command line says, including the ways a real agent never would. It
-// binds a free loopback port, prints "port N" on standard output and runs
-// until standard input closes, it is stopped, or its lifetime is over.
+// binds a free loopback port (on 127.0.0.1 and, when asked, the addresses
+// after it), prints "port N" on standard output and runs until standard input
+// closes, it is stopped, or its lifetime is over.
 //
 // Net-SNMP decodes the requests and encodes the answers; the answers it will
 // not encode (a value of a type no SNMP syntax has, a report in SNMPv1/v2c)
 // are encoded as responses and get their one different octet afterwards.
+
+#include "apsim/ApSimRequestLog.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +41,11 @@ const auto kLifetime = std::chrono::minutes(5);
 const char kBadTypeMarker[] = "BADTYPE";
 // A type octet that no SNMP syntax uses.
 const u_char kUnknownType = 0x4f;
+// The client table's entry (columns 2, the MAC, to 7) and the object after it.
+const oid kEntry[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 2, 1};
+const oid kAfterTable[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 3, 0};
+const oid kFirstColumn = 2;
+const oid kLastColumn = 7;
 
 struct Script {
     int delayMs = 0;
@@ -49,17 +58,37 @@ struct Script {
     bool badType = false;
     bool silent = false;
     std::vector<std::string> answerOids;  // the n-th request's bindings all get the n-th (or the last)
+    int addresses = 1;
+    // Get-nexts walk a client table: of rows[0] rows, then after the n-th set
+    // of rows[n-1] (the last one after them); -1 rows never end.
+    std::vector<long> rows;
+    bool log = false;
+    bool silentGets = false;
+    bool holdFirstGet = false;
 };
 
 struct Pending {
     Clock::time_point due;
     netsnmp_pdu* answer;
+    void* session;  // the address's, which sends it
+};
+
+// The first get on the first address, kept back (its retransmissions
+// unanswered) until the other addresses have been asked twice since it came.
+struct Held {
+    netsnmp_pdu* answer = nullptr;
+    long requestId = 0;
+    void* session = nullptr;
+    int othersSince = 0;
+    bool taken = false;
 };
 
 Script script;
 std::deque<Pending> pending;
+Held held;
 size_t requestsSeen = 0;
-void* session = nullptr;
+size_t setsSeen = 0;
+std::vector<void*> sessions;  // one per address, 127.0.0.1 first
 
 bool ParseOid(const std::string& text, std::vector<oid>* out)
 {
@@ -96,6 +125,36 @@ void RenameBindings(netsnmp_pdu* answer)
         snmp_set_var_objid(v, name.data(), name.size());
 }
 
+// The binding's successor in a client table of script.rows rows, as an agent
+// answers a get-next (RFC 1157, 4.1.3): the next row of the same column, or
+// the object after the table. Every row has a MAC of its own.
+void NextInTable(netsnmp_variable_list* v)
+{
+    const long rows = script.rows[std::min(setsSeen > 0 ? setsSeen - 1 : 0, script.rows.size() - 1)];
+    const size_t prefix = OID_LENGTH(kEntry);
+    const bool inEntry =
+        v->name_length > prefix && netsnmp_oid_is_subtree(kEntry, prefix, v->name, v->name_length) == 0;
+    const oid column = inEntry ? v->name[prefix] : 0;
+    const oid row = inEntry && v->name_length > prefix + 1 ? v->name[prefix + 1] + 1 : 1;
+    if (column < kFirstColumn || column > kLastColumn || (rows >= 0 && row > static_cast<oid>(rows))) {
+        snmp_set_var_objid(v, kAfterTable, OID_LENGTH(kAfterTable));
+        snmp_set_var_typed_integer(v, ASN_INTEGER, 0);
+        return;
+    }
+    std::vector<oid> name(kEntry, kEntry + prefix);
+    name.push_back(column);
+    name.push_back(row);
+    snmp_set_var_objid(v, name.data(), name.size());
+    if (column == kFirstColumn) {
+        const u_char mac[] = {2, 0, u_char(row >> 24), u_char(row >> 16), u_char(row >> 8), u_char(row)};
+        snmp_set_var_typed_value(v, ASN_OCTET_STR, mac, sizeof mac);
+    } else if (column == kLastColumn) {
+        snmp_set_var_typed_value(v, ASN_OCTET_STR, "1", 1);
+    } else {
+        snmp_set_var_typed_integer(v, ASN_INTEGER, 1);
+    }
+}
+
 void FillValues(netsnmp_pdu* answer)
 {
     long number = 1;
@@ -120,7 +179,12 @@ netsnmp_pdu* MakeAnswer(const netsnmp_pdu* request)
         ReplaceBindings(answer, script.bindings);
     if (!script.answerOids.empty())
         RenameBindings(answer);
-    FillValues(answer);
+    if (!script.rows.empty() && request->command == SNMP_MSG_GETNEXT) {
+        for (netsnmp_variable_list* v = answer->variables; v; v = v->next_variable)
+            NextInTable(v);
+    } else {
+        FillValues(answer);
+    }
     if (script.setErrorStatus) {
         answer->errstat = script.errorStatus;
         answer->errindex = 1;
@@ -162,7 +226,7 @@ void PatchReport(u_char* start, size_t length)
         *p = SNMP_MSG_REPORT;
 }
 
-void SendPatched(netsnmp_pdu* answer, void (*patch)(u_char*, size_t))
+void SendPatched(void* session, netsnmp_pdu* answer, void (*patch)(u_char*, size_t))
 {
     netsnmp_session* info = snmp_sess_session(session);
     netsnmp_transport* transport = snmp_sess_transport(session);
@@ -180,24 +244,50 @@ void SendPatched(netsnmp_pdu* answer, void (*patch)(u_char*, size_t))
     snmp_free_pdu(answer);
 }
 
-void Send(netsnmp_pdu* answer)
+void Send(void* session, netsnmp_pdu* answer)
 {
     if (script.badType)
-        SendPatched(answer, PatchBadType);
+        SendPatched(session, answer, PatchBadType);
     else if (!script.reportOid.empty())
-        SendPatched(answer, PatchReport);
+        SendPatched(session, answer, PatchReport);
     else if (!snmp_sess_send(session, answer))
         snmp_free_pdu(answer);
 }
 
-int OnRequest(int op, netsnmp_session*, int, netsnmp_pdu* request, void*)
+// Counts a request on another address than the first; the second since the
+// held answer was kept sends it.
+void CountOtherRequest()
 {
+    if (held.answer != nullptr && ++held.othersSince >= 2) {
+        pending.push_back({Clock::now(), held.answer, held.session});
+        held.answer = nullptr;
+    }
+}
+
+int OnRequest(int op, netsnmp_session*, int, netsnmp_pdu* request, void* magic)
+{
+    const size_t address = reinterpret_cast<size_t>(magic);
     if (op != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || script.silent)
         return 1;
+    if (script.log)
+        LogRequest(*request, true);
+    setsSeen += request->command == SNMP_MSG_SET;
+    if (address != 0)
+        CountOtherRequest();
+    const bool get = request->command == SNMP_MSG_GET;
+    if (get && script.silentGets)
+        return 1;
+    if (get && address == 0 && held.answer != nullptr && request->reqid == held.requestId)
+        return 1;
+    if (get && script.holdFirstGet && address == 0 && !held.taken) {
+        held = {MakeAnswer(request), request->reqid, sessions[address], 0, true};
+        ++requestsSeen;
+        return 1;
+    }
     for (int i = 0; i < script.copies; ++i) {
         netsnmp_pdu* answer = MakeAnswer(request);
         if (answer)
-            pending.push_back({Clock::now() + std::chrono::milliseconds(script.delayMs), answer});
+            pending.push_back({Clock::now() + std::chrono::milliseconds(script.delayMs), answer, sessions[address]});
     }
     ++requestsSeen;
     return 1;
@@ -207,9 +297,9 @@ void SendDue()
 {
     const auto now = Clock::now();
     while (!pending.empty() && pending.front().due <= now) {
-        netsnmp_pdu* answer = pending.front().answer;
+        const Pending due = pending.front();
         pending.pop_front();
-        Send(answer);
+        Send(due.session, due.answer);
     }
 }
 
@@ -233,6 +323,34 @@ std::string MakeStateFolder()
     return folder;
 }
 
+bool Listen(const std::string& address, size_t index)
+{
+    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", ("udp:" + address).c_str());
+    if (!transport)
+        return false;
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.callback = OnRequest;
+    settings.callback_magic = reinterpret_cast<void*>(index);
+    settings.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
+    settings.version = SNMP_DEFAULT_VERSION;
+    void* session = snmp_sess_add(&settings, transport, nullptr, nullptr);
+    if (session == nullptr)
+        return false;
+    sessions.push_back(session);
+    return true;
+}
+
+unsigned short BoundPort()
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(snmp_sess_transport(sessions[0])->sock, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+// 127.0.0.1 on a free port, then the addresses after it on the same port.
 bool Open(const std::string& stateFolder)
 {
     netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, stateFolder.c_str());
@@ -241,46 +359,41 @@ bool Open(const std::string& stateFolder)
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     setenv("MIBS", "", 1);
     init_snmp("krwtest-responder");
-    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", "udp:127.0.0.1:0");
-    if (!transport)
+    if (!Listen("127.0.0.1:0", 0))
         return false;
-    netsnmp_session settings;
-    snmp_sess_init(&settings);
-    settings.callback = OnRequest;
-    settings.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
-    settings.version = SNMP_DEFAULT_VERSION;
-    session = snmp_sess_add(&settings, transport, nullptr, nullptr);
-    return session != nullptr;
-}
-
-unsigned short BoundPort()
-{
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (getsockname(snmp_sess_transport(session)->sock, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
+    const std::string port = std::to_string(BoundPort());
+    for (int i = 1; i < script.addresses; ++i)
+        if (!Listen("127.0.0." + std::to_string(i + 1) + ":" + port, static_cast<size_t>(i)))
+            return false;
+    return true;
 }
 
 void Serve()
 {
-    const int socket = snmp_sess_transport(session)->sock;
     const auto end = Clock::now() + kLifetime;
-    netsnmp_large_fd_set readable;
-    netsnmp_large_fd_set_init(&readable, socket + 1);
+    std::vector<pollfd> watch{{0, POLLIN, 0}};
+    for (void* session : sessions)
+        watch.push_back({snmp_sess_transport(session)->sock, POLLIN, 0});
     while (Clock::now() < end) {
-        pollfd watch[2] = {{socket, POLLIN, 0}, {0, POLLIN, 0}};
-        if (poll(watch, 2, NextWaitMs()) < 0)
+        if (poll(watch.data(), watch.size(), NextWaitMs()) < 0)
             break;
-        if (watch[1].revents)
+        if (watch[0].revents)
             break;  // the test has let go of our standard input
-        if (watch[0].revents) {
-            NETSNMP_LARGE_FD_SET(socket, &readable);
-            snmp_sess_read2(session, &readable);
+        for (size_t i = 1; i < watch.size(); ++i) {
+            if (!watch[i].revents)
+                continue;
+            netsnmp_large_fd_set readable;
+            netsnmp_large_fd_set_init(&readable, watch[i].fd + 1);
+            NETSNMP_LARGE_FD_SET(watch[i].fd, &readable);
+            snmp_sess_read2(sessions[i - 1], &readable);
+            netsnmp_large_fd_set_cleanup(&readable);
         }
         SendDue();
     }
-    netsnmp_large_fd_set_cleanup(&readable);
+    for (const Pending& unsent : pending)
+        snmp_free_pdu(unsent.answer);
+    if (held.answer != nullptr)
+        snmp_free_pdu(held.answer);
 }
 
 }  // namespace
@@ -296,10 +409,22 @@ int main(int argc, char** argv)
     app.add_option("--bindings", script.bindings, "answer with this many bindings");
     app.add_flag("--bad-type", script.badType, "answer with a value of a type no SNMP syntax has");
     app.add_flag("--silent", script.silent, "never answer");
+    app.add_option("--addresses", script.addresses, "answer on 127.0.0.1 and the N-1 addresses after it, one port")
+        ->check(CLI::Range(1, 254));
+    app.add_option("--rows", script.rows,
+                   "answer get-nexts as a client table of N rows (-1: rows without end); N,M,...: M rows after the "
+                   "first set, and so on")
+        ->delimiter(',');
+    app.add_flag("--log-requests", script.log, "print every request (\"request\", the command, the first OID)");
+    app.add_flag("--silent-gets", script.silentGets, "never answer a get");
+    app.add_flag("--hold-first-get", script.holdFirstGet,
+                 "answer the first get on 127.0.0.1 only after two requests on the other addresses");
     app.add_option("--answer-oids", script.answerOids,
                    "answer the n-th request's bindings with the n-th of these OIDs (the last one after them)")
         ->delimiter(',');
     CLI11_PARSE(app, argc, argv);
+    // A test that stops reading the log is no reason to end.
+    std::signal(SIGPIPE, SIG_IGN);
     script.setErrorStatus = app.count("--error-status") > 0;
     const std::string stateFolder = MakeStateFolder();
     if (stateFolder.empty() || !Open(stateFolder)) {

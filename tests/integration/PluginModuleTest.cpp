@@ -131,18 +131,22 @@ TEST_F(PluginUnloadTest, TheCounterFolderMayVanishWhileLoaded)
     ::setenv("TMPDIR", scratch.c_str(), 1);
 }
 
-// The unload waits for the step in flight; its completion is handled (a
-// last step still reports) but starts no further step.
-TEST_F(PluginUnloadTest, UnloadingWaitsForTheStepInFlight)
+// The unload waits for the request in flight, a step or a band read; its
+// completion is handled (the end of the table still reports) but starts no
+// further request.
+TEST_F(PluginUnloadTest, UnloadingWaitsForTheRequestInFlight)
 {
     const char kStep[] = "request get-next 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
+    const char kBand[] = "request get 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
     const struct {
         const char* what;
         std::vector<std::string> options;
+        const char* inFlight;
         size_t reports;
     } cases[] = {
-        {"the last step", {"--generate", "0", "--delay", "300"}, 1},
-        {"a step in the middle", {"--delay", "300"}, 0},
+        {"the last step", {"--generate", "0", "--delay", "300"}, kStep, 1},
+        {"the band read of the last step", {"--generate", "0", "--delay", "300"}, kBand, 1},
+        {"a step in the middle", {"--delay", "300"}, kStep, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -155,7 +159,7 @@ TEST_F(PluginUnloadTest, UnloadingWaitsForTheStepInFlight)
         host.reports.clear();
         host.SetParameters("public", "private", agent->Port(), 400);
         host.Retrieve("127.0.0.1", 3);
-        ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent->Logged(kStep) >= 1; }, 30000));
+        ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent->Logged(c.inFlight) >= 1; }, 30000));
         host.Unload();
         ASSERT_EQ(c.reports, host.reports.size());
         if (c.reports == 1) {
@@ -166,7 +170,8 @@ TEST_F(PluginUnloadTest, UnloadingWaitsForTheStepInFlight)
     }
 }
 
-// A step that is never answered holds the unload for at most 6000 ms.
+// A step that is never answered holds the unload for 6000 ms (in whole
+// milliseconds of the tick count), not longer.
 TEST_F(PluginUnloadTest, AStepThatIsNeverAnsweredHoldsTheUnloadForSixSeconds)
 {
     auto agent = StartApSim({"--stop-after", "0", "--log-requests"});
@@ -177,6 +182,7 @@ TEST_F(PluginUnloadTest, AStepThatIsNeverAnsweredHoldsTheUnloadForSixSeconds)
     const auto start = std::chrono::steady_clock::now();
     host.Unload();
     const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(6000 - 1));
     EXPECT_LT(waited, std::chrono::milliseconds(6000 + 3000));
     EXPECT_TRUE(host.reports.empty());
 }

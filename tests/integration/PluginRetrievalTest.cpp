@@ -1,6 +1,7 @@
 // Client-list retrievals through the loaded plug-in, against simulated
 // access points: what the host's callback receives, and when.
 
+#include "plugin/ClientWalks.h"
 #include "tests/support/FreePort.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/PluginTest.h"
@@ -18,8 +19,6 @@ using krwtest::SampleClients;
 const char kOk[] = "(VaZARO++) Ok!";
 const char kModel[] = "KRW-6180";
 const char kTimedOut[] = "(SNMPClass) SNMP request timed out!";
-const char kBandRead[] = "request get 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.1.1.1.34.1";
-const char kTableStep[] = "request get-next 1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
 
 void ExpectSuccess(const CRecordedReport& report, const char* address, const std::vector<CRecordedClient>& clients);
 
@@ -85,6 +84,18 @@ std::vector<CRecordedClient> Without(std::vector<CRecordedClient> clients, size_
     return clients;
 }
 
+// The clients of the scripted responder's table of rows rows.
+std::vector<CRecordedClient> ResponderClients(int rows, const std::string& band)
+{
+    std::vector<CRecordedClient> clients;
+    for (int row = 1; row <= rows; ++row) {
+        char mac[13];
+        snprintf(mac, sizeof mac, "02%010X", row);
+        clients.push_back({band, mac, "OPEN", 1, "On", "1"});
+    }
+    return clients;
+}
+
 TEST_F(PluginRetrievalTest, ReportsListTheClientsOfTheTableOnce)
 {
     const std::string twins = WriteScratchFile("twins.csv", "0A0B0C0D0E0F,0,6,-40,0,1\n"
@@ -103,6 +114,16 @@ TEST_F(PluginRetrievalTest, ReportsListTheClientsOfTheTableOnce)
          {"--clients", twins},
          {{"2.4GHz", "0A0B0C0D0E0F", "WPA2-Personal", -40, "Off", "1"},
           {"2.4GHz", "0A0B0C0D0E0F", "WPA2-Personal", -40, "Off", "2"}}},
+        // SNMPv1 answers the step past the last row with noSuchName: the last
+        // row comes again, and ends the table.
+        {"an SNMPv1 MIB that ends with the table", {"--end-mib-with-table"}, SampleClients("2.4GHz")},
+        {"an SNMPv1 MIB that ends with an empty table", {"--end-mib-with-table", "--generate", "0"}, {}},
+        {"an SNMPv1 MIB that ends with a row of an all-zero MAC",
+         {"--end-mib-with-table", "--zero-mac-row", "3"},
+         Without(SampleClients("2.4GHz"), 2)},
+        {"an SNMPv1 MIB that ends with a row of an empty MAC",
+         {"--end-mib-with-table", "--cell", "3:2:s:"},
+         Without(SampleClients("2.4GHz"), 2)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -311,19 +332,80 @@ TEST_F(PluginRetrievalTest, AWalkThatStopsLeavesItsClientsToTheNextRetrieval)
     ExpectTheNextRetrievalToReportAll(other->Port(), 100);
 }
 
-// An SNMPv1 agent whose MIB ends with the client table answers the step
-// after the last row with no-such-name: the last row comes again, and the
-// walk ends without a report.
-TEST_F(PluginRetrievalTest, AWalkToTheEndOfAnSnmpv1MibEndsWithoutAReport)
+// A report takes the clients it lists along: the next retrieval of the
+// address, from an agent that has one client now, reports that one only.
+TEST_F(PluginRetrievalTest, AReportLeavesNothingToTheNextRetrieval)
 {
-    auto agent = StartApSim({"--end-mib-with-table", "--log-requests"});
-    ASSERT_TRUE(agent);
+    auto agent = StartApSim({});
+    const std::string one = WriteScratchFile("one.csv", "A0B1C2D3E4F5,0,7,-61,1,2\n");
+    auto fewer = StartApSim({"--clients", one});
+    ASSERT_TRUE(agent && fewer);
     host.SetParameters("public", "private", agent->Port(), 100);
     host.Retrieve("127.0.0.1", 1);
-    // Three rows and the repeated last one: a band read each.
-    ASSERT_NO_FATAL_FAILURE(WaitForLogged(*agent, kBandRead, 4));
-    EXPECT_EQ(4, agent->Logged(kTableStep));
-    EXPECT_TRUE(host.reports.empty());
+    ASSERT_TRUE(host.WaitForReports(1));
+    host.SetParameters("public", "private", fewer->Port(), 100);
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(2));
+    ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
+    ExpectSuccess(host.reports[1], "127.0.0.1", {SampleClients("2.4GHz")[1]});
+}
+
+// An agent whose table never ends: the walk stops at the bound of rows
+// without a report, and its rows stay for the next retrieval. That one
+// follows a refresh after which the table has three rows, all of them
+// among the first ones: it reports exactly the rows of the bound.
+TEST_F(PluginRetrievalTest, AWalkOfRowsWithoutEndStopsAtTheBound)
+{
+    krwtest::CScriptedResponder agent({"--rows", "-1,3", "--log-requests"});
+    std::string error;
+    ASSERT_TRUE(agent.Start(&error)) << error;
+    host.SetParameters("public", "private", agent.Port(), 100);
+    host.Retrieve("127.0.0.1", 1);
+    // The step that brings the row past the bound is the last one; its
+    // answer comes on the socket the next retrieval's requests use, before
+    // theirs.
+    ASSERT_TRUE(
+        krwtest::RunMessagesUntil([&] { return agent.Logged("request get-next") >= kMaxClientRows + 1; }, 600000));
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(1, 60000));
+    host.Unload();
+    ASSERT_EQ(1u, host.reports.size());
+    EXPECT_EQ(2u, host.reports[0].context);
+    EXPECT_EQ(kMaxClientRows, host.reports[0].count);
+    EXPECT_EQ(kMaxClientRows + 1 + 4, agent.Logged("request get-next"));
+}
+
+// 127.0.0.1 keeps its first band answer back until 127.0.0.2 has been asked
+// twice more. A band read that held the thread would wait for that in vain
+// and time out, and the first client would have no band.
+TEST_F(PluginRetrievalTest, ABandReadNeverHoldsUpAnotherAccessPoint)
+{
+    krwtest::CScriptedResponder agent({"--addresses", "2", "--rows", "3", "--hold-first-get"});
+    std::string error;
+    ASSERT_TRUE(agent.Start(&error)) << error;
+    host.SetParameters("public", "private", agent.Port(), 100);
+    host.Retrieve("127.0.0.1", 1);
+    host.Retrieve("127.0.0.2", 2);
+    ASSERT_TRUE(host.WaitForReports(2));
+    for (const CRecordedReport& report : host.reports)
+        ExpectSuccess(report, report.context == 1 ? "127.0.0.1" : "127.0.0.2", ResponderClients(3, "5GHz"));
+}
+
+// The stored port changes to 0 before the refresh has been answered: the
+// first step of the walk cannot be sent, which ends the retrieval in one report.
+TEST_F(PluginRetrievalTest, AFirstStepThatCannotStartIsReportedOnce)
+{
+    auto agent = StartApSim({});
+    ASSERT_TRUE(agent);
+    host.SetParameters("public", "private", agent->Port(), 100);
+    host.Retrieve("127.0.0.1", 4);
+    host.SetParameters("public", "private", 0, 100);
+    ASSERT_TRUE(host.WaitForReports(1));
+    host.Unload();
+    ASSERT_EQ(1u, host.reports.size());
+    ExpectFailure(host.reports[0], "(SNMPClass) Transport operation failed!", "127.0.0.1");
+    EXPECT_FALSE(host.reports[0].synchronous);
+    EXPECT_EQ(4u, host.reports[0].context);
 }
 
 const char kRefreshOid[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
@@ -374,6 +456,7 @@ TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
          1,
          "(SNMP) Cannot perform operation, General Error!",
          {}},
+        {"band reads that are never answered", {}, {"--rows", "3", "--silent-gets"}, 0, kOk, ResponderClients(3, "")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ChildProcess.h"
+
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -23,14 +25,13 @@ public:
 
     // With --log-requests: how many of the lines it has printed so far
     // start with prefix ("request get-next 1.3.6", "dropped "). Does not wait.
-    int Logged(const std::string& prefix);
+    int Logged(const std::string& prefix) { return printed.Count(prefix); }
 
 private:
     std::vector<std::string> options;
     pid_t pid = -1;
     unsigned short port = 0;
-    int output = -1;
-    std::string printed;
+    CChildLines printed;
 };
 
 // An access point with these options, started; a failure to start fails

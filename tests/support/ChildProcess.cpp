@@ -1,5 +1,6 @@
 #include "tests/support/ChildProcess.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -180,6 +181,54 @@ std::vector<std::string> OutputLines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+CChildLines::~CChildLines()
+{
+    Close();
+}
+
+void CChildLines::Attach(int output)
+{
+    Close();
+    fd = output;
+}
+
+void CChildLines::Close()
+{
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+void CChildLines::ReadAvailable()
+{
+    char buffer[65536];
+    pollfd p{fd, POLLIN, 0};
+    for (int i = 0; i < 1000 && fd >= 0 && poll(&p, 1, 0) > 0; ++i) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        partial.append(buffer, static_cast<size_t>(n));
+    }
+    size_t start = 0;
+    for (size_t end = partial.find('\n'); end != std::string::npos; end = partial.find('\n', start)) {
+        lines.push_back(partial.substr(start, end - start));
+        start = end + 1;
+    }
+    partial.erase(0, start);
+}
+
+int CChildLines::Count(const std::string& prefix)
+{
+    ReadAvailable();
+    auto entry = std::find_if(counted.begin(), counted.end(), [&](const auto& e) { return e.first == prefix; });
+    if (entry == counted.end())
+        entry = counted.insert(counted.end(), {prefix, {0, 0}});
+    auto& [seen, count] = entry->second;
+    for (; seen < lines.size(); ++seen)
+        count += lines[seen].compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    return count;
 }
 
 }  // namespace krwtest

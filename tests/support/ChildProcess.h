@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // Child processes of the tests (agents, tools): started with posix_spawn,
@@ -42,10 +43,37 @@ std::string RunProgram(const std::vector<std::string>& argv, const std::vector<s
 unsigned short SpawnAnnouncingPort(const std::vector<std::string>& argv, const std::string& announcePrefix, int stdinFd,
                                    pid_t* pid, int* output = nullptr);
 
-// The process environment with these entries replaced or added.
 // A program's output, line by line.
 std::vector<std::string> OutputLines(const std::string& text);
 
+// The process environment with these entries replaced or added.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
+
+// What a child prints on its standard output after its announcement, line
+// by line as it comes (a child that logs every request it gets prints a line
+// each).
+class CChildLines {
+public:
+    CChildLines() = default;
+    ~CChildLines();
+    CChildLines(const CChildLines&) = delete;
+    CChildLines& operator=(const CChildLines&) = delete;
+
+    // Reads from fd from now on, and closes it in the end.
+    void Attach(int fd);
+    void Close();
+    // How many of the lines printed so far start with prefix. Reads what has
+    // come and does not wait; lines already counted for a prefix are not
+    // looked at again.
+    int Count(const std::string& prefix);
+
+private:
+    void ReadAvailable();
+
+    int fd = -1;
+    std::string partial;
+    std::vector<std::string> lines;
+    std::vector<std::pair<std::string, std::pair<size_t, int>>> counted;  // prefix: lines seen, count
+};
 
 }  // namespace krwtest

@@ -28,11 +28,14 @@ bool CScriptedResponder::Start(std::string* error)
         return false;
     std::vector<std::string> argv{KRW_RESPONDER_PROGRAM};
     argv.insert(argv.end(), script.begin(), script.end());
-    port = SpawnAnnouncingPort(argv, "port ", in[0], &pid);
+    int output = -1;
+    port = SpawnAnnouncingPort(argv, "port ", in[0], &pid, &output);
     close(in[0]);
     input = in[1];
-    if (port != 0)
+    if (port != 0) {
+        printed.Attach(output);
         return true;
+    }
     *error = std::string("cannot start ") + KRW_RESPONDER_PROGRAM;
     Stop();
     return false;
@@ -40,7 +43,9 @@ bool CScriptedResponder::Start(std::string* error)
 
 void CScriptedResponder::Stop()
 {
-    // Without its standard input it cleans up and ends by itself.
+    // Its log first, so that a responder blocked on a full pipe goes on;
+    // without its standard input it cleans up and ends by itself.
+    printed.Close();
     if (input >= 0)
         close(input);
     input = -1;

@@ -1,0 +1,36 @@
+#include "plugin/ClientWalks.h"
+
+#include <unordered_map>
+
+namespace {
+
+std::unordered_map<DWORD, CClientWalk> Walks;
+DWORD LastIdentifier = 0;
+
+}  // namespace
+
+DWORD AddClientWalk(DWORD context)
+{
+    // Identifiers wrap after 2^32 retrievals; one still in use is skipped.
+    do
+        ++LastIdentifier;
+    while (Walks.count(LastIdentifier) != 0);
+    Walks.emplace(LastIdentifier, CClientWalk{context, 0, CSnmpResult(), CSnmpVarList()});
+    return LastIdentifier;
+}
+
+CClientWalk* FindClientWalk(DWORD identifier)
+{
+    auto found = Walks.find(identifier);
+    return found == Walks.end() ? nullptr : &found->second;
+}
+
+void RemoveClientWalk(DWORD identifier)
+{
+    Walks.erase(identifier);
+}
+
+void RemoveAllClientWalks()
+{
+    Walks.clear();
+}

@@ -1,7 +1,7 @@
 // krw6180-clients: the reference management host. Loads the client-information
-// plug-in as the management host does, starts one retrieval per access point,
-// runs the thread's message loop until every report has come or the wait is
-// over, and prints the clients.
+// plug-in as the management host does, starts one retrieval per access point
+// (names of one address share it), runs the thread's message loop until every
+// report has come or the wait is over, and prints the clients.
 //
 // Exit status: 0 every access point reported success, 1 a report failed,
 // 3 an access point did not report in time, 2 bad usage or no plug-in.
@@ -56,10 +56,10 @@ int Worse(int a, int b)
 
 int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstContext)
 {
-    CHostRound round(options.addresses, firstContext);
+    CHostRound round(options.addresses, GroupHostAddresses(options.addresses), firstContext);
     SetCurrentHostRound(&round);
-    for (size_t i = 0; i < options.addresses.size(); ++i)
-        plugin.getClientInfo(options.addresses[i].c_str(), CollectHostReport, 0, round.ContextOf(i));
+    for (size_t i = 0; i < round.Targets().size(); ++i)
+        plugin.getClientInfo(round.Targets()[i].address.c_str(), CollectHostReport, 0, round.ContextOf(i));
     const bool progress = options.format == CHostFormat::table && ::isatty(STDOUT_FILENO);
     const size_t total = options.addresses.size();
     std::function<void()> tick;

@@ -1,5 +1,7 @@
 #include "host/HostReports.h"
 
+#include <utility>
+
 namespace {
 
 CHostRound* g_currentRound = nullptr;
@@ -17,23 +19,28 @@ CHostClient CopyClient(const HostClientEntry& entry)
 
 }  // namespace
 
-CHostRound::CHostRound(const std::vector<std::string>& addresses, uint32_t first)
-    : requests(addresses), reported(addresses.size(), false), firstContext(first)
+CHostRound::CHostRound(const std::vector<std::string>& names, std::vector<CHostTarget> roundTargets, uint32_t first)
+    : requests(names), targets(std::move(roundTargets)), reported(names.size(), false), firstContext(first)
 {
 }
 
 void CHostRound::Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)
 {
-    const uint32_t index = context - firstContext;
-    if (result == nullptr || index >= requests.size() || reported[index])
+    const uint32_t target = context - firstContext;
+    if (result == nullptr || target >= targets.size())
         return;
-    reported[index] = true;
-    CHostReport report{requests[index],       result->status,      Text(result->message),
+    CHostReport report{std::string(),         result->status,      Text(result->message),
                        Text(result->address), Text(result->model), {}};
     for (int32_t i = 0; entries != nullptr && i < count; ++i)
         if (entries[i] != nullptr)
             report.clients.push_back(CopyClient(*entries[i]));
-    reports.push_back(std::move(report));
+    for (const size_t name : targets[target].names) {
+        if (reported[name])
+            continue;
+        reported[name] = true;
+        report.request = requests[name];
+        reports.push_back(report);
+    }
 }
 
 std::vector<std::string> CHostRound::Missing() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/HostAddresses.h"
 #include "plugin/KRW6180Plug.h"
 
 #include <cstdint>
@@ -26,27 +27,31 @@ struct CHostReport {
     std::vector<CHostClient> clients;
 };
 
-// One retrieval of every address: the reports in the order they arrived.
-// Each address has its own context value, unique across rounds, so that a
-// report of an earlier round arriving late is told apart and left out.
+// One retrieval of every address: the reports in the order they arrived, one
+// for each name given. Each retrieval has its own context value, unique
+// across rounds, so that a report of an earlier round arriving late is told
+// apart and left out.
 class CHostRound {
 public:
-    CHostRound(const std::vector<std::string>& requests, uint32_t firstContext);
+    CHostRound(const std::vector<std::string>& names, std::vector<CHostTarget> targets, uint32_t firstContext);
 
-    uint32_t ContextOf(size_t index) const { return firstContext + static_cast<uint32_t>(index); }
-    // Copies the report when its context belongs to this round.
+    const std::vector<CHostTarget>& Targets() const { return targets; }
+    uint32_t ContextOf(size_t target) const { return firstContext + static_cast<uint32_t>(target); }
+    // Copies the report, under every name of its retrieval, when its context
+    // belongs to this round.
     void Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
 
     size_t Outstanding() const { return requests.size() - reports.size(); }
     const std::vector<CHostReport>& Reports() const { return reports; }
-    // The addresses without a report, in command-line order.
+    // The names without a report, in command-line order.
     std::vector<std::string> Missing() const;
-    // 0 when every address got a report with status 0, 3 when one got none,
+    // 0 when every name got a report with status 0, 3 when one got none,
     // otherwise 1.
     int ExitStatus() const;
 
 private:
     std::vector<std::string> requests;
+    std::vector<CHostTarget> targets;
     std::vector<bool> reported;
     uint32_t firstContext;
     std::vector<CHostReport> reports;

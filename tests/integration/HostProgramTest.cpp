@@ -54,7 +54,7 @@ TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
 {
     auto good = krwtest::StartApSim({});
     auto refusing = krwtest::StartApSim({"--refresh-error", "5"});
-    auto endless = krwtest::StartApSim({"--end-mib-with-table"});
+    auto stopping = krwtest::StartApSim({"--stop-after", "1"});
     const std::string port = std::to_string(good->Port());
     const struct {
         const char* what;
@@ -65,8 +65,11 @@ TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
         {"every report succeeds", {"-p", port, "127.0.0.1", "localhost"}, 0, ""},
         {"a report fails", {"-p", port, "127.0.0.1", "no-such-host.invalid"}, 1, ""},
         {"the agent refuses", {"-p", std::to_string(refusing->Port()), "127.0.0.1"}, 1, ""},
-        // The walk ends without a report: the address is missing when the wait is over.
-        {"a report is missing", {"-p", std::to_string(endless->Port()), "--wait", "1", "127.0.0.1"}, 3, ""},
+        // The walk fails half-way, without a report: the address is missing when the wait is over.
+        {"a report is missing",
+         {"-p", std::to_string(stopping->Port()), "-t", "20", "--wait", "1", "127.0.0.1"},
+         3,
+         ""},
         {"no address", {}, 2, "ADDRESS"},
         {"an address with --demo", {"--demo", "127.0.0.1"}, 2, "--demo"},
         {"an unknown format", {"-f", "xml", "127.0.0.1"}, 2, "--format"},
@@ -120,6 +123,22 @@ TEST_F(HostProgramTest, JsonHoldsEveryReportInArrivalOrderAndTheMissingOnes)
     EXPECT_EQ((std::set<std::string>{"127.0.0.2", "localhost"}), requests);
     EXPECT_EQ(nlohmann::json::array(), document.at("missing"));
     EXPECT_EQ(0u, lines[0].find("{\"reports\":[{\"request\":"));
+}
+
+// Names of one address share its retrieval: each gets the whole report.
+TEST_F(HostProgramTest, NamesOfOneAddressShareOneRetrieval)
+{
+    auto agent = krwtest::StartApSim({"--log-requests"});
+    const CRun run =
+        Clients({"-p", std::to_string(agent->Port()), "-f", "json", "127.0.0.1", "127.0.0.1", "localhost"});
+    EXPECT_EQ(0, run.status) << run.errors;
+    const nlohmann::json reports = nlohmann::json::parse(run.out).at("reports");
+    ASSERT_EQ(3u, reports.size());
+    for (size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(i < 2 ? "127.0.0.1" : "localhost", reports[i].at("request"));
+        EXPECT_EQ(3u, reports[i].at("clients").size());
+    }
+    EXPECT_EQ(1, agent->Logged("request set"));
 }
 
 // Octets that are not UTF-8 reach the JSON as Latin-1 characters, so that

@@ -1,6 +1,7 @@
 #include "tests/support/ApSimAgent.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedResponder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -123,6 +124,40 @@ TEST_F(ProgramsTest, FetchRefusesBadUsageAndReportsFailures)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args.front());
         EXPECT_EQ(c.status, Fetch(161, c.args).status);
+    }
+}
+
+// A walk shows the rows it read also when it fails half-way or reaches
+// --max-rows, in each form: json as a document that still parses.
+TEST_F(ProgramsTest, FetchWalksKeepWhatTheyReadAndStopAtTheBound)
+{
+    krwtest::CScriptedResponder endless({"--rows", "-1"});
+    std::string error;
+    ASSERT_TRUE(endless.Start(&error)) << error;
+    const struct {
+        const char* what;
+        std::vector<std::string> apsim;  // none: the table without end
+        std::vector<std::string> args;
+        int status;
+        size_t rows;
+    } cases[] = {
+        {"a table without end", {}, {"--max-rows", "100"}, 3, 100},
+        {"a bound the table stays within", {"--generate", "5"}, {"--max-rows", "5"}, 0, 5},
+        {"an agent that falls silent", {"--stop-after", "2"}, {"-t", "20", "-r", "0"}, 1, 2},
+    };
+    for (const auto& c : cases) {
+        for (const char* format : {"tsv", "json", "table"}) {
+            SCOPED_TRACE(std::string(c.what) + ", " + format);
+            std::unique_ptr<krwtest::CApSimAgent> agent = c.apsim.empty() ? nullptr : krwtest::StartApSim(c.apsim);
+            std::vector<std::string> args = c.args;
+            args.insert(args.end(), {"-f", format, "--walk", "0", "127.0.0.1", kColumn + ".2:macaddress"});
+            const CRun run = Fetch(agent ? agent->Port() : endless.Port(), args);
+            EXPECT_EQ(c.status, run.status);
+            const size_t rows = format == std::string("json")
+                                    ? nlohmann::json::parse(run.out).at("rows").size()
+                                    : krwtest::OutputLines(run.out).size() - 1;
+            EXPECT_EQ(c.rows, rows) << run.out;
+        }
     }
 }
 

@@ -1,7 +1,9 @@
 // snmpfw-fetch: reads scalars or walks a table of any SNMP agent through
 // the framework (its session, request engine and conversions), or sets
 // variables, and prints the display texts. Failures print the framework's
-// catalogue text on standard error and exit 1; bad usage exits 2.
+// catalogue text on standard error and exit 1 (a walk shows the rows it read
+// before); a walk that reaches --max-rows before the end of the table exits
+// 3; bad usage exits 2.
 
 #include "common/QvException.h"
 #include "common/SnmpStatus.h"
@@ -71,8 +73,21 @@ void WaitForSet(const CSnmpTargetParams& target)
     ::KillTimer(nullptr, guard);
 }
 
+// Walks the table one row per request, up to the bound of rows; false when
+// the bound ended it before the table did.
+bool Walk(const CFetchOptions& options, CSnmpRequest& request, CFetchPrinter& printer)
+{
+    int rows = 0;
+    for (BOOL more = request.Get(TRUE); more; more = request.Get(FALSE)) {
+        if (rows++ == options.maxRows)
+            return false;
+        printer.Row(ValuesOf(request.varList));
+    }
+    return true;
+}
+
 // Throws the framework's exceptions.
-void Fetch(const CFetchOptions& options, CSnmpRequest& request, CFetchTable& table)
+int Fetch(const CFetchOptions& options, CSnmpRequest& request, CFetchPrinter& printer)
 {
     if (options.set) {
         request.AsyncSet(OnSetDone, TRUE, CString(), nullptr, 0);
@@ -81,27 +96,28 @@ void Fetch(const CFetchOptions& options, CSnmpRequest& request, CFetchTable& tab
             TranslateSnmpStatus(SNMP_CLASS_TIMEOUT, g_setOutcome.code, g_setOutcome.message);
         if (g_setOutcome.code != 0)
             ThrowQVException(g_setOutcome.code, g_setOutcome.message);
-        table.rows.push_back(g_setOutcome.values);
-        return;
+        printer.Row(g_setOutcome.values);
+        return 0;
     }
     if (options.walkKeys < 0) {
         request.Get(TRUE);
-        table.rows.push_back(ValuesOf(request.varList));
-        return;
+        printer.Row(ValuesOf(request.varList));
+        return 0;
     }
-    table.header = true;
-    for (BOOL more = request.Get(TRUE); more; more = request.Get(FALSE))
-        table.rows.push_back(ValuesOf(request.varList));
+    if (Walk(options, request, printer))
+        return 0;
+    fprintf(stderr, "snmpfw-fetch: the walk stopped after %d rows (--max-rows)\n", options.maxRows);
+    return 3;
 }
 
 int Run(const CFetchOptions& options)
 {
     std::vector<CSnmpVarDef> definitions;
-    CFetchTable table;
+    std::vector<std::string> columns;
     for (const CFetchVariable& v : options.variables) {
         definitions.push_back(
             {v.oid.c_str(), v.oid.c_str(), v.syntax, v.access, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
-        table.columns.push_back(v.oid);
+        columns.push_back(v.oid);
     }
     definitions.push_back({});
     const bool walk = options.walkKeys >= 0;
@@ -110,15 +126,17 @@ int Run(const CFetchOptions& options)
     request.varList = CSnmpVarList(definitions.data(), walk ? MVT_FMV : MVT_SV, walk ? options.walkKeys : 0);
     for (size_t i = 0; i < options.variables.size(); ++i)
         *request.varList.GetItem(static_cast<int>(i))->value = options.variables[i].value.c_str();
+    CFetchPrinter printer(options.format, columns, walk, stdout);
     try {
-        Fetch(options, request, table);
+        const int status = Fetch(options, request, printer);
+        printer.Finish(false);
+        return status;
     } catch (CQVException* e) {
+        printer.Finish(true);
         fprintf(stderr, "%s\n", static_cast<const char*>(e->GetText()));
         e->Delete();
         return 1;
     }
-    PrintFetchTable(table, options.format, stdout);
-    return 0;
 }
 
 }  // namespace

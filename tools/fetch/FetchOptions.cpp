@@ -112,8 +112,14 @@ int ParseFetchOptions(int argc, char** argv, CFetchOptions* o)
     app.add_option("-E", contextEngine, "SNMPv3 context engine identifier, as text");
     app.add_option("--walk", o->walkKeys, "walk a table whose first K variables are its index columns")
         ->check(CLI::Range(0, 128));
+    app.add_option("--max-rows", o->maxRows,
+                   "a walk stops after N rows (default 1000000) and exits 3: an agent whose table never ends")
+        ->check(CLI::Range(1, 2147483647));
     app.add_flag("--set", o->set, "set every VARIABLE (OID:SYNTAX=VALUE) in one request");
-    AddChoice(app, "-f", o->format, kFormats, "output: tsv (default), table or json");
+    AddChoice(app, "-f", o->format, kFormats,
+              "output: tsv (default) or json, each row as it comes, or table, aligned at the end");
+    app.footer("Exit status: 0 done, 1 a failure (its text on standard error; a walk shows the rows it read "
+               "first), 2 bad usage, 3 a walk stopped by --max-rows.");
     try {
         app.parse(argc, argv);
         if (o->set && o->walkKeys >= 0)

@@ -22,6 +22,7 @@ struct CFetchOptions {
     CSnmpTargetParams target;
     std::vector<CFetchVariable> variables;
     int walkKeys = -1;  // --walk K; -1 without it
+    int maxRows = 1000000;
     bool set = false;
     CFetchFormat format = CFetchFormat::tsv;
 };

@@ -18,32 +18,71 @@ void PrintLine(const std::vector<std::string>& cells, const std::vector<size_t>&
     fprintf(out, "\n");
 }
 
-std::vector<size_t> Widths(const CFetchTable& table)
+std::vector<size_t> Widths(const std::vector<std::string>& columns, bool header,
+                           const std::vector<std::vector<std::string>>& rows)
 {
-    std::vector<size_t> widths(table.columns.size(), 0);
+    std::vector<size_t> widths(columns.size(), 0);
     auto widen = [&widths](const std::vector<std::string>& cells) {
         for (size_t i = 0; i < cells.size() && i < widths.size(); ++i)
             widths[i] = std::max(widths[i], cells[i].size());
     };
-    if (table.header)
-        widen(table.columns);
-    for (const auto& row : table.rows)
+    if (header)
+        widen(columns);
+    for (const auto& row : rows)
         widen(row);
     return widths;
 }
 
+std::string Json(const nlohmann::json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
-void PrintFetchTable(const CFetchTable& table, CFetchFormat format, FILE* out)
+CFetchPrinter::CFetchPrinter(CFetchFormat printFormat, std::vector<std::string> printColumns, bool printHeader,
+                             FILE* output)
+    : format(printFormat), columns(std::move(printColumns)), header(printHeader), out(output)
 {
-    if (format == CFetchFormat::json) {
-        const nlohmann::json document = {{"columns", table.columns}, {"rows", table.rows}};
-        fprintf(out, "%s\n", document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+}
+
+void CFetchPrinter::Start()
+{
+    started = true;
+    if (format == CFetchFormat::json)
+        fprintf(out, "{\"columns\":%s,\"rows\":[", Json(columns).c_str());
+    else if (format == CFetchFormat::tsv && header)
+        PrintLine(columns, {}, out);
+}
+
+void CFetchPrinter::Row(const std::vector<std::string>& row)
+{
+    if (!started)
+        Start();
+    if (format == CFetchFormat::table)
+        kept.push_back(row);
+    else if (format == CFetchFormat::json)
+        fprintf(out, "%s%s", printed > 0 ? "," : "", Json(row).c_str());
+    else
+        PrintLine(row, {}, out);
+    ++printed;
+    fflush(out);
+}
+
+void CFetchPrinter::Finish(bool failed)
+{
+    if (failed && !started)
         return;
+    if (!started)
+        Start();
+    if (format == CFetchFormat::json)
+        fprintf(out, "]}\n");
+    if (format == CFetchFormat::table) {
+        const std::vector<size_t> widths = Widths(columns, header, kept);
+        if (header)
+            PrintLine(columns, widths, out);
+        for (const auto& row : kept)
+            PrintLine(row, widths, out);
     }
-    const std::vector<size_t> widths = format == CFetchFormat::table ? Widths(table) : std::vector<size_t>();
-    if (table.header)
-        PrintLine(table.columns, widths, out);
-    for (const auto& row : table.rows)
-        PrintLine(row, widths, out);
+    fflush(out);
 }

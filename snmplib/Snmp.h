@@ -50,9 +50,12 @@ public:
     int set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
 };
 
-// Handles every event that is ready on every Snmp object (responses,
+// Handles the events that are ready on every Snmp object (responses,
 // expired time-outs, due retransmissions) without waiting, and calls the
-// callbacks of the requests that have finished. Returns SNMP_CLASS_SUCCESS.
+// callbacks of the requests that have finished, for a few milliseconds at
+// most: what is left keeps the descriptor of SNMPGetPendingEvents readable
+// for the next call, so that a message loop handles its other messages in
+// between. Returns SNMP_CLASS_SUCCESS.
 int SNMPProcessPendingEvents();
 
 // For a message loop that wants to sleep until the library has work: adds to

@@ -4,12 +4,14 @@
 #include "snmplib/netsnmp/NetSnmpTarget.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
-// More completions than this in one pass means callbacks keep finishing
-// requests at once; the rest waits for the next pass.
-const int kMaxDeliveriesPerPass = 100000;
+// How long one pass reads and hands out completions before it leaves the
+// rest to the next one: the thread that pumps is also a host's window
+// thread, and its other messages come between two passes.
+const auto kPassBudget = std::chrono::microseconds(2000);
 // A blocking wait ends at the latest this long after its request should
 // have ended: a guard against a session that never reports it.
 const auto kBlockingGrace = std::chrono::seconds(5);
@@ -122,6 +124,8 @@ int CNetSnmpEngine::Start(CRequest request, CNetSnmpSession& session, netsnmp_pd
     const int result = session.Send(*id, out, timeout);
     if (result != SNMP_CLASS_SUCCESS)
         requests.erase(*id);
+    else
+        NoteNextEvent(session, CNetSnmpClock::now());
     return result;
 }
 
@@ -209,21 +213,28 @@ void CNetSnmpEngine::ForEachSession(const std::function<void(CNetSnmpSession&)>&
 
 void CNetSnmpEngine::ProcessEvents()
 {
-    for (CNetSnmpSession* session : watch.TakeReady())
+    const CNetSnmpClock::time_point due = CNetSnmpClock::now() + kPassBudget;
+    // Sockets left unread stay readable, and so does the descriptor.
+    for (CNetSnmpSession* session : watch.TakeReady()) {
         session->Read();
-    ForEachSession([](CNetSnmpSession& session) {
-        if (session.TickDue())
-            session.Tick();
-    });
-    Deliver();
+        // An answer may have sent what waited for it, or asked the agent again.
+        const CNetSnmpClock::time_point now = CNetSnmpClock::now();
+        NoteNextEvent(*session, now);
+        if (now >= due)
+            break;
+    }
+    if (CNetSnmpClock::now() >= nextTick)
+        TickAll();
+    Deliver(due);
     // Callbacks may have deleted Snmp objects, and with them their pools.
     for (auto& pool : pools)
         pool.second.CloseIdle();
 }
 
-void CNetSnmpEngine::Deliver()
+void CNetSnmpEngine::Deliver(CNetSnmpClock::time_point due)
 {
-    for (int delivered = 0; delivered < kMaxDeliveriesPerPass && !finished.empty(); ++delivered) {
+    // At least one, so that every pass moves on.
+    for (bool first = true; !finished.empty() && (first || CNetSnmpClock::now() < due); first = false) {
         const std::uint64_t id = finished.front();
         finished.pop_front();
         auto found = requests.find(id);
@@ -237,19 +248,34 @@ void CNetSnmpEngine::Deliver()
         watch.Signal();
 }
 
+void CNetSnmpEngine::NoteNextEvent(const CNetSnmpSession& session, CNetSnmpClock::time_point now)
+{
+    const int ms = session.MillisecondsToTick();
+    if (ms >= 0)
+        nextTick = std::min(nextTick, now + std::chrono::milliseconds(ms));
+}
+
+void CNetSnmpEngine::TickAll()
+{
+    const CNetSnmpClock::time_point now = CNetSnmpClock::now();
+    nextTick = CNetSnmpClock::time_point::max();
+    ForEachSession([this, now](CNetSnmpSession& session) {
+        if (session.TickDue())
+            session.Tick();
+        NoteNextEvent(session, now);
+    });
+}
+
 int CNetSnmpEngine::PendingEvents(std::vector<pollfd>& fds)
 {
     if (watch.Descriptor() >= 0)
         fds.push_back(pollfd{watch.Descriptor(), POLLIN, 0});
     if (!finished.empty())
         return 0;
-    int timeoutMs = -1;
-    ForEachSession([&timeoutMs](CNetSnmpSession& session) {
-        const int next = session.MillisecondsToNextEvent();
-        if (next >= 0 && (timeoutMs < 0 || next < timeoutMs))
-            timeoutMs = next;
-    });
-    return timeoutMs;
+    if (nextTick == CNetSnmpClock::time_point::max())
+        return -1;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - CNetSnmpClock::now()).count();
+    return static_cast<int>(std::clamp<long long>(wait, 0, INT_MAX));
 }
 
 int CNetSnmpEngine::AddUser(const std::string& securityName, const CUsmCredentials& credentials)

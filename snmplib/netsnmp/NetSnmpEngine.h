@@ -5,6 +5,7 @@
 #include "snmplib/Target.h"
 #include "snmplib/netsnmp/NetSnmpLibrary.h"
 #include "snmplib/netsnmp/NetSnmpSessionPool.h"
+#include "snmplib/netsnmp/NetSnmpTime.h"
 #include "snmplib/netsnmp/NetSnmpUsm.h"
 #include "snmplib/netsnmp/NetSnmpWatch.h"
 
@@ -79,8 +80,12 @@ private:
     CNetSnmpSession* SessionFor(const Snmp* owner, const CSessionParams& params, int* result);
     bool Refuses(const Snmp* owner) const;
     void EndAll(Snmp* owner);
-    void Deliver();
+    // Hands out completions until due; what is left signals the watch.
+    void Deliver(CNetSnmpClock::time_point due);
     void ForEachSession(const std::function<void(CNetSnmpSession&)>& action);
+    // Ticks the sessions that are due and finds when the next one will be.
+    void TickAll();
+    void NoteNextEvent(const CNetSnmpSession& session, CNetSnmpClock::time_point now);
 
     CNetSnmpLibrary library;
     CNetSnmpUsers users;
@@ -91,4 +96,8 @@ private:
     std::uint64_t lastId = 0;
     std::set<const Snmp*> detaching;
     bool finishing = false;
+    // The earliest a session has a retransmission, time-out or deadline due,
+    // as of the last look at all of them and the sends since: thousands of
+    // sessions are not all looked at in every pass.
+    CNetSnmpClock::time_point nextTick = CNetSnmpClock::time_point::min();
 };

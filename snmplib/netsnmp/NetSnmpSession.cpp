@@ -523,9 +523,9 @@ void CNetSnmpSession::WaitFor(const std::function<bool()>& done, CNetSnmpClock::
     }
 }
 
-bool CNetSnmpSession::TickDue() const
+int CNetSnmpSession::MillisecondsToTick() const
 {
-    return Outstanding() > 0 && (!waiting.empty() || MillisecondsToNextEvent() == 0);
+    return Outstanding() > 0 && !waiting.empty() ? 0 : MillisecondsToNextEvent();
 }
 
 CNetSnmpClock::time_point CNetSnmpSession::LibraryDue() const

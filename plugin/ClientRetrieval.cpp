@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -39,14 +40,14 @@ CClientRow RowTexts(const CSnmpVarList& row, const CString& band)
 // A step that cannot be started ends the walk without a report, as a failed
 // step does. Once the module is unloading the request object is no longer
 // valid: a request still outstanding completes, and no further one starts.
-void ContinueWalk(DWORD walk, const CString& address, const CSnmpVarList& row)
+void ContinueWalk(DWORD walk, CClientWalk& record)
 {
     if (SharedRequest == nullptr || !SharedRequest->valid) {
         RemoveClientWalk(walk);
         return;
     }
-    SharedRequest->targetParams.address = address;
-    SharedRequest->varList = row;
+    SharedRequest->targetParams.address = record.step.address;
+    SharedRequest->varList = std::move(record.row);
     try {
         SharedRequest->AsyncGet(OnClientRow, FALSE, walk);
     } catch (CQVException* e) {
@@ -74,20 +75,19 @@ void FinishRow(DWORD walk, const CString& band)
     CClientWalk* record = FindClientWalk(walk);
     if (record == nullptr)
         return;
-    const CSnmpResult step = record->step;
-    const CSnmpVarList row = record->row;
-    const DWORD context = record->context;
-    if (row.count != CLIENT_COLUMN_COUNT) {
+    if (record->row.count != CLIENT_COLUMN_COUNT) {
         RemoveClientWalk(walk);
         return;
     }
-    const CClientRow texts = RowTexts(row, band);
+    const CClientRow texts = RowTexts(record->row, band);
     if (IsClientMac(texts.macAddress))
-        CollectClient(*PendingClientsFor(step.address), texts);
-    if (!step.done) {
-        ContinueWalk(walk, step.address, row);
+        CollectClient(*PendingClientsFor(record->step.address), texts);
+    if (!record->step.done) {
+        ContinueWalk(walk, *record);
         return;
     }
+    const CSnmpResult step = record->step;
+    const DWORD context = record->context;
     RemoveClientWalk(walk);
     ReportCollected(step, context);
 }
@@ -171,7 +171,8 @@ void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD walk)
         return;
     }
     record->step = *result;
-    record->row = *row;
+    // The engine's list goes when this returns: the walk takes its items.
+    record->row = std::move(*row);
     StartBandRead(walk, result->address);
 }
 

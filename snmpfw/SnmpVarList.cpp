@@ -3,6 +3,7 @@
 #include "snmpfw/OptionList.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -104,6 +105,26 @@ CSnmpVarList& CSnmpVarList::operator=(const CSnmpVarList& source)
     for (int i = 0; i < source.count; ++i)
         items[i] = CopyItem(*source.items[i]);
     count = source.count;
+    return *this;
+}
+
+CSnmpVarList::CSnmpVarList(CSnmpVarList&& source) : CSnmpVarList()
+{
+    *this = std::move(source);
+}
+
+CSnmpVarList& CSnmpVarList::operator=(CSnmpVarList&& source)
+{
+    if (&source == this)
+        return *this;
+    Clear();
+    itemType = source.itemType;
+    keyCount = source.keyCount;
+    label = source.label;
+    items = source.items;
+    count = source.count;
+    source.items = nullptr;
+    source.count = 0;
     return *this;
 }
 

@@ -31,6 +31,10 @@ public:
     // Replaces the items, item type, key count and label; the common instance
     // and the owned option lists stay as they are.
     CSnmpVarList& operator=(const CSnmpVarList& source);
+    // The same, taking the source's items instead of copying them: the
+    // source is left without items.
+    CSnmpVarList(CSnmpVarList&& source);
+    CSnmpVarList& operator=(CSnmpVarList&& source);
 
     void AppendDefinitions(const CSnmpVarDef* table);
     void Clear();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 const CSnmpVarDef kEmptyTable[] = {
@@ -90,6 +92,18 @@ TEST(VarListCopy, AssignmentReplacesItemsButKeepsTheCommonInstance)
     EXPECT_EQ(CString("row"), target.label);
     ASSERT_EQ(6, target.count);
     EXPECT_STREQ("column1", target.GetItem(0)->name);
+
+    // Taken rather than copied: the same, and the source has no items left.
+    CSnmpVarList taker(krwtest::kSampleScalar, MVT_FMV, 1);
+    taker.instance = "9";
+    SnmpVarItem* const first = source.GetItem(0);
+    taker = std::move(source);
+    EXPECT_EQ(CString("9"), taker.instance);
+    EXPECT_EQ(CString("row"), taker.label);
+    ASSERT_EQ(6, taker.count);
+    EXPECT_EQ(first, taker.GetItem(0));
+    EXPECT_EQ(0, source.count);
+    EXPECT_EQ(nullptr, source.items);
 
     target = CSnmpVarList();
     EXPECT_EQ(0, target.count);

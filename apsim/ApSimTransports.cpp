@@ -9,11 +9,13 @@
 
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
-#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <vector>
@@ -25,15 +27,21 @@ typedef int (*SendFunction)(netsnmp_transport*, const void*, int, void**, int*);
 CApSimTransports* g_transports = nullptr;
 std::map<netsnmp_transport*, SendFunction> g_originalSends;
 
+using Clock = std::chrono::steady_clock;
+
 // An answer waiting for its time.
 struct CLateAnswer {
+    Clock::time_point due;
     netsnmp_transport* transport;
     std::vector<unsigned char> packet;
     std::vector<unsigned char> address;
 };
 
-// Answers whose time has not come, by themselves; those left at the end are dropped.
-std::map<const CLateAnswer*, std::unique_ptr<CLateAnswer>> g_lateAnswers;
+// Answers whose time has not come, in the order they fall due (every answer
+// waits as long); those left at the end are dropped. One alarm at a time
+// stands for the first: Net-SNMP keeps its alarms in a list it searches.
+std::deque<CLateAnswer> g_lateAnswers;
+bool g_alarmSet = false;
 
 // Sends one answer as many times as the device repeats itself.
 int SendCopies(netsnmp_transport* transport, const void* packet, int size, void** opaque, int* length)
@@ -44,27 +52,51 @@ int SendCopies(netsnmp_transport* transport, const void* packet, int size, void*
     return sent;
 }
 
-void SendLate(unsigned int, void* data)
+void SendDue(unsigned int, void*);
+
+void SetAlarm()
 {
-    CLateAnswer* answer = static_cast<CLateAnswer*>(data);
-    void* opaque = answer->address.empty() ? nullptr : answer->address.data();
-    int length = static_cast<int>(answer->address.size());
-    SendCopies(answer->transport, answer->packet.data(), static_cast<int>(answer->packet.size()), &opaque, &length);
-    g_lateAnswers.erase(answer);
+    const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(g_lateAnswers.front().due - Clock::now());
+    const long us = std::max<long>(static_cast<long>(wait.count()), 0);
+    timeval when{us / 1000000, us % 1000000};
+    g_alarmSet = snmp_alarm_register_hr(when, 0, SendDue, nullptr) != 0;
+}
+
+void SendDue(unsigned int, void*)
+{
+    g_alarmSet = false;
+    const Clock::time_point now = Clock::now();
+    while (!g_lateAnswers.empty() && g_lateAnswers.front().due <= now) {
+        CLateAnswer& answer = g_lateAnswers.front();
+        void* opaque = answer.address.empty() ? nullptr : answer.address.data();
+        int length = static_cast<int>(answer.address.size());
+        SendCopies(answer.transport, answer.packet.data(), static_cast<int>(answer.packet.size()), &opaque, &length);
+        g_lateAnswers.pop_front();
+    }
+    if (!g_lateAnswers.empty())
+        SetAlarm();
 }
 
 int SendDelayed(netsnmp_transport* transport, const void* packet, int size, void** opaque, int* length)
 {
     const unsigned char* bytes = static_cast<const unsigned char*>(packet);
     const unsigned char* address = opaque && *opaque && length ? static_cast<const unsigned char*>(*opaque) : nullptr;
-    CLateAnswer* answer = new CLateAnswer{transport, std::vector<unsigned char>(bytes, bytes + size),
-                                          address ? std::vector<unsigned char>(address, address + *length)
-                                                  : std::vector<unsigned char>()};
-    g_lateAnswers[answer].reset(answer);
-    const int delay = g_transports->DelayMs();
-    timeval when{delay / 1000, (delay % 1000) * 1000};
-    snmp_alarm_register_hr(when, 0, SendLate, answer);
+    g_lateAnswers.push_back(
+        {Clock::now() + std::chrono::milliseconds(g_transports->DelayMs()), transport,
+         std::vector<unsigned char>(bytes, bytes + size),
+         address ? std::vector<unsigned char>(address, address + *length) : std::vector<unsigned char>()});
+    if (!g_alarmSet)
+        SetAlarm();
     return size;
+}
+
+// Every request is admitted and counted, as the agent's own check does, but
+// without asking the TCP wrappers' files about its sender each time: the
+// simulated device serves every manager.
+int AdmitSender(netsnmp_session*, netsnmp_transport*, void*, int)
+{
+    snmp_increment_statistic(STAT_SNMPINPKTS);
+    return 1;
 }
 
 int AdmitPacket(netsnmp_session* session, netsnmp_pdu* pdu, int result)
@@ -114,7 +146,7 @@ bool CApSimTransports::Listen(const std::string& address, std::string* bound, st
     settings.version = SNMP_DEFAULT_VERSION;
     settings.callback = handle_snmp_packet;
     settings.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
-    if (!snmp_add(&settings, transport, netsnmp_agent_check_packet, AdmitPacket)) {
+    if (!snmp_add(&settings, transport, AdmitSender, AdmitPacket)) {
         *error = "cannot serve " + address;
         return false;
     }

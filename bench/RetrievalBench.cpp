@@ -10,83 +10,32 @@
 //
 // Usage: retrieval-bench
 
+#include "bench/BenchPrograms.h"
 #include "tests/support/ApSimAgent.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using krwbench::CTimed;
+using krwbench::Keep;
+using krwbench::Lines;
+using krwbench::RunAll;
 
 const char kEntry[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1";
 const int kRounds = 3;
 // snmpwalk runs one process per access point: not for a thousand of them.
 const int kMostWalks = 50;
 
-// One timed run of one or more programs started at once.
-struct CTimed {
-    double seconds = 1e9;
-    long peakKb = 0;  // the largest of the programs' peak resident sizes
-    std::string out;  // their standard output, one after the other
-};
-
-CTimed RunAll(const std::vector<std::vector<std::string>>& programs, const std::string& folder)
-{
-    std::vector<pid_t> children;
-    std::vector<std::string> outputs;
-    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    CTimed timed;
-    const auto start = Clock::now();
-    for (size_t i = 0; i < programs.size(); ++i) {
-        outputs.push_back(folder + "/out" + std::to_string(i));
-        const int out = open(outputs.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        children.push_back(
-            krwtest::Spawn(programs[i], krwtest::EnvironmentWith({"MIBS=", "TMPDIR=" + folder}), -1, out, devNull));
-        close(out);
-    }
-    for (pid_t child : children) {
-        rusage usage{};
-        int status = 0;
-        if (child > 0 && wait4(child, &status, 0, &usage) == child)
-            timed.peakKb = std::max(timed.peakKb, usage.ru_maxrss);
-    }
-    timed.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    close(devNull);
-    for (const std::string& path : outputs) {
-        std::ifstream in(path);
-        timed.out.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    return timed;
-}
-
-int Lines(const std::string& text)
-{
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
 struct CComparison {
     CTimed host, floor, walk;
     int hostRows = 0, floorRows = 0, walkRows = 0;
 };
-
-void Keep(CTimed& best, const CTimed& run)
-{
-    if (run.seconds < best.seconds)
-        best = run;
-}
 
 CComparison Compare(unsigned short port, const std::vector<std::string>& addresses, bool withWalks,
                     const std::string& folder)
@@ -139,10 +88,7 @@ void Measure(const char* what, std::vector<std::string> options, int accessPoint
         fprintf(stderr, "%s\n", error.c_str());
         return;
     }
-    // krw6180-apsim's addresses follow 127.0.0.1 one by one: 127.0.0.255, 127.0.1.0, ...
-    std::vector<std::string> addresses;
-    for (int i = 1; i <= accessPoints; ++i)
-        addresses.push_back("127.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
+    const std::vector<std::string> addresses = krwbench::LoopbackAddresses(accessPoints);
     const bool withWalks = accessPoints <= kMostWalks;
     Print(what, Compare(agent.Port(), addresses, withWalks, folder), accessPoints * clients);
 }

@@ -1,12 +1,16 @@
 // retrieval-floor: the SNMP work of client-list retrievals done directly on
 // Net-SNMP's library, as the floor the plug-in is measured against. For
 // every address at once: a set of the refresh variable, then one get-next of
-// the six client-table columns per row, each row followed by a blocking get
-// of the access point's band, until the table ends. SNMPv1, community
-// "public" for reads and "private" for the set, one second per attempt and
-// one retry, as the plug-in's defaults go. Prints the rows read in all.
+// the six client-table columns per row, each row followed by a get of the
+// access point's band, until the table ends. The band reads block, or with
+// --concurrent go out asynchronously, the next step after their answer, so
+// that every access point sees the same requests in the same order while
+// all of them are asked at once. SNMPv1, community "public" for reads and
+// "private" for the set, one second per attempt and one retry, as the
+// plug-in's defaults go. Prints the rows read in all and the seconds from
+// the first request to the last answer.
 //
-// Usage: retrieval-floor [-t HUNDREDTHS] PORT ADDRESS...   (-t as krw6180-clients takes it)
+// Usage: retrieval-floor [-t HUNDREDTHS] [--concurrent] PORT ADDRESS...   (-t as krw6180-clients takes it)
 
 #include <net-snmp/net-snmp-config.h>
 
@@ -18,6 +22,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,13 +37,15 @@ const oid kEntry[] = {1, 3, 6, 1, 4, 1, 32473, 10, 37, 37, 2, 1, 3, 3, 4, 2, 1};
 const int kColumns = 6;
 // Microseconds per attempt: half of krw6180-clients' -t budget (default 200).
 long g_timeoutUs = 1000000;
+bool g_concurrent = false;
 
 // One access point's retrieval.
 struct CWalk {
-    void* async = nullptr;  // the set and the get-next steps
-    void* sync = nullptr;   // the band reads
+    void* async = nullptr;  // the set and the get-next steps; with --concurrent the band reads too
+    void* sync = nullptr;   // the blocking band reads
     int rows = 0;
     bool done = false;
+    netsnmp_pdu* step = nullptr;  // --concurrent: the step whose band is being read
 };
 
 int g_open = 0;
@@ -67,6 +74,12 @@ bool InColumn(const netsnmp_variable_list* vb, int column)
            netsnmp_oid_is_subtree(prefix, OID_LENGTH(prefix), vb->name, vb->name_length) == 0;
 }
 
+bool IsBand(const netsnmp_pdu& pdu)
+{
+    return pdu.variables != nullptr &&
+           netsnmp_oid_equals(pdu.variables->name, pdu.variables->name_length, kBand, OID_LENGTH(kBand)) == 0;
+}
+
 void ReadBand(CWalk& walk)
 {
     netsnmp_pdu* get = snmp_pdu_create(SNMP_MSG_GET);
@@ -75,6 +88,18 @@ void ReadBand(CWalk& walk)
     snmp_sess_synch_response(walk.sync, get, &response);
     if (response != nullptr)
         snmp_free_pdu(response);
+}
+
+void Finish(CWalk& walk);
+
+void SendBand(CWalk& walk)
+{
+    netsnmp_pdu* get = snmp_pdu_create(SNMP_MSG_GET);
+    snmp_add_null_var(get, kBand, OID_LENGTH(kBand));
+    if (snmp_sess_send(walk.async, get) == 0) {
+        snmp_free_pdu(get);
+        Finish(walk);
+    }
 }
 
 void Finish(CWalk& walk)
@@ -103,6 +128,17 @@ void SendStep(CWalk& walk, const netsnmp_pdu* previous)
     }
 }
 
+// The step's row is counted and the next step sent, or the table has ended.
+void ContinueAfter(CWalk& walk, const netsnmp_pdu* step)
+{
+    if (step->variables == nullptr || !InColumn(step->variables, 0)) {
+        Finish(walk);
+        return;
+    }
+    ++walk.rows;
+    SendStep(walk, step);
+}
+
 int OnResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic)
 {
     CWalk& walk = *static_cast<CWalk*>(magic);
@@ -115,21 +151,28 @@ int OnResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* mag
         SendStep(walk, nullptr);
         return 1;
     }
-    ReadBand(walk);
-    if (pdu->variables == nullptr || !InColumn(pdu->variables, 0)) {
-        Finish(walk);
+    if (!g_concurrent) {
+        ReadBand(walk);
+        ContinueAfter(walk, pdu);
         return 1;
     }
-    ++walk.rows;
-    SendStep(walk, pdu);
+    if (IsBand(*pdu)) {
+        netsnmp_pdu* step = walk.step;
+        walk.step = nullptr;
+        ContinueAfter(walk, step);
+        snmp_free_pdu(step);
+        return 1;
+    }
+    walk.step = snmp_clone_pdu(pdu);
+    SendBand(walk);
     return 1;
 }
 
 void StartWalk(CWalk& walk, const std::string& peer)
 {
     walk.async = OpenSession(peer, "public", OnResponse, &walk);
-    walk.sync = OpenSession(peer, "public", nullptr, nullptr);
-    if (walk.async == nullptr || walk.sync == nullptr) {
+    walk.sync = g_concurrent ? nullptr : OpenSession(peer, "public", nullptr, nullptr);
+    if (walk.async == nullptr || (!g_concurrent && walk.sync == nullptr)) {
         walk.done = true;
         return;
     }
@@ -180,8 +223,13 @@ int main(int argc, char** argv)
         argv += 2;
         argc -= 2;
     }
+    if (argc > 1 && std::strcmp(argv[1], "--concurrent") == 0) {
+        g_concurrent = true;
+        ++argv;
+        --argc;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: retrieval-floor [-t HUNDREDTHS] PORT ADDRESS...\n");
+        fprintf(stderr, "usage: retrieval-floor [-t HUNDREDTHS] [--concurrent] PORT ADDRESS...\n");
         return 2;
     }
     AfxRaiseDescriptorLimit();
@@ -191,19 +239,23 @@ int main(int argc, char** argv)
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     init_snmp("retrieval-floor");
     std::vector<CWalk> walks(static_cast<size_t>(argc - 2));
+    const auto start = std::chrono::steady_clock::now();
     for (int i = 2; i < argc; ++i)
         StartWalk(walks[static_cast<size_t>(i - 2)], std::string("udp:") + argv[i] + ":" + argv[1]);
     for (int guard = 0; g_open > 0 && guard < 10000000; ++guard)
         Pump(walks);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     int rows = 0;
     for (CWalk& walk : walks) {
+        if (walk.step != nullptr)
+            snmp_free_pdu(walk.step);
         rows += walk.rows;
         if (walk.async != nullptr)
             snmp_sess_close(walk.async);
         if (walk.sync != nullptr)
             snmp_sess_close(walk.sync);
     }
-    printf("%d\n", rows);
+    printf("%d %.3f\n", rows, seconds);
     snmp_shutdown("retrieval-floor");
     return 0;
 }

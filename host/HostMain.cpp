@@ -17,11 +17,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 
 namespace {
 
 const UINT kProgressMs = 250;
+
+using Clock = std::chrono::steady_clock;
+
+// The longest a message took on the thread: as long stood a host's windows
+// still, had they been waiting for it.
+double g_longestDispatchMs = 0;
 
 UINT Milliseconds(double seconds)
 {
@@ -42,7 +49,10 @@ void RunMessages(const std::function<bool()>& done, double seconds, const std::f
             tick();
             continue;
         }
+        const Clock::time_point start = Clock::now();
         ::DispatchMessage(&msg);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        g_longestDispatchMs = std::max(g_longestDispatchMs, ms);
     }
     if (progress != 0)
         ::KillTimer(nullptr, progress);
@@ -54,8 +64,19 @@ int Worse(int a, int b)
     return a == 3 || b == 3 ? 3 : std::max(a, b);
 }
 
-int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstContext)
+void PrintStats(const CHostRound& round, int number, double seconds)
 {
+    size_t clients = 0;
+    for (const CHostReport& report : round.Reports())
+        clients += report.clients.size();
+    fprintf(stderr, "krw6180-clients: round %d: %zu reports, %zu clients, %.3f s, longest dispatch %.1f ms\n", number,
+            round.Reports().size(), clients, seconds, g_longestDispatchMs);
+}
+
+int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstContext, int number)
+{
+    const Clock::time_point start = Clock::now();
+    g_longestDispatchMs = 0;
     CHostRound round(options.addresses, GroupHostAddresses(options.addresses), firstContext);
     SetCurrentHostRound(&round);
     for (size_t i = 0; i < round.Targets().size(); ++i)
@@ -68,8 +89,11 @@ int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstCon
     RunMessages([&round] { return round.Outstanding() == 0; }, options.waitSeconds, tick);
     if (progress)
         ClearProgress(stdout);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     SetCurrentHostRound(nullptr);
     PrintRound(round, options.format, options.waitSeconds, stdout, stderr);
+    if (options.stats)
+        PrintStats(round, number, seconds);
     return round.ExitStatus();
 }
 
@@ -84,7 +108,7 @@ int Run(const CHostOptions& options, CHostPlugin& plugin)
     for (int r = 0; r < options.repeat; ++r) {
         if (r > 0)
             RunMessages([] { return false; }, options.intervalSeconds, nullptr);
-        status = Worse(status, RunRound(options, plugin, static_cast<uint32_t>(r) * perRound + 1));
+        status = Worse(status, RunRound(options, plugin, static_cast<uint32_t>(r) * perRound + 1, r + 1));
     }
     return status;
 }

@@ -34,6 +34,9 @@ void AddOptions(CLI::App& app, CHostOptions& o)
         ->check(CLI::Range(0.0, 86400.0));
     app.add_option("--plugin", o.plugin, "the plug-in to load (default: the one installed beside the program)")
         ->type_name("PATH");
+    app.add_flag("--stats", o.stats,
+                 "after each round, print on standard error its reports, clients, time and the longest the "
+                 "thread was busy with one message");
     app.add_flag("--demo", o.demo,
                  "start krw6180-apsim with its sample clients on a free loopback port, list its clients, stop it");
 }

@@ -18,6 +18,7 @@ struct CHostOptions {
     double intervalSeconds = 5;
     std::string plugin;  // empty: the one beside the program
     bool demo = false;
+    bool stats = false;
 };
 
 // Reads the command line. Returns -1 when the options are good; otherwise the

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the benchmarks that time whole programs share.
+namespace krwbench {
+
+// One timed run of one or more programs started at once.
+struct CTimed {
+    double seconds = 1e9;
+    long peakKb = 0;     // the largest of the programs' peak resident sizes
+    std::string out;     // their standard output, one after the other
+    std::string errors;  // their standard error, likewise
+};
+
+// Runs the programs at once, with TMPDIR the folder (where their outputs go
+// meanwhile) and MIBS empty, and waits for all of them.
+CTimed RunAll(const std::vector<std::vector<std::string>>& programs, const std::string& folder);
+
+// Keeps the faster of two runs in best.
+void Keep(CTimed& best, const CTimed& run);
+
+int Lines(const std::string& text);
+
+// The first count addresses after 127.0.0.0, as krw6180-apsim --addresses
+// serves them from 127.0.0.1 on: 127.0.0.255, 127.0.1.0, ...
+std::vector<std::string> LoopbackAddresses(int count);
+
+}  // namespace krwbench

@@ -1,0 +1,161 @@
+// Client-list retrievals over a network with a round trip: krw6180-apsim
+// answers every request D ms late (D = 2 and 20), N access points of 20
+// clients each (N = 1, 50, 200 and 1,000), listed by krw6180-clients in one
+// round. Beside each, in the same run, the concurrent floor: retrieval-floor
+// --concurrent, the same requests in the same order per access point, for
+// all N at once, straight on Net-SNMP. Prints per case, best of three: the
+// round's time (without the programs' start), that time against one access
+// point's, the ratio to the floor, the host's peak memory and the longest
+// the host's thread was busy with one message, which is how long a host's
+// windows would stand still. Goals: N access points within 1.5x of one up to
+// 1,000 at 2 ms, within 1.3x of the floor, at most 60 MB at 1,000, and no
+// message longer than 5 ms.
+//
+// Usage: latency-bench [AGENTS]   (krw6180-apsim processes the addresses are spread over; default 1)
+
+#include "bench/BenchPrograms.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using krwbench::CTimed;
+
+const int kRounds = 3;
+const int kClients = 20;
+// Five seconds per attempt: queues at the agents must not end in time-outs.
+const char kBudget[] = "1000";
+
+// N access points spread over a few krw6180-apsim processes on one port.
+class CAgents {
+public:
+    CAgents(int accessPoints, int delayMs, int processes)
+    {
+        const std::vector<std::string> addresses = krwbench::LoopbackAddresses(accessPoints);
+        const int share = (accessPoints + processes - 1) / processes;
+        for (int first = 0; first < accessPoints; first += share) {
+            const int count = std::min(share, accessPoints - first);
+            const std::string listen = addresses[static_cast<size_t>(first)] + ":" + std::to_string(port);
+            pid_t pid = -1;
+            const unsigned short bound = krwtest::SpawnAnnouncingPort(
+                {KRW_APSIM_PROGRAM, "--listen", listen, "--addresses", std::to_string(count), "--generate",
+                 std::to_string(kClients), "--delay", std::to_string(delayMs)},
+                "listening on " + addresses[static_cast<size_t>(first)] + ":", -1, &pid);
+            pids.push_back(pid);
+            port = bound;
+            if (bound == 0)
+                break;
+        }
+    }
+    ~CAgents()
+    {
+        for (pid_t pid : pids)
+            krwtest::StopChild(pid, std::chrono::seconds(10));
+    }
+    CAgents(const CAgents&) = delete;
+    CAgents& operator=(const CAgents&) = delete;
+
+    unsigned short Port() const { return port; }
+
+private:
+    std::vector<pid_t> pids;
+    unsigned short port = 0;
+};
+
+struct CCase {
+    double hostSeconds = 1e9;
+    double floorSeconds = 1e9;
+    double longestDispatchMs = 0;
+    long peakKb = 0;
+    int hostRows = 0;
+    int floorRows = 0;
+};
+
+// The round's time, rows and longest message from krw6180-clients --stats.
+bool ReadHost(const CTimed& run, CCase& c)
+{
+    const size_t at = run.errors.find("krw6180-clients: round 1:");
+    size_t reports = 0;
+    size_t clients = 0;
+    double seconds = 0;
+    double longest = 0;
+    if (at == std::string::npos ||
+        sscanf(run.errors.c_str() + at,
+               "krw6180-clients: round 1: %zu reports, %zu clients, %lf s, longest dispatch %lf ms", &reports, &clients,
+               &seconds, &longest) != 4)
+        return false;
+    if (seconds < c.hostSeconds) {
+        c.hostSeconds = seconds;
+        c.longestDispatchMs = longest;
+        c.peakKb = run.peakKb;
+        c.hostRows = static_cast<int>(clients);
+    }
+    return true;
+}
+
+void ReadFloor(const CTimed& run, CCase& c)
+{
+    int rows = 0;
+    double seconds = 0;
+    if (sscanf(run.out.c_str(), "%d %lf", &rows, &seconds) == 2 && seconds < c.floorSeconds) {
+        c.floorSeconds = seconds;
+        c.floorRows = rows;
+    }
+}
+
+CCase Measure(int delayMs, int accessPoints, int processes, const std::string& folder)
+{
+    CAgents agents(accessPoints, delayMs, processes);
+    CCase c;
+    if (agents.Port() == 0) {
+        fprintf(stderr, "cannot start krw6180-apsim\n");
+        return c;
+    }
+    const std::string port = std::to_string(agents.Port());
+    std::vector<std::string> host{KRW_CLIENTS_PROGRAM, "-p", port, "-t", kBudget, "-f", "csv", "--stats"};
+    std::vector<std::string> floor{KRW_FLOOR_PROGRAM, "-t", kBudget, "--concurrent", port};
+    for (const std::string& address : krwbench::LoopbackAddresses(accessPoints)) {
+        host.push_back(address);
+        floor.push_back(address);
+    }
+    for (int round = 0; round < kRounds; ++round) {
+        ReadFloor(krwbench::RunAll({floor}, folder), c);
+        if (!ReadHost(krwbench::RunAll({host}, folder), c))
+            fprintf(stderr, "krw6180-clients printed no statistics\n");
+    }
+    return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int processes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+    const auto folder = krwtest::MakeScratchFolder("krw-latency-bench-");
+    printf("client-list retrievals of 20 clients per access point, one round, best of %d, %d krw6180-apsim:\n", kRounds,
+           processes);
+    printf("%6s %6s %9s %8s %9s %8s %8s %10s\n", "delay", "APs", "host s", "x 1 AP", "floor s", "x floor", "peak MB",
+           "longest ms");
+    for (int delayMs : {2, 20}) {
+        double one = 0;
+        for (int accessPoints : {1, 50, 200, 1000}) {
+            const CCase c = Measure(delayMs, accessPoints, processes, folder.string());
+            if (accessPoints == 1)
+                one = c.hostSeconds;
+            const bool complete = c.hostRows == accessPoints * kClients && c.floorRows == accessPoints * kClients;
+            printf("%4d ms %6d %9.3f %8.2f %9.3f %8.2f %8.1f %10.1f%s\n", delayMs, accessPoints, c.hostSeconds,
+                   c.hostSeconds / one, c.floorSeconds, c.hostSeconds / c.floorSeconds, c.peakKb / 1024.0,
+                   c.longestDispatchMs, complete ? "" : "  (rows missing!)");
+            fflush(stdout);
+        }
+    }
+    krwtest::RemoveScratchFolder(folder);
+    return 0;
+}

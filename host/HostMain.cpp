@@ -26,8 +26,8 @@ const UINT kProgressMs = 250;
 
 using Clock = std::chrono::steady_clock;
 
-// The longest a message took on the thread: as long stood a host's windows
-// still, had they been waiting for it.
+// The longest one message kept the thread busy: for that long a host's
+// windows would not have answered.
 double g_longestDispatchMs = 0;
 
 UINT Milliseconds(double seconds)

@@ -92,9 +92,9 @@ void FinishRow(DWORD walk, const CString& band)
     ReportCollected(step, context);
 }
 
-// Starts the band read of the walk's row on the shared request object, whose
-// target the walk's next step needs again: it goes back as it was. A read
-// that cannot start is a failed one.
+// Starts the band read of the walk's row on the shared request object. The
+// read takes the object's target for itself only: the walks' steps go on with
+// the target as it was. A read that cannot start is a failed one.
 void StartBandRead(DWORD walk, const CString& address)
 {
     if (SharedRequest == nullptr || !SharedRequest->valid) {

@@ -223,7 +223,7 @@ void CNetSnmpEngine::ProcessEvents()
         if (now >= due)
             break;
     }
-    if (CNetSnmpClock::now() >= nextTick)
+    if (waitingSessions || CNetSnmpClock::now() >= nextTick)
         TickAll();
     Deliver(due);
     // Callbacks may have deleted Snmp objects, and with them their pools.
@@ -250,15 +250,17 @@ void CNetSnmpEngine::Deliver(CNetSnmpClock::time_point due)
 
 void CNetSnmpEngine::NoteNextEvent(const CNetSnmpSession& session, CNetSnmpClock::time_point now)
 {
-    const int ms = session.MillisecondsToTick();
+    const int ms = session.MillisecondsToNextEvent();
     if (ms >= 0)
         nextTick = std::min(nextTick, now + std::chrono::milliseconds(ms));
+    waitingSessions = waitingSessions || session.HasWaiting();
 }
 
 void CNetSnmpEngine::TickAll()
 {
     const CNetSnmpClock::time_point now = CNetSnmpClock::now();
     nextTick = CNetSnmpClock::time_point::max();
+    waitingSessions = false;
     ForEachSession([this, now](CNetSnmpSession& session) {
         if (session.TickDue())
             session.Tick();
@@ -272,10 +274,13 @@ int CNetSnmpEngine::PendingEvents(std::vector<pollfd>& fds)
         fds.push_back(pollfd{watch.Descriptor(), POLLIN, 0});
     if (!finished.empty())
         return 0;
+    const CNetSnmpClock::time_point now = CNetSnmpClock::now();
     if (nextTick == CNetSnmpClock::time_point::max())
         return -1;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - CNetSnmpClock::now()).count();
-    return static_cast<int>(std::clamp<long long>(wait, 0, INT_MAX));
+    if (nextTick <= now)
+        return 0;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
+    return static_cast<int>(std::min<long long>(wait, INT_MAX));
 }
 
 int CNetSnmpEngine::AddUser(const std::string& securityName, const CUsmCredentials& credentials)

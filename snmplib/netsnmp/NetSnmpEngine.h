@@ -100,4 +100,7 @@ private:
     // as of the last look at all of them and the sends since: thousands of
     // sessions are not all looked at in every pass.
     CNetSnmpClock::time_point nextTick = CNetSnmpClock::time_point::min();
+    // Some session has requests that may go out at any moment: every pass
+    // looks at all of them.
+    bool waitingSessions = false;
 };

@@ -523,11 +523,6 @@ void CNetSnmpSession::WaitFor(const std::function<bool()>& done, CNetSnmpClock::
     }
 }
 
-int CNetSnmpSession::MillisecondsToTick() const
-{
-    return Outstanding() > 0 && !waiting.empty() ? 0 : MillisecondsToNextEvent();
-}
-
 CNetSnmpClock::time_point CNetSnmpSession::LibraryDue() const
 {
     if (libraryDueKnown)

@@ -80,14 +80,14 @@ public:
     // Reads and ticks this session alone until done() holds or the deadline passes.
     void WaitFor(const std::function<bool()>& done, CNetSnmpClock::time_point deadline);
 
-    // Milliseconds until the next retransmission, time-out or deadline; -1
-    // when nothing is pending.
+    // Milliseconds until Tick has something to do; -1 when nothing is pending.
     int MillisecondsToNextEvent() const;
-    // Milliseconds until Tick has something to do (0: now); -1 when nothing
-    // is pending. Requests waiting for the engine identifier or for keys may
-    // go out at any moment: such a session is always due.
-    int MillisecondsToTick() const;
-    bool TickDue() const { return MillisecondsToTick() == 0; }
+    // Whether requests wait for the engine identifier or for keys: they may
+    // go out at any moment.
+    bool HasWaiting() const { return Outstanding() > 0 && !waiting.empty(); }
+    // Whether Tick has something to do now; a session with waiting requests
+    // is always due.
+    bool TickDue() const { return HasWaiting() || MillisecondsToNextEvent() == 0; }
     int Outstanding() const { return static_cast<int>(inFlight.size() + waiting.size()); }
     CNetSnmpClock::time_point LastUsed() const { return lastUsed; }
 

@@ -80,7 +80,7 @@ void FinishRow(DWORD walk, const CString& band)
         return;
     }
     const CClientRow texts = RowTexts(record->row, band);
-    if (IsClientMac(texts.macAddress))
+    if (IsClientMac(texts.macAddress) && !record->repeated)
         CollectClient(*PendingClientsFor(record->step.address), texts);
     if (!record->step.done) {
         ContinueWalk(walk, *record);
@@ -171,6 +171,9 @@ void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD walk)
         return;
     }
     record->step = *result;
+    const CString macCell = row->count > CLIENT_COLUMN_MAC ? *row->GetItem(CLIENT_COLUMN_MAC)->instance : CString();
+    record->repeated = result->done && macCell == record->lastMacCell;
+    record->lastMacCell = macCell;
     // The engine's list goes when this returns: the walk takes its items.
     record->row = std::move(*row);
     StartBandRead(walk, result->address);

@@ -15,7 +15,7 @@ DWORD AddClientWalk(DWORD context)
     do
         ++LastIdentifier;
     while (Walks.count(LastIdentifier) != 0);
-    Walks.emplace(LastIdentifier, CClientWalk{context, 0, CSnmpResult(), CSnmpVarList()});
+    Walks.emplace(LastIdentifier, CClientWalk{context, 0, CSnmpResult(), CSnmpVarList(), CString(), false});
     return LastIdentifier;
 }
 

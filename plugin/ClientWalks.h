@@ -18,6 +18,11 @@ struct CClientWalk {
     int rows;          // rows delivered by the walk so far
     CSnmpResult step;  // the completion that delivered row
     CSnmpVarList row;  // the row waiting for its band read
+    // The name of the MAC cell of the row delivered before. At the end of an
+    // SNMPv1 agent's MIB the walk ends with that row once more, and it is no
+    // other client, whatever its band read gives this time.
+    CString lastMacCell;
+    bool repeated;
 };
 
 // A new record for a retrieval reporting with context; returns its identifier.

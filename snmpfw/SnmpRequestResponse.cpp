@@ -135,7 +135,8 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
 // SNMPv1 has no end-of-MIB exception: a get-next past the agent's last object
 // is answered with noSuchName for the name asked for (RFC 1157, 4.1.3). On
 // the first step that name is the column itself: the table has no row, and
-// every column ends as it does in SNMPv2c.
+// every column ends as it does in SNMPv2c. (Which binding the error index
+// names tells nothing here: agents name the last one that failed.)
 CSnmpRequest::Outcome CSnmpRequest::EndOfMib(int first, const CString* received, CSnmpVarList& list)
 {
     SnmpVarItem* item = list.GetItem(first);

@@ -95,10 +95,7 @@ CSnmpVarList& CSnmpVarList::operator=(const CSnmpVarList& source)
 {
     if (&source == this)
         return *this;
-    Clear();
-    itemType = source.itemType;
-    keyCount = source.keyCount;
-    label = source.label;
+    StartOver(source);
     if (source.count == 0)
         return *this;
     items = new SnmpVarItem*[source.count];
@@ -117,15 +114,20 @@ CSnmpVarList& CSnmpVarList::operator=(CSnmpVarList&& source)
 {
     if (&source == this)
         return *this;
-    Clear();
-    itemType = source.itemType;
-    keyCount = source.keyCount;
-    label = source.label;
+    StartOver(source);
     items = source.items;
     count = source.count;
     source.items = nullptr;
     source.count = 0;
     return *this;
+}
+
+void CSnmpVarList::StartOver(const CSnmpVarList& source)
+{
+    Clear();
+    itemType = source.itemType;
+    keyCount = source.keyCount;
+    label = source.label;
 }
 
 int CSnmpVarList::CountDefinitions(const CSnmpVarDef* table)

@@ -54,6 +54,10 @@ public:
     int count;
     SnmpVarItem** items;
     CPtrList ownedOptionLists;  // of COptionList*, released with the list
+
+private:
+    // An assignment's start: no items, and the source's item type, key count and label.
+    void StartOver(const CSnmpVarList& source);
 };
 
 // True for the table item types (MVT_FMV, MVT_UMV).

@@ -153,9 +153,8 @@ TEST_F(ProgramsTest, FetchWalksKeepWhatTheyReadAndStopAtTheBound)
             args.insert(args.end(), {"-f", format, "--walk", "0", "127.0.0.1", kColumn + ".2:macaddress"});
             const CRun run = Fetch(agent ? agent->Port() : endless.Port(), args);
             EXPECT_EQ(c.status, run.status);
-            const size_t rows = format == std::string("json")
-                                    ? nlohmann::json::parse(run.out).at("rows").size()
-                                    : krwtest::OutputLines(run.out).size() - 1;
+            const size_t rows = format == std::string("json") ? nlohmann::json::parse(run.out).at("rows").size()
+                                                              : krwtest::OutputLines(run.out).size() - 1;
             EXPECT_EQ(c.rows, rows) << run.out;
         }
     }

@@ -5,6 +5,8 @@
 #include "snmpfw/SnmpVarList.h"
 
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 class CTarget;
 class Pdu;
@@ -41,6 +43,10 @@ struct CSnmpRequestContext {
     bool apply;             // whether a successful response goes into the list
     SnmpCompletionCallback callback;
     DWORD userData;
+    // A set's items as they went out, in the order of its bindings: the item
+    // index and the OID. A set's answer goes to these and no others.
+    bool set = false;
+    std::vector<std::pair<int, CString>> sent;
 };
 
 // The library's completion trampoline for every asynchronous request; its
@@ -126,6 +132,9 @@ public:
     // Response side.
     void OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpRequestContext& context);
     Outcome ApplyRow(int code, Pdu& pdu, CSnmpVarList& list);
+    // A set's answer into the items sent; an answer whose bindings are not
+    // those sent is thrown as an invalid PDU, and changes nothing.
+    void ApplySet(Pdu& pdu, CSnmpRequestContext& context);
     void DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list);
     // The outcome of an SNMPv1 noSuchName in a walk: received is the name the
     // first readable item, first, came back with (null: none).

@@ -47,13 +47,16 @@ void CSnmpRequest::OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpReq
                         result.message);
     result.errorIndex = pdu.get_error_index();
     ReadAddress(target, result);
-    const bool table = IsTableList(context.list);
+    const bool table = IsTableList(context.list) && !context.set;
+    // A set ends its request whatever its list holds, a table row included.
     result.done = true;
     const bool apply = (result.code == QV_OK && context.apply) || (result.code == QV_CODE_NO_SUCH_NAME && table);
     // An error while the response is applied ends the request like any other
     // failure: it must not reach the library's event processing.
     try {
-        switch (apply ? ApplyRow(result.code, pdu, context.list) : OUTCOME_FINISHED) {
+        if (context.set && apply)
+            ApplySet(pdu, context);
+        switch (apply && !context.set ? ApplyRow(result.code, pdu, context.list) : OUTCOME_FINISHED) {
         case OUTCOME_ROW:
             result.done = false;
             break;
@@ -83,6 +86,26 @@ void CSnmpRequest::Settle(CSnmpRequestContext& context)
 {
     pendingContexts.erase(&context);
     --outstanding;
+}
+
+void CSnmpRequest::ApplySet(Pdu& pdu, CSnmpRequestContext& context)
+{
+    bool matches = pdu.get_vb_count() == static_cast<int>(context.sent.size());
+    for (size_t k = 0; matches && k < context.sent.size(); ++k)
+        matches = CString(pdu.vb_at(static_cast<int>(k))->get_printable_oid()) == context.sent[k].second;
+    if (!matches) {
+        int code = 0;
+        CString text;
+        TranslateSnmpStatus(SNMP_CLASS_INVALID_PDU, code, text);
+        ThrowQVException(code, text);
+    }
+    for (size_t k = 0; k < context.sent.size(); ++k) {
+        const int index = context.sent[k].first;
+        VbToText(index, *pdu.vb_at(static_cast<int>(k)), context.list);
+        *context.list.GetItem(index)->instance = context.sent[k].second;
+    }
+    for (int i = 0; i < context.list.count; ++i)
+        EvaluateDerived(i, true, context.list);
 }
 
 CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& list)

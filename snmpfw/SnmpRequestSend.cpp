@@ -75,6 +75,25 @@ void ChooseItems(CSnmpVarList& list, const CString& indexList, CStringList* valu
     }
 }
 
+// A set leaves out the keys of a table row, which its OIDs name, and the
+// items that cannot be set.
+bool IsSent(const CSnmpVarList& list, int index)
+{
+    return !(IsTableList(list) && index < list.keyCount) && list.IsSettable(index);
+}
+
+// The items a set PDU built from list carries, with the OID of each.
+std::vector<std::pair<int, CString>> SentItems(const CSnmpVarList& list, Pdu& pdu)
+{
+    std::vector<std::pair<int, CString>> sent;
+    for (int i = 0; i < list.count; ++i) {
+        const Vb* vb = IsSent(list, i) ? pdu.vb_at(static_cast<int>(sent.size())) : nullptr;
+        if (vb != nullptr)
+            sent.emplace_back(i, CString(vb->get_printable_oid()));
+    }
+    return sent;
+}
+
 }  // namespace
 
 CSnmpRequest::CSnmpRequest()
@@ -142,7 +161,7 @@ void CSnmpRequest::BuildPdu(PduMode mode, Pdu& pdu)
         SnmpVarItem* item = varList.GetItem(i);
         Vb vb;
         if (mode == PDU_SET) {
-            if ((IsTableList(varList) && i < varList.keyCount) || !varList.IsSettable(i))
+            if (!IsSent(varList, i))
                 continue;
             if (varList.itemType > MVT_UMV)
                 ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
@@ -230,7 +249,7 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
     UTarget userTarget;
     Pdu pdu;
     SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
-    Send(pdu, target, false, new CSnmpRequestContext{this, varList, true, callback, userData});
+    Send(pdu, target, false, new CSnmpRequestContext{this, varList, true, callback, userData, false, {}});
 }
 
 void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,
@@ -248,9 +267,11 @@ void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const C
     SnmpTarget& target = BuildTarget(communityTarget, userTarget);
     Pdu pdu;
     BuildPdu(PDU_SET, pdu);
+    std::vector<std::pair<int, CString>> sent = SentItems(varList, pdu);
     // The choice and the derived values reach the PDU only.
     varList = kept;
-    Send(pdu, target, true, new CSnmpRequestContext{this, varList, apply != FALSE, callback, userData});
+    Send(pdu, target, true,
+         new CSnmpRequestContext{this, varList, apply != FALSE, callback, userData, true, std::move(sent)});
 }
 
 void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context)

@@ -37,6 +37,7 @@ struct CWalk {
     int code = 0;
     CString message;
     std::vector<std::string> last;  // the list of the final completion
+    std::vector<std::string> lastInstances;
     CSnmpRequest* request = nullptr;
 };
 
@@ -50,6 +51,14 @@ std::vector<std::string> Values(const CSnmpVarList& list)
     return values;
 }
 
+std::vector<std::string> Instances(const CSnmpVarList& list)
+{
+    std::vector<std::string> instances;
+    for (int i = 0; i < list.count; ++i)
+        instances.emplace_back(static_cast<const char*>(*list.GetItem(i)->instance));
+    return instances;
+}
+
 // A walk's completion: keeps the row and asks for the next, as Part of a
 // table walk's caller does.
 void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
@@ -59,6 +68,7 @@ void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
     walk.code = result->code;
     walk.message = result->message;
     walk.last = Values(*list);
+    walk.lastInstances = Instances(*list);
     if (result->done) {
         walk.done = true;
         return;
@@ -267,6 +277,93 @@ TEST_F(RequestEngineTest, FetchesSetsAndBrokenRowsCompleteOnce)
         EXPECT_EQ(c.code, walk.code) << static_cast<const char*>(walk.message);
         EXPECT_EQ(c.value, walk.last[0]);
         EXPECT_EQ(0, r.outstanding);
+    }
+}
+
+// A set's answer reaches the items that were sent, by their place among the
+// bindings and checked against the names sent; the others keep their texts.
+// A set ends its request, a table row's too. An answer that names other
+// variables changes nothing and fails the request.
+TEST_F(RequestEngineTest, ASetsAnswerReachesTheItemsSent)
+{
+    const std::string key = std::string(kColumn) + ".2";
+    const std::string column = std::string(kColumn) + ".3";
+    const struct {
+        const char* what;
+        std::vector<std::string> script;
+        std::vector<std::pair<std::string, int>> items;  // OID and access
+        int itemType;
+        int keyCount;
+        const char* indexList;
+        bool apply;
+        std::vector<std::string> before;
+        std::vector<std::string> after;
+        int code;
+    } cases[] = {
+        {"a read-only item",
+         {},
+         {{kBand, ACCESS_READONLY}, {kRefresh, ACCESS_READWRITE}},
+         MVT_SV,
+         0,
+         "",
+         true,
+         {"7", "5"},
+         {"7", "1"},
+         QV_OK},
+        {"the item an index list names",
+         {},
+         {{kRefresh, ACCESS_READWRITE}, {kBand, ACCESS_READWRITE}},
+         MVT_SV,
+         0,
+         "1",
+         true,
+         {"5", "5"},
+         {"5", "1"},
+         QV_OK},
+        {"a table row without its key",
+         {},
+         {{key, ACCESS_READONLY}, {column, ACCESS_READWRITE}},
+         MVT_FMV,
+         1,
+         "",
+         true,
+         {"3", "9"},
+         {"3", "1"},
+         QV_OK},
+        {"without applying", {}, {{kRefresh, ACCESS_READWRITE}}, MVT_SV, 0, "", false, {"5"}, {"5"}, QV_OK},
+        {"an answer for another variable",
+         {"--answer-oids", kBand},
+         {{kRefresh, ACCESS_READWRITE}},
+         MVT_SV,
+         0,
+         "",
+         true,
+         {"5"},
+         {"5"},
+         QV_CODE_BASE_SNMPCLASS + SNMP_CLASS_INVALID_PDU},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto responder = StartResponder(c.script);
+        walk = CWalk();
+        std::vector<std::pair<std::string, int>> variables;
+        for (const auto& item : c.items)
+            variables.emplace_back(item.first, SYNTAX_INTEGER);
+        CSnmpRequest& r = Request(responder->Port(), variables, c.itemType, c.keyCount);
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            r.varList.GetItem(static_cast<int>(i))->access = c.items[i].second;
+            *r.varList.GetItem(static_cast<int>(i))->value = c.before[i].c_str();
+        }
+        const std::vector<std::string> instances = Instances(r.varList);
+        r.AsyncSet(OnStep, c.apply, c.indexList, nullptr, 0);
+        ASSERT_TRUE(krwtest::RunMessagesUntil([this] { return walk.done; }, kGenerousMs));
+        krwtest::RunMessagesUntil([] { return false; }, 100);
+        EXPECT_EQ(1, walk.completions);
+        EXPECT_EQ(c.code, walk.code) << static_cast<const char*>(walk.message);
+        EXPECT_EQ(c.after, walk.last);
+        if (!c.apply || c.code != QV_OK) {
+            EXPECT_EQ(instances, walk.lastInstances);
+        }
     }
 }
 

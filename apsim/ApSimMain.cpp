@@ -42,6 +42,7 @@ struct COptions {
     unsigned seed = 1;
     CApSimBehaviour behaviour;
     std::vector<std::string> cells;
+    std::vector<std::string> holes;
     CApSimWire wire;
 };
 
@@ -91,7 +92,8 @@ void AddOptions(CLI::App& app, COptions& o)
                  "command and the first OID) on standard output");
     app.add_option("--zero-mac-row", o.behaviour.zeroMacRow, "give this row (from 1) an all-zero MAC");
     app.add_option("--repeat-row", o.behaviour.repeatRow, "hold this row (from 1) twice");
-    app.add_option("--hole-row", o.behaviour.holeRow, "leave this row (from 1) without its SSID index");
+    app.add_option("--hole", o.holes,
+                   "ROW:COLUMN, a cell the table does not hold (row from 1, column 2 to 7; repeatable)");
     app.add_option("--cell", o.cells,
                    "ROW:COLUMN:TYPE:VALUE, a cell of the client table (row from 1, column 2 MAC to 7 SSID index) "
                    "with a value of any type, TYPE and VALUE as snmpset takes them, e.g. 2:5:s:strong or 1:2:x:0102 "
@@ -270,6 +272,14 @@ int main(int argc, char** argv)
     if (stateFolder.empty() || !StartAgent(options, stateFolder, &error))
         return Fail(error.empty() ? "cannot make a state folder" : error);
 
+    for (const std::string& text : options.holes) {
+        const std::vector<std::string> parts = Split(text, ':');
+        const int row = parts.size() == 2 ? std::atoi(parts[0].c_str()) : 0;
+        const int column = parts.size() == 2 ? std::atoi(parts[1].c_str()) : 0;
+        if (row < 1 || column < 2 || column > 7)
+            return Fail("--hole " + text + ": not ROW:COLUMN with a row from 1 and a column from 2 to 7");
+        options.behaviour.holes.emplace_back(row, column);
+    }
     for (const std::string& text : options.cells) {
         options.behaviour.cells.emplace_back();
         if (!ParseCell(text, &options.behaviour.cells.back(), &error))

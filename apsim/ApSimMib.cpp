@@ -91,11 +91,21 @@ std::vector<CApClient> CApSimMib::Rows() const
     return rows;
 }
 
+bool CApSimMib::IsHole(long index, int column) const
+{
+    for (const auto& hole : behaviour.holes)
+        if (hole.first == index && hole.second == column)
+            return true;
+    return false;
+}
+
 // Sets a column of row index, or the cell given in its place. A cell's type
 // is fixed once set, so the replacement goes first.
 void CApSimMib::SetColumn(netsnmp_table_row* row, long index, int column, int type, const void* value,
                           size_t length) const
 {
+    if (IsHole(index, column))
+        return;
     for (const CApSimCell& cell : behaviour.cells)
         if (cell.row == index && cell.column == column) {
             netsnmp_set_row_column(row, static_cast<unsigned int>(column), cell.type, cell.value.data(),
@@ -118,8 +128,7 @@ void CApSimMib::Rebuild()
         const long numbers[] = {client.band, client.authentication, client.rssi, client.powerSave};
         for (int i = 0; i < 4; ++i)
             SetColumn(row, index, COLUMN_BAND + i, ASN_INTEGER, &numbers[i], sizeof numbers[i]);
-        if (index != behaviour.holeRow)
-            SetColumn(row, index, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
+        SetColumn(row, index, COLUMN_SSID, ASN_OCTET_STR, client.ssidIndex.data(), client.ssidIndex.size());
         netsnmp_table_dataset_add_row(table, row);
     }
 }

@@ -3,6 +3,7 @@
 #include "apsim/ApSimClients.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct netsnmp_table_data_set_s;
@@ -22,10 +23,10 @@ struct CApSimCell {
 // device can misbehave.
 struct CApSimBehaviour {
     int band = 0;
-    int refreshError = 0;  // error status the refresh write gets; 0 accepts it
-    int zeroMacRow = 0;    // row (from 1) shown with an all-zero MAC; 0 none
-    int repeatRow = 0;     // row (from 1) that the table holds twice; 0 none
-    int holeRow = 0;       // row (from 1) without an SSID index; 0 none
+    int refreshError = 0;                    // error status the refresh write gets; 0 accepts it
+    int zeroMacRow = 0;                      // row (from 1) shown with an all-zero MAC; 0 none
+    int repeatRow = 0;                       // row (from 1) that the table holds twice; 0 none
+    std::vector<std::pair<int, int>> holes;  // cells (row from 1, column 2 to 7) the table does not hold
     bool endMibWithTable = false;
     std::vector<CApSimCell> cells;  // take the place of what the clients hold
 };
@@ -50,6 +51,7 @@ public:
 private:
     std::vector<CApClient> Rows() const;
     void SetColumn(netsnmp_table_row_s* row, long index, int column, int type, const void* value, size_t length) const;
+    bool IsHole(long index, int column) const;
 
     std::vector<CApClient> source;
     CApSimBehaviour behaviour;

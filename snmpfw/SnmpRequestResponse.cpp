@@ -3,9 +3,11 @@
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "common/SnmpStatus.h"
+#include "common/TextToValue.h"
 #include "snmplib/SnmpLib.h"
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,34 @@ void TakeException(CQVException* e, CSnmpResult& result)
     result.code = e->m_nCode;
     result.message = e->GetText();
     e->Delete();
+}
+
+// What one readable item of a list was answered in a response step.
+struct CAnswer {
+    int item;
+    const Vb* vb;  // null: the response has no binding for it
+    CString received;
+    bool ended;  // the column has run past the end of the table
+};
+
+// The row a table step delivers, as table readers take it: the lowest
+// instance among the columns that have not ended, compared sub-identifier by
+// sub-identifier. A column whose cell lies beyond it has no cell in this row.
+CString LowestInstance(const std::vector<CAnswer>& answers, const CSnmpVarList& list)
+{
+    CString row;
+    Oid lowest;
+    for (const CAnswer& answer : answers) {
+        if (answer.ended)
+            continue;
+        const CString instance = answer.received.Mid(ColumnOidText(list, answer.item).GetLength() + 1);
+        const Oid oid = OidFromText(instance);
+        if (row.IsEmpty() || oid < lowest) {
+            row = instance;
+            lowest = oid;
+        }
+    }
+    return row;
 }
 
 }  // namespace
@@ -111,17 +141,14 @@ void CSnmpRequest::ApplySet(Pdu& pdu, CSnmpRequestContext& context)
 CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& list)
 {
     const bool table = IsTableList(list);
-    int processed = 0;
-    int notDone = 0;
-    CString rowInstance;
     // The previous row's place, taken before this response changes any key
     // (a synchronous fetch applies it to this object's own list).
     const CString previousRow = table ? MakeRowInstance() : CString();
+    std::vector<CAnswer> answers;
+    int processed = 0;
     for (int i = 0; i < list.count; ++i) {
         if (!list.IsReadable(i))
             continue;
-        SnmpVarItem* item = list.GetItem(i);
-        const CString column = ColumnOidText(list, i);
         // Bindings answer the readable items in order; an item left without
         // one has no value in this response.
         const Vb* vb = pdu.vb_at(processed++);
@@ -130,7 +157,16 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
             return EndOfMib(i, vb != nullptr ? &received : nullptr, list);
         if (vb == nullptr && !table)
             continue;
-        if (vb == nullptr || IsColumnEnd(column, *item->instance, received, list)) {
+        const bool ended =
+            vb == nullptr || IsColumnEnd(ColumnOidText(list, i), *list.GetItem(i)->instance, received, list);
+        answers.push_back({i, vb, received, ended});
+    }
+    const CString row = table ? LowestInstance(answers, list) : CString();
+    int notDone = 0;
+    for (const CAnswer& answer : answers) {
+        SnmpVarItem* item = list.GetItem(answer.item);
+        const CString column = ColumnOidText(list, answer.item);
+        if (answer.ended) {
             *item->value = kNotDoneText;
             ++notDone;
             // Ask again for the place after the previous row. Without keys
@@ -139,17 +175,20 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
                 *item->instance = column + "." + previousRow;
             else if (item->instance->IsEmpty())
                 *item->instance = column;
+        } else if (table && answer.received.Mid(column.GetLength() + 1) != row) {
+            // The column has no cell in this row: its next cell, beyond the
+            // row, is asked for again from the row's place.
+            item->value->Empty();
+            *item->instance = column + "." + row;
         } else {
-            VbToText(i, *vb, list);
-            *item->instance = received;
+            VbToText(answer.item, *answer.vb, list);
+            *item->instance = answer.received;
         }
-        if (rowInstance.IsEmpty() && received.GetLength() > column.GetLength())
-            rowInstance = received.Mid(column.GetLength() + 1);
     }
     if (notDone == processed)
         return OUTCOME_FINISHED;
     if (table)
-        DecodeRowKeys(rowInstance, list);
+        DecodeRowKeys(row, list);
     for (int k = 0; k < list.count; ++k)
         EvaluateDerived(k, true, list);
     return table ? OUTCOME_ROW : OUTCOME_FINISHED;

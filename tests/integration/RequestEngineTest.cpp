@@ -177,7 +177,7 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         {"SNMPv1 end of MIB", {"--end-mib-with-table"}, 0, 3, true},
         {"SNMPv1 end of MIB at the first step", {"--end-mib-with-table", "--generate", "0"}, 0, 0, false},
         {"SNMPv2c end of MIB", {"--end-mib-with-table"}, 1, 3, false},
-        {"a hole in one column", {"--hole-row", "2"}, 1, 3, false},
+        {"a hole in one column", {"--hole", "2:7"}, 1, 3, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -194,6 +194,36 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         EXPECT_EQ(c.lastRowKept ? walk.rows.back() : ended, walk.last);
         ClientTable(agent->Port(), c.version);
         EXPECT_EQ(walk.rows, WalkBlocking());
+    }
+}
+
+// A table with a hole: every value stays in its own row, asynchronously and
+// blocking alike. The missing cell is empty, or in the last row "(NOTDONE)":
+// there its column has run past the end of the table.
+TEST_F(RequestEngineTest, ValuesStayInTheirRowsAcrossAHole)
+{
+    const std::vector<std::pair<std::string, int>> columns = {{std::string(kColumn) + ".2", SYNTAX_MACADDRESS},
+                                                              {std::string(kColumn) + ".4", SYNTAX_INTEGER},
+                                                              {std::string(kColumn) + ".7", SYNTAX_DISPLAYSTR}};
+    const std::vector<std::vector<std::string>> full = {{kSampleMacs[0], "6", "1"},
+                                                        {kSampleMacs[1], "7", "2"},
+                                                        {kSampleMacs[2], "4", "1"}};
+    const struct {
+        const char* hole;
+        size_t row;
+        size_t cell;
+    } cases[] = {{"1:2", 0, 0}, {"2:4", 1, 1}, {"3:7", 2, 2}, {"1:7", 0, 2}, {"3:2", 2, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hole);
+        auto agent = StartApSim({"--hole", c.hole});
+        std::vector<std::vector<std::string>> expected = full;
+        expected[c.row][c.cell] = c.row + 1 == full.size() ? kNotDoneText : "";
+        walk = CWalk();
+        Request(agent->Port(), columns, MVT_UMV);
+        ASSERT_NO_FATAL_FAILURE(WalkAsync());
+        EXPECT_EQ(expected, walk.rows);
+        Request(agent->Port(), columns, MVT_UMV);
+        EXPECT_EQ(expected, WalkBlocking());
     }
 }
 

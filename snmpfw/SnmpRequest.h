@@ -149,6 +149,10 @@ public:
 private:
     // Get and AsyncGet: the targets and the PDU of a fetch.
     SnmpTarget& PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu);
+    // AsyncSet: the targets and the PDU of a set of the chosen items, and the
+    // items sent; the list is as it was afterwards, built or not.
+    SnmpTarget& PrepareSet(const CString& indexList, CStringList* values, CTarget& communityTarget, UTarget& userTarget,
+                           Pdu& pdu, std::vector<std::pair<int, CString>>& sent);
     bool UsesGetNext() const;
     void Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context);
     void WaitForOutstanding();

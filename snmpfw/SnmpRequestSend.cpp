@@ -252,24 +252,39 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
     Send(pdu, target, false, new CSnmpRequestContext{this, varList, true, callback, userData, false, {}});
 }
 
+SnmpTarget& CSnmpRequest::PrepareSet(const CString& indexList, CStringList* values, CTarget& communityTarget,
+                                     UTarget& userTarget, Pdu& pdu, std::vector<std::pair<int, CString>>& sent)
+{
+    const CSnmpVarList kept(varList);
+    // The choice and the derived values reach the PDU only, also when it
+    // cannot be built: items left out by a failed choice would be left out
+    // of every later request of this object.
+    try {
+        if (!indexList.IsEmpty())
+            ChooseItems(varList, indexList, values);
+        for (int i = 0; i < varList.count; ++i)
+            EvaluateDerived(i, false, varList);
+        SnmpTarget& target = BuildTarget(communityTarget, userTarget);
+        BuildPdu(PDU_SET, pdu);
+        sent = SentItems(varList, pdu);
+        varList = kept;
+        return target;
+    } catch (...) {
+        varList = kept;
+        throw;
+    }
+}
+
 void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,
                             DWORD userData)
 {
     if (!valid)
         return;
-    const CSnmpVarList kept(varList);
-    if (!indexList.IsEmpty())
-        ChooseItems(varList, indexList, values);
-    for (int i = 0; i < varList.count; ++i)
-        EvaluateDerived(i, false, varList);
     CTarget communityTarget;
     UTarget userTarget;
-    SnmpTarget& target = BuildTarget(communityTarget, userTarget);
     Pdu pdu;
-    BuildPdu(PDU_SET, pdu);
-    std::vector<std::pair<int, CString>> sent = SentItems(varList, pdu);
-    // The choice and the derived values reach the PDU only.
-    varList = kept;
+    std::vector<std::pair<int, CString>> sent;
+    SnmpTarget& target = PrepareSet(indexList, values, communityTarget, userTarget, pdu, sent);
     Send(pdu, target, true,
          new CSnmpRequestContext{this, varList, apply != FALSE, callback, userData, true, std::move(sent)});
 }

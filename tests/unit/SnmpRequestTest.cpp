@@ -147,6 +147,13 @@ TEST_F(SnmpRequestTest, RequestsThatCannotBeBuiltFailBeforeAnythingIsSent)
          QV_ERR_BAD_ITEM_TYPE},
         {"set with item type above 3", 7, "127.0.0.1",
          [](CSnmpRequest& r) { r.AsyncSet(nullptr, TRUE, "", nullptr, 0); }, QV_ERR_BAD_ITEM_TYPE},
+        {"set of a chosen item to an unresolvable address", MVT_SV, "no-such-host.invalid",
+         [](CSnmpRequest& r) {
+             CStringList values;
+             values.AddTail("chosen");
+             r.AsyncSet(nullptr, TRUE, "1", &values, 0);
+         },
+         QV_ERR_INVALID_ADDRESS},
         {"unresolvable address", MVT_SV, "no-such-host.invalid", [](CSnmpRequest& r) { r.Get(TRUE); },
          QV_ERR_INVALID_ADDRESS},
         {"no session", MVT_SV, "127.0.0.1", [](CSnmpRequest& r) { r.AsyncGet(nullptr, TRUE, 0); },
@@ -155,10 +162,13 @@ TEST_F(SnmpRequestTest, RequestsThatCannotBeBuiltFailBeforeAnythingIsSent)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         definitions.clear();
-        MakeList(c.itemType, 0, {ACCESS_READWRITE});
+        MakeList(c.itemType, 0, {ACCESS_READWRITE, ACCESS_READWRITE});
         request.targetParams.address = c.address;
         EXPECT_EQ(c.code, RaisedCode([&] { c.action(request); }));
         EXPECT_EQ(0, request.outstanding);
+        // Nothing of a request that failed stays in the list.
+        EXPECT_EQ((std::vector<std::string>{"v0", "v1"}), Values());
+        EXPECT_TRUE(request.varList.IsSettable(0) && request.varList.IsSettable(1));
     }
     request.valid = FALSE;
     EXPECT_FALSE(request.Get(TRUE));

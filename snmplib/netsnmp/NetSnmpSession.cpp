@@ -122,6 +122,34 @@ std::string CSessionParams::Peer() const
     return std::string("udp:") + text + ":" + std::to_string(port);
 }
 
+// What snmp_sess_open does, with a look at every message once it has been
+// parsed.
+void* CNetSnmpSession::OpenHandle(netsnmp_session& settings)
+{
+    netsnmp_transport* transport = netsnmp_tdomain_transport_full("snmp", settings.peername, 0, "udp", nullptr);
+    if (transport == nullptr) {
+        settings.s_snmp_errno = SNMPERR_BAD_ADDRESS;
+        return nullptr;
+    }
+    if (netsnmp_sess_config_and_open_transport(&settings, transport) != SNMPERR_SUCCESS) {
+        netsnmp_transport_free(transport);
+        return nullptr;
+    }
+    return snmp_sess_add_ex(&settings, transport, nullptr, nullptr, OnParsed, nullptr, nullptr, nullptr, nullptr);
+}
+
+// A report of a time outside the agent's window that names fewer boots than
+// it had is refused without a word to anyone (RFC 3414, 3.2.7): requests to
+// that agent that then run out of attempts failed for that reason.
+int CNetSnmpSession::OnParsed(netsnmp_session* session, netsnmp_pdu*, int result)
+{
+    CNetSnmpSession* self = static_cast<CNetSnmpSession*>(session->callback_magic);
+    if (self != nullptr && result == SNMPERR_USM_NOTINTIMEWINDOW)
+        for (auto& entry : self->inFlight)
+            entry.second.outsideTimeWindow = true;
+    return 1;
+}
+
 std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, CNetSnmpUsers& users,
                                                        CNetSnmpWatch& watch, ISessionListener& listener, int* result)
 {
@@ -148,7 +176,7 @@ std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& par
         settings.flags |= SNMP_FLAGS_USER_CREATED;
     }
     errno = 0;
-    void* handle = snmp_sess_open(&settings);
+    void* handle = OpenHandle(settings);
     if (!handle) {
         // Net-SNMP calls any transport it cannot open a bad address, also
         // when the process has run out of descriptors or buffers.
@@ -233,7 +261,7 @@ int CNetSnmpSession::SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long t
                              CNetSnmpClock::time_point deadline, CUsmSlot* slot)
 {
     Info()->timeout = HundredthsToMicroseconds(timeout).count();
-    inFlight[id] = CInFlight{deadline, slot};
+    inFlight[id] = CInFlight{deadline, slot, false};
     sending = id;
     sendFailure = SNMP_CLASS_SUCCESS;
     libraryDueKnown = false;
@@ -298,7 +326,8 @@ int CNetSnmpSession::OnEvent(int op, netsnmp_session* session, int, netsnmp_pdu*
 
 void CNetSnmpSession::OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu)
 {
-    if (inFlight.find(id) == inFlight.end())
+    auto request = inFlight.find(id);
+    if (request == inFlight.end())
         return;
     int reason = SNMP_CLASS_ERROR;
     switch (op) {
@@ -309,12 +338,14 @@ void CNetSnmpSession::OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu)
         }
         reason = NetSnmpReportToResult(pdu);
         // Net-SNMP sends again after this report while attempts remain, and
-        // reports the end itself when none do (RFC 3414, 3.2.7).
-        if (reason == SNMPv3_USM_NOT_IN_TIME_WINDOW)
+        // ends the request as timed out when none do (RFC 3414, 3.2.7).
+        if (reason == SNMPv3_USM_NOT_IN_TIME_WINDOW) {
+            request->second.outsideTimeWindow = true;
             return;
+        }
         break;
     case NETSNMP_CALLBACK_OP_TIMED_OUT:
-        reason = SNMP_CLASS_TIMEOUT;
+        reason = request->second.outsideTimeWindow ? SNMPv3_USM_NOT_IN_TIME_WINDOW : SNMP_CLASS_TIMEOUT;
         break;
     case NETSNMP_CALLBACK_OP_SEND_FAILED:
         reason = LastError();

@@ -104,6 +104,9 @@ private:
     struct CInFlight {
         CNetSnmpClock::time_point deadline;
         CUsmSlot* slot;
+        // The agent refused an attempt as outside its time window: when no
+        // attempt is left, that, not silence, is why the request failed.
+        bool outsideTimeWindow;
     };
 
     CNetSnmpSession(void* handle, const CSessionParams& params, CNetSnmpUsers& users, CNetSnmpWatch& watch,
@@ -113,7 +116,9 @@ private:
     int Socket() const;
     bool IsV3() const { return params.version == SNMP_VERSION_3; }
 
+    static void* OpenHandle(netsnmp_session& settings);
     static int OnEvent(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic);
+    static int OnParsed(netsnmp_session* session, netsnmp_pdu* pdu, int result);
     void OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu);
     void OnProbeEvent(int op, netsnmp_pdu* pdu);
 

@@ -5,7 +5,7 @@
 #include "apsim/ApSimClients.h"
 #include "apsim/ApSimMib.h"
 #include "apsim/ApSimTransports.h"
-#include "platform/AfxDescriptors.h"
+#include "platform/posix/Descriptors.h"
 
 #include <CLI/CLI.hpp>
 
@@ -254,7 +254,7 @@ int Fail(const std::string& error)
 
 int main(int argc, char** argv)
 {
-    AfxRaiseDescriptorLimit();
+    RaiseDescriptorLimit();
     CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information."};
     COptions options;
     AddOptions(app, options);

@@ -17,7 +17,7 @@
 #include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-includes.h>
 
-#include "platform/AfxDescriptors.h"
+#include "platform/posix/Descriptors.h"
 
 #include <poll.h>
 
@@ -232,7 +232,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: retrieval-floor [-t HUNDREDTHS] [--concurrent] PORT ADDRESS...\n");
         return 2;
     }
-    AfxRaiseDescriptorLimit();
+    RaiseDescriptorLimit();
     setenv("MIBS", "", 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_CONFIG_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);

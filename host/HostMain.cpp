@@ -12,7 +12,7 @@
 #include "host/HostPlugin.h"
 #include "host/HostReports.h"
 #include "platform/Afx.h"
-#include "platform/AfxDescriptors.h"
+#include "platform/posix/Descriptors.h"
 
 #include <unistd.h>
 
@@ -123,7 +123,7 @@ int Fail(const std::string& error)
 
 int main(int argc, char** argv)
 {
-    AfxRaiseDescriptorLimit();
+    RaiseDescriptorLimit();
     CHostOptions options;
     const int usage = ParseHostOptions(argc, argv, &options);
     if (usage >= 0)

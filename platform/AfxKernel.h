@@ -14,9 +14,10 @@
 DWORD GetLastError();
 void SetLastError(DWORD dwErrCode);
 
-// TMPDIR (or "/tmp") with a trailing "/". Returns the length without the NUL;
-// when nBufferLength is too small, returns the size needed (NUL included) and
-// leaves the buffer untouched.
+// TMPDIR, or else the user's own folder /tmp/krw-UID (made with mode 0700),
+// with a trailing "/". Returns the length without the NUL; when nBufferLength
+// is too small, returns the size needed (NUL included) and leaves the buffer
+// untouched; 0 when there is no folder of the user's own to be had.
 DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 inline DWORD GetTempPath(DWORD nBufferLength, LPSTR lpBuffer)
 {

@@ -72,7 +72,7 @@ bool LocalEngineIs(const std::string& engineId)
 
 bool CNetSnmpLibrary::Start(const std::string* engineId)
 {
-    scratchFolder = MakeScratchFolder();
+    const std::string scratchFolder = MakeScratchFolder();
     if (scratchFolder.empty())
         return false;
     SetNoPersistence(scratchFolder);
@@ -86,6 +86,10 @@ bool CNetSnmpLibrary::Start(const std::string* engineId)
         engineIDType_conf("engineIDType", ipv4Type);
     }
     InitWithoutMibs();
+    // The library wants the folder while it starts only. Gone at once, it is
+    // left behind by no way of ending, a signal included.
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder, ignored);
     running = true;
     return true;
 }
@@ -123,7 +127,4 @@ void CNetSnmpLibrary::Stop()
     free(tclist);
     tclist = nullptr;
     running = false;
-    std::error_code ignored;
-    std::filesystem::remove_all(scratchFolder, ignored);
-    scratchFolder.clear();
 }

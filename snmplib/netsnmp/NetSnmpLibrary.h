@@ -6,8 +6,8 @@
 // need: with the application's engine identifier (mpInit), or by the first
 // session opened without it (Net-SNMP then makes an identifier up). It reads
 // no configuration file of any user, writes no persistent state (what it
-// insists on creating goes to a scratch folder removed again at the end) and
-// prints nothing: the module keeps no log.
+// insists on creating while it starts goes to a scratch folder removed right
+// after) and prints nothing: the module keeps no log.
 class CNetSnmpLibrary {
 public:
     CNetSnmpLibrary() = default;
@@ -29,5 +29,4 @@ private:
 
     bool running = false;
     bool exactEngineIdUsed = false;
-    std::string scratchFolder;
 };

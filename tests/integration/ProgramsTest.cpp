@@ -7,10 +7,16 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 // krw6180-apsim's switches, seen through snmpfw-fetch as any user would run
@@ -158,6 +164,36 @@ TEST_F(ProgramsTest, FetchWalksKeepWhatTheyReadAndStopAtTheBound)
             EXPECT_EQ(c.rows, rows) << run.out;
         }
     }
+}
+
+// A program ended by a signal while it waits for an agent leaves nothing of
+// the SNMP library's in the temporary folder.
+TEST_F(ProgramsTest, ASignalLeavesNoScratchFolderBehind)
+{
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(signal);
+        // An agent that never answers: a socket of our own.
+        const int agent = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(0, bind(agent, reinterpret_cast<sockaddr*>(&address), sizeof address));
+        ASSERT_EQ(0, getsockname(agent, reinterpret_cast<sockaddr*>(&address), &length));
+        const pid_t fetch = krwtest::Spawn(
+            {KRW_FETCH_PROGRAM, "-p", std::to_string(ntohs(address.sin_port)), "-t", "1000", "127.0.0.1", "1.3.6"},
+            krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, quiet, quiet);
+        // Its request has come: the library has started.
+        pollfd arrived{agent, POLLIN, 0};
+        EXPECT_EQ(1, poll(&arrived, 1, 30000));
+        kill(fetch, signal);
+        krwtest::WaitForExit(fetch, std::chrono::seconds(10));
+        close(agent);
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            EXPECT_NE(0u, entry.path().filename().string().rfind("krw-netsnmp-", 0)) << entry.path();
+    }
+    close(quiet);
 }
 
 TEST_F(ProgramsTest, TheSimulatedAccessPointEndsCleanlyOnASignal)

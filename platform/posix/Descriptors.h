@@ -6,7 +6,7 @@
 // Programs that talk to a thousand agents (or answer on a thousand
 // addresses) need more than the usual 1024; only a process that uses no
 // plain fd_set may do so.
-inline void AfxRaiseDescriptorLimit()
+inline void RaiseDescriptorLimit()
 {
     rlimit limit;
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {

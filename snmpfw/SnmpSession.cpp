@@ -3,8 +3,11 @@
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "common/TextToValue.h"
+#include "platform/posix/FileLock.h"
 #include "snmpfw/EventProcessorWnd.h"
 #include "snmplib/SnmpLib.h"
+
+#include <string>
 
 namespace {
 
@@ -42,8 +45,13 @@ void CreateSnmp()
 // RFC 3414 section 2.2.2: snmpEngineBoots stops at its maximum, 2^31 - 1.
 const unsigned int kMaxEngineBoots = 2147483647;
 
-unsigned int AdvanceBootCounter(const OctetStr& path, const OctetStr& engineId)
+// Read, counted and saved under a lock: processes that start at once would
+// otherwise read the same count and save one boot for all of them, and boots
+// that do not grow defeat SNMPv3's replay protection (RFC 3414, 2.2).
+unsigned int AdvanceBootCounter(const CString& file, const OctetStr& engineId)
 {
+    const CFileLock lock(std::string(static_cast<const char*>(file)) + ".lock");
+    const OctetStr path = OctetStrFromText(file);
     unsigned int counter = 0;
     // No entry for our engine (-1) or no file at all (-2) both start from 0.
     if (getBootCounter(path, engineId, counter) < -2)
@@ -63,8 +71,7 @@ BOOL CSnmpSession::Start(const CString& strDirectory, const CString& /*strReserv
 {
     CreateSnmp();
     const OctetStr engineId = OctetStrFromText(kEngineId);
-    const OctetStr path = OctetStrFromText(JoinPath(strDirectory, kBootCounterFileName));
-    const unsigned int counter = AdvanceBootCounter(path, engineId);
+    const unsigned int counter = AdvanceBootCounter(JoinPath(strDirectory, kBootCounterFileName), engineId);
     mpInit(s_pSnmp, engineId, counter);
     s_defaultParams = MakeDefaults();
     if (!s_eventProcessor.Create())

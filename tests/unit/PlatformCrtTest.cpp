@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -121,12 +124,23 @@ protected:
     std::string savedTmpDir;
 };
 
-TEST_F(PlatformTempPath, EndsWithASeparator)
+// TMPDIR, or else a folder of the user's own, made so that only the user
+// may use it; one that others may write in is nobody's own.
+TEST_F(PlatformTempPath, TmpDirOrTheUsersOwnFolder)
 {
+    const std::string own = "/tmp/krw-" + std::to_string(geteuid()) + "/";
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(TempPath(), "/tmp/");
+    EXPECT_EQ(TempPath(), own);
+    struct stat status {};
+    ASSERT_EQ(0, ::lstat(own.c_str(), &status));
+    EXPECT_EQ(geteuid(), status.st_uid);
+    EXPECT_EQ(0700u, status.st_mode & 0777u);
     ::setenv("TMPDIR", "", 1);
-    EXPECT_EQ(TempPath(), "/tmp/");
+    EXPECT_EQ(TempPath(), own);
+    ASSERT_EQ(0, ::chmod(own.c_str(), 0777));
+    char buffer[256] = {};
+    EXPECT_EQ(0u, GetTempPathA(sizeof buffer, buffer));
+    ASSERT_EQ(0, ::chmod(own.c_str(), 0700));
     ::setenv("TMPDIR", "/var/scratch", 1);
     EXPECT_EQ(TempPath(), "/var/scratch/");
     ::setenv("TMPDIR", "/var/scratch/", 1);

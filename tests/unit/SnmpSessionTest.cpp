@@ -11,6 +11,9 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -166,6 +169,67 @@ TEST_F(SnmpSessionTest, UnwritableCounterFileFailsToSaveAfterTheSnmpObjectExists
         EXPECT_EQ(CSnmpSession::GetSnmp(), nullptr);
     }
     EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+// The exit status of a child process that runs start in its own image.
+int InChild(const std::function<int()>& start)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(start());
+    int status = -1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Processes that start at once each count their boot: the counter is read,
+// counted and saved by one of them at a time.
+TEST_F(SnmpSessionTest, StartsAtOnceCountEveryBoot)
+{
+    const int kStarts = 40;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kStarts; ++i) {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(StartAndCatch(folder.string()) == 0 ? 0 : 1);
+        children.push_back(child);
+    }
+    int started = 0;
+    for (pid_t child : children) {
+        int status = -1;
+        started += child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    EXPECT_EQ(kStarts, started);
+    EXPECT_EQ(kStarts, StoredCounter(CounterFile()));
+}
+
+// Another user's counter file in the shared /tmp does not keep a user from
+// starting: without TMPDIR each user's counter lives in a folder of their own.
+TEST_F(SnmpSessionTest, AnotherUsersCounterFileIsNotOurs)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to start as another user";
+    const char kShared[] = "/tmp/QvSNMP_PP_BootCounter";
+    const bool made = !fs::exists(kShared);
+    if (made)
+        std::ofstream(kShared) << EngineIdHex() << " 5\n";
+    const uid_t nobody = 65534;
+    const std::string theirs = "/tmp/krw-" + std::to_string(nobody);
+    const bool theirsExisted = fs::exists(theirs);
+    const int status = InChild([nobody] {
+        if (setgid(nobody) != 0 || setuid(nobody) != 0)
+            return 2;
+        ::unsetenv("TMPDIR");
+        char directory[MAX_PATH + 1] = {};
+        if (GetTempPathA(sizeof directory, directory) == 0)
+            return 3;
+        return StartAndCatch(directory) == 0 ? 0 : 1;
+    });
+    EXPECT_EQ(0, status);
+    std::error_code ignored;
+    if (!theirsExisted)
+        fs::remove_all(theirs, ignored);
+    if (made)
+        fs::remove(kShared, ignored);
 }
 
 // Engine boots stop at 2^31 - 1, whatever the file says.

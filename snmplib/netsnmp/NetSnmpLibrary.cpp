@@ -17,6 +17,23 @@ namespace {
 
 const char kApplication[] = "krw-snmplib";
 
+// Net-SNMP is one per process, while every module built on this library has
+// a copy of its own of it: how many copies use Net-SNMP is kept in Net-SNMP's
+// store, where each copy finds it, in an application slot that nothing else
+// of ours uses (integers there outlive a shutdown). The last to stop shuts
+// Net-SNMP down.
+const int kUsersSlot = NETSNMP_DS_MAX_SUBIDS - 1;
+
+int Users()
+{
+    return netsnmp_ds_get_int(NETSNMP_DS_APPLICATION_ID, kUsersSlot);
+}
+
+void SetUsers(int users)
+{
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, kUsersSlot, users);
+}
+
 std::string MakeScratchFolder()
 {
     const char* tmp = getenv("TMPDIR");
@@ -72,6 +89,12 @@ bool LocalEngineIs(const std::string& engineId)
 
 bool CNetSnmpLibrary::Start(const std::string* engineId)
 {
+    // Another copy of this library started it.
+    if (Users() > 0) {
+        SetUsers(Users() + 1);
+        running = true;
+        return true;
+    }
     const std::string scratchFolder = MakeScratchFolder();
     if (scratchFolder.empty())
         return false;
@@ -90,6 +113,7 @@ bool CNetSnmpLibrary::Start(const std::string* engineId)
     // left behind by no way of ending, a signal included.
     std::error_code ignored;
     std::filesystem::remove_all(scratchFolder, ignored);
+    SetUsers(1);
     running = true;
     return true;
 }
@@ -123,8 +147,12 @@ void CNetSnmpLibrary::Stop()
 {
     if (!running)
         return;
+    running = false;
+    const int others = Users() - 1;
+    SetUsers(others > 0 ? others : 0);
+    if (others > 0)
+        return;
     snmp_shutdown(kApplication);
     free(tclist);
     tclist = nullptr;
-    running = false;
 }

@@ -20,7 +20,8 @@ public:
     // running library this identifier), then sets the engine-boots counter.
     bool StartWithEngine(const std::string& engineId, unsigned int engineBoots);
     bool Running() const { return running; }
-    // Shuts the library down; every session must have been closed before.
+    // Shuts the library down, unless another module's copy of this library
+    // still uses it; every session of this copy must have been closed before.
     void Stop();
 
 private:

@@ -112,6 +112,43 @@ TEST_F(PluginUnloadTest, EveryLoadLeavesWithItsUnload)
     EXPECT_EQ(kLoads, StoredBootCounter(scratch));
 }
 
+// Two modules built on the library in one host, each with a copy of it of
+// its own over the one Net-SNMP of the process: retrievals work in both, in
+// every order of loading and unloading, and the last unload ends it all.
+TEST_F(PluginUnloadTest, TwoModulesOfTheLibraryLiveInOneHost)
+{
+    auto agent = StartApSim({});
+    ASSERT_TRUE(agent);
+    const std::filesystem::path copy = scratch / "copy" / "libkrw6180plug.so";
+    std::filesystem::create_directories(copy.parent_path());
+    std::filesystem::copy_file(KRW_PLUGIN_MODULE, copy);
+    host.Unload();
+    for (const bool copyLoadsFirst : {false, true})
+        for (const bool copyLeavesFirst : {false, true}) {
+            SCOPED_TRACE(std::string(copyLoadsFirst ? "copy loaded first, " : "copy loaded last, ") +
+                         (copyLeavesFirst ? "copy unloaded first" : "copy unloaded last"));
+            krwtest::CPluginHost original;
+            krwtest::CPluginHost other;  // receives the reports of both
+            std::string error;
+            for (const bool loadCopy : {copyLoadsFirst, !copyLoadsFirst})
+                ASSERT_TRUE(loadCopy ? other.Load(&error, copy.string()) : original.Load(&error)) << error;
+            for (krwtest::CPluginHost* h : {&original, &other})
+                h->SetParameters("public", "private", agent->Port(), 100);
+            original.Retrieve("127.0.0.1", 1);
+            other.Retrieve("127.0.0.1", 2);
+            ASSERT_TRUE(other.WaitForReports(2));
+            (copyLeavesFirst ? other : original).Unload();
+            krwtest::CPluginHost& left = copyLeavesFirst ? original : other;
+            left.Retrieve("127.0.0.1", 3);
+            ASSERT_TRUE(other.WaitForReports(3));
+            left.Unload();
+            for (const CRecordedReport& report : other.reports) {
+                EXPECT_EQ(0, report.status) << report.message;
+                EXPECT_EQ(3u, report.clients.size()) << report.context;
+            }
+        }
+}
+
 // The folder of the counter goes away while the module is loaded: the unload
 // does not need it, and the next load is refused as for any folder it cannot
 // write to.

@@ -60,11 +60,11 @@ CPluginHost::~CPluginHost()
     g_host = nullptr;
 }
 
-bool CPluginHost::Load(std::string* error)
+bool CPluginHost::Load(std::string* error, const std::string& path)
 {
-    HMODULE loaded = ::LoadLibraryA(KRW_PLUGIN_MODULE);
+    HMODULE loaded = ::LoadLibraryA(path.c_str());
     if (loaded == nullptr) {
-        *error = "LoadLibraryA refused " KRW_PLUGIN_MODULE;
+        *error = "LoadLibraryA refused " + path;
         return false;
     }
     module = loaded;

@@ -34,7 +34,8 @@ struct CRecordedReport {
 };
 
 // A management host for the tests: loads the plug-in module with
-// LoadLibraryA, calls its exports and records every report. One at a time.
+// LoadLibraryA, calls its exports and records every report. One at a time:
+// the reports of every module reach the host made last.
 class CPluginHost {
 public:
     CPluginHost();
@@ -42,8 +43,9 @@ public:
     CPluginHost(const CPluginHost&) = delete;
     CPluginHost& operator=(const CPluginHost&) = delete;
 
-    // False with a reason when the module does not load.
-    bool Load(std::string* error);
+    // False with a reason when the module (the one built, or a copy of it at
+    // path) does not load.
+    bool Load(std::string* error, const std::string& path = KRW_PLUGIN_MODULE);
     // Unloading waits for the plug-in's outstanding requests.
     void Unload();
     bool Loaded() const { return module != nullptr; }

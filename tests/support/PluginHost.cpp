@@ -60,6 +60,11 @@ CPluginHost::~CPluginHost()
     g_host = nullptr;
 }
 
+bool CPluginHost::Load(std::string* error)
+{
+    return Load(error, KRW_PLUGIN_MODULE);
+}
+
 bool CPluginHost::Load(std::string* error, const std::string& path)
 {
     HMODULE loaded = ::LoadLibraryA(path.c_str());

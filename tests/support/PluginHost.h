@@ -45,7 +45,8 @@ public:
 
     // False with a reason when the module (the one built, or a copy of it at
     // path) does not load.
-    bool Load(std::string* error, const std::string& path = KRW_PLUGIN_MODULE);
+    bool Load(std::string* error);
+    bool Load(std::string* error, const std::string& path);
     // Unloading waits for the plug-in's outstanding requests.
     void Unload();
     bool Loaded() const { return module != nullptr; }

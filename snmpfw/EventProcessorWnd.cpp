@@ -1,6 +1,5 @@
 #include "snmpfw/EventProcessorWnd.h"
 
-#include "snmpfw/SnmpSession.h"
 #include "snmplib/Snmp.h"
 
 #include <poll.h>
@@ -9,7 +8,9 @@ namespace {
 
 const UINT_PTR kTimerEvent = 0;
 const UINT kTickMilliseconds = 20;
-// Posted by the thread's message loop when the library's descriptor is readable.
+// Posted by the thread's message loop when the library's descriptor is
+// readable. A private message of the window (WM_APP and above); the offset
+// only keeps it apart from numbers a reader would take for others.
 const UINT kLibraryEventsMessage = WM_APP + 0x2E5;
 
 // The one descriptor the library asks a message loop to watch; it stays the
@@ -31,7 +32,7 @@ BEGIN_MESSAGE_MAP(CEventProcessorWnd, CWnd)
     ON_MESSAGE(kLibraryEventsMessage, &CEventProcessorWnd::OnLibraryEvents)
 END_MESSAGE_MAP()
 
-CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_nWatchedFd(-1) {}
+CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_nWatchedFd(-1), m_bRunning(false) {}
 
 CEventProcessorWnd::~CEventProcessorWnd()
 {
@@ -49,6 +50,7 @@ BOOL CEventProcessorWnd::Create()
         if (!CreateEx(0, lpszClass, "Snmp EventProcessor", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr))
             return FALSE;
     }
+    m_bRunning = true;
     StartTimer();
     StartWatching();
     return TRUE;
@@ -56,6 +58,7 @@ BOOL CEventProcessorWnd::Create()
 
 BOOL CEventProcessorWnd::StopTimer()
 {
+    m_bRunning = false;
     StopWatching();
     return KillTimer(m_nTimerId);
 }
@@ -78,8 +81,11 @@ void CEventProcessorWnd::ProcessEvents()
     // afterwards keeps the next tick 20 ms after the end of the pass.
     KillTimer(m_nTimerId);
     StopWatching();
-    if (CSnmpSession::GetSnmp() != nullptr)
+    if (m_bRunning)
         SNMPProcessPendingEvents();
+    // A completion may have stopped the session meanwhile.
+    if (!m_bRunning)
+        return;
     StartTimer();
     StartWatching();
 }
@@ -92,9 +98,9 @@ void CEventProcessorWnd::StartTimer()
 
 void CEventProcessorWnd::StartWatching()
 {
-    // Without a session nothing would read the descriptor, which would then
-    // wake the loop again and again.
-    if (m_nWatchedFd >= 0 || CSnmpSession::GetSnmp() == nullptr)
+    // Stopped, nothing would read the descriptor, which would then wake the
+    // loop again and again.
+    if (m_nWatchedFd >= 0 || !m_bRunning)
         return;
     const int fd = LibraryDescriptor();
     if (fd >= 0 && AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))

@@ -12,13 +12,13 @@ public:
     CEventProcessorWnd();
     ~CEventProcessorWnd() override;
 
-    // Creates the window (unless it already exists), starts the timer and,
-    // while the session runs, watches the library's descriptor; FALSE when
-    // the window cannot be created.
+    // Creates the window (unless it already exists), starts the timer and
+    // watches the library's descriptor: the library's events are processed
+    // from now on. FALSE when the window cannot be created.
     BOOL Create();
 
     // Kills the timer, stops watching and returns the timer's result; the
-    // window stays.
+    // window stays, and processes nothing until created again.
     BOOL StopTimer();
 
 protected:
@@ -34,4 +34,5 @@ private:
 
     UINT_PTR m_nTimerId;
     int m_nWatchedFd;  // -1 while not watching
+    bool m_bRunning;   // from Create to StopTimer
 };

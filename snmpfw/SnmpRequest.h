@@ -17,13 +17,13 @@ class Vb;
 
 // What a completion callback learns about a response.
 struct CSnmpResult {
-    int code = 0;  // 0, or an error code with its catalogue text in message
-    int errorIndex = 0;
+    int code = 0;        // 0, or an error code with its catalogue text in message
+    int errorIndex = 0;  // the response's, for callers; nothing here reads it
     CString message;
-    CString address;  // the agent's, dotted, without the port
-    CString reserved1;
+    CString address;    // the agent's, dotted, without the port
+    CString reserved1;  // always empty: the record keeps its place
     unsigned short port = 0;
-    CString reserved2;
+    CString reserved2;  // always empty
     // No further step belongs to the request: a single-instance fetch or a
     // set has completed, a table has ended, or an error occurred. False when
     // a table row has been delivered and the walk can go on.
@@ -140,6 +140,9 @@ public:
     // first readable item, first, came back with (null: none).
     Outcome EndOfMib(int first, const CString* received, CSnmpVarList& list);
 
+    // A fetch of a single-instance (MVT_SV) list asks with get-next instead
+    // of get, for callers that name variables without their instance;
+    // nothing in the plug-in sets it.
     BOOL useGetNext;
     CSnmpTargetParams targetParams;
     CSnmpVarList varList;

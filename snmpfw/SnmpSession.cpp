@@ -11,26 +11,31 @@
 
 namespace {
 
-// Process-wide state; see the state table of the session: the pointer, the
-// defaults and the window object exist from load to unload.
+// Process-wide state: the Snmp object exists from Start to Stop; the
+// defaults and the window object from load to unload (the window is made
+// again by a later Start).
 Snmp* s_pSnmp = nullptr;
 CSnmpTargetParams s_defaultParams;
 CEventProcessorWnd s_eventProcessor;
 
+// What every request object starts from. A caller sets the agent, the
+// communities or the user it needs; a request nobody set up goes to the local
+// agent in SNMPv1 with communities no agent is likely to accept, rather than
+// with "public", and in SNMPv3 without a user's protocols.
 CSnmpTargetParams MakeDefaults()
 {
     CSnmpTargetParams params;
-    params.timeout = 100;
+    params.timeout = 100;  // hundredths of a second per attempt
     // retries is left alone: every request object sets its own.
     params.address = "127.0.0.1";
     params.port = 161;
-    params.version = 0;
+    params.version = 0;  // SNMPv1
     params.readCommunity = "garnet";
     params.writeCommunity = "harbour";
-    params.securityModel = 1;
-    params.securityLevel = 1;
-    params.authProtocol = 1;
-    params.privProtocol = 1;
+    params.securityModel = SNMP_SECURITY_MODEL_V1;
+    params.securityLevel = SNMP_SECURITY_LEVEL_NOAUTH_NOPRIV;
+    params.authProtocol = SNMP_AUTHPROTOCOL_NONE;
+    params.privProtocol = SNMP_PRIVPROTOCOL_NONE;
     return params;
 }
 

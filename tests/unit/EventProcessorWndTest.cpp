@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-// The session is never started in this process: every tick finds no Snmp
-// object and must do nothing but restart the timer.
+// The session is never started in this process: every tick finds no work
+// for the library and must do nothing but restart the timer.
 namespace {
 
 // Pumps this thread's messages until `ticks` timer messages for hwnd have been

@@ -122,6 +122,8 @@ void StartBandRead(DWORD walk, const CString& address)
 void StartClientRetrieval(const CString& address, DWORD context)
 {
     CSnmpVarList refresh(kRefreshDefinitions, MVT_SV, 0);
+    // The number of the option "get": a text the option list does not hold
+    // goes out as it stands.
     *refresh.GetItem(0)->value = "1";
     TargetStoredAgent(*SharedRequest, address);
     SharedRequest->varList = refresh;

@@ -310,6 +310,23 @@ TEST_F(RequestEngineTest, FetchesSetsAndBrokenRowsCompleteOnce)
     }
 }
 
+// useGetNext reads a single-instance list with get-next: a variable named
+// without its instance is found, where a get finds nothing.
+TEST_F(RequestEngineTest, UseGetNextReadsTheVariableAfterTheName)
+{
+    auto agent = StartApSim({"--band", "1"});
+    const std::string band(kBand);
+    for (const BOOL getNext : {FALSE, TRUE}) {
+        SCOPED_TRACE(getNext ? "get-next" : "get");
+        const std::string name = band.substr(0, band.rfind('.'));
+        CSnmpRequest& r = Request(agent->Port(), {{name, SYNTAX_INTEGER}}, MVT_SV);
+        r.useGetNext = getNext;
+        EXPECT_FALSE(r.Get(TRUE));
+        EXPECT_EQ(getNext ? "1" : "(NULL)", std::string(*r.varList.GetItem(0)->value));
+        EXPECT_EQ(getNext ? band : name, std::string(*r.varList.GetItem(0)->instance));
+    }
+}
+
 // A set's answer reaches the items that were sent, by their place among the
 // bindings and checked against the names sent; the others keep their texts.
 // A set ends its request, a table row's too. An answer that names other

@@ -59,11 +59,12 @@ void SnmpCallback(int reason, Snmp* session, Pdu& pdu, SnmpTarget& target, void*
 // values and the display texts that items hold, in slot order; a derived
 // request may replace any of them.
 //
-// Member files: SnmpRequestIndex.cpp (index conversions), SnmpRequestValue.cpp
-// (value conversions), SnmpRequestDerived.cpp (derived values and
-// conditions), SnmpRequestColumnEnd.cpp (end of a column), SnmpRequestSend.cpp
-// (the object, targets, PDUs and the three requests), SnmpRequestResponse.cpp
-// (completions, response step, row keys).
+// Member files: SnmpRequestIndex.cpp (index conversions and row keys),
+// SnmpRequestValue.cpp (value conversions), SnmpRequestDerived.cpp (derived
+// values and conditions), SnmpRequestColumnEnd.cpp (end of a column),
+// SnmpRequestSend.cpp (the object, targets, PDUs and the three requests),
+// SnmpRequestChoice.cpp (what a set sends), SnmpRequestResponse.cpp
+// (completions and the response step).
 //
 // A request object is used on the thread that owns the event processor's
 // window; nothing is locked.
@@ -164,6 +165,10 @@ private:
     // Contexts in flight, so that the destructor can leave them behind.
     std::unordered_set<CSnmpRequestContext*> pendingContexts;
 };
+
+// Whether a set of the list sends item index: the keys of a table row, which
+// its OIDs name, and the items that cannot be set stay out.
+bool IsSentBySet(const CSnmpVarList& list, int index);
 
 // The text a table column carries once the walk has run past its end.
 inline const char* const kNotDoneText = "(NOTDONE)";

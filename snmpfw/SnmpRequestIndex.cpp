@@ -264,3 +264,30 @@ void CSnmpRequest::TextToIndex(int index, CString& output, CSnmpVarList& list)
     EncodeKey(item->syntax, text, implied, subIds);
     output = JoinSubIds(subIds);
 }
+
+CString CSnmpRequest::MakeRowInstance()
+{
+    CString instance;
+    for (int i = 0; i < varList.keyCount && i < varList.count; ++i) {
+        CString key;
+        TextToIndex(i, key, varList);
+        if (i > 0)
+            instance += ".";
+        instance += key;
+    }
+    return instance;
+}
+
+void CSnmpRequest::DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list)
+{
+    if (list.keyCount > list.count)
+        ThrowQVException(QV_ERR_BAD_KEY_COUNT);
+    CString remaining = rowInstance;
+    for (int i = 0; i < list.keyCount; ++i) {
+        if (remaining.IsEmpty())
+            ThrowQVException(QV_ERR_BAD_KEY_COUNT);
+        if (!list.IsReadable(i))
+            *list.GetItem(i)->instance = ColumnOidText(list, i) + "." + rowInstance;
+        remaining = IndexToText(i, remaining, list);
+    }
+}

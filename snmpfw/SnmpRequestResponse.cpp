@@ -214,17 +214,3 @@ CSnmpRequest::Outcome CSnmpRequest::EndOfMib(int first, const CString* received,
     }
     return OUTCOME_TABLE_END;
 }
-
-void CSnmpRequest::DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list)
-{
-    if (list.keyCount > list.count)
-        ThrowQVException(QV_ERR_BAD_KEY_COUNT);
-    CString remaining = rowInstance;
-    for (int i = 0; i < list.keyCount; ++i) {
-        if (remaining.IsEmpty())
-            ThrowQVException(QV_ERR_BAD_KEY_COUNT);
-        if (!list.IsReadable(i))
-            *list.GetItem(i)->instance = ColumnOidText(list, i) + "." + rowInstance;
-        remaining = IndexToText(i, remaining, list);
-    }
-}

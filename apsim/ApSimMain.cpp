@@ -6,6 +6,7 @@
 #include "apsim/ApSimMib.h"
 #include "apsim/ApSimTransports.h"
 #include "platform/posix/Descriptors.h"
+#include "snmplib/netsnmp/NetSnmpStateFolder.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 // Net-SNMP's VACM configuration tokens (rocommunity, rwuser, ...) and access
@@ -161,17 +161,6 @@ bool ParseCell(const std::string& text, CApSimCell* cell, std::string* error)
     return made;
 }
 
-std::string MakeStateFolder()
-{
-    const char* tmp = getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/krw6180-apsim-XXXXXX";
-    if (!mkdtemp(&folder[0]))
-        return std::string();
-    std::error_code ignored;
-    std::filesystem::create_directory(folder + "/cert_indexes", ignored);
-    return folder;
-}
-
 // The agent reads no configuration file and keeps no state: its
 // communities and users come from the command line.
 bool StartAgent(const COptions& options, const std::string& stateFolder, std::string* error)
@@ -268,9 +257,11 @@ int main(int argc, char** argv)
     for (const std::string& first : options.listen)
         if (!ExpandAddresses(first, options.addresses, &addresses, &error))
             return Fail(error);
-    const std::string stateFolder = MakeStateFolder();
-    if (stateFolder.empty() || !StartAgent(options, stateFolder, &error))
-        return Fail(error.empty() ? "cannot make a state folder" : error);
+    {
+        const CNetSnmpStateFolder stateFolder("krw6180-apsim");
+        if (stateFolder.Path().empty() || !StartAgent(options, stateFolder.Path(), &error))
+            return Fail(error.empty() ? "cannot make a state folder" : error);
+    }
 
     for (const std::string& text : options.holes) {
         const std::vector<std::string> parts = Split(text, ':');
@@ -303,7 +294,5 @@ int main(int argc, char** argv)
     while (!g_stopping)
         agent_check_and_process(1);
     snmp_shutdown(kApplication);
-    std::error_code ignored;
-    std::filesystem::remove_all(stateFolder, ignored);
     return 0;
 }

@@ -1,11 +1,10 @@
 #include "snmplib/netsnmp/NetSnmpLibrary.h"
 
 #include "snmplib/netsnmp/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmpStateFolder.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 // The table of textual conventions of Net-SNMP's MIB parser. Up to 5.9.3 a
 // new start allocates it afresh without freeing the old one (fixed upstream
@@ -32,18 +31,6 @@ int Users()
 void SetUsers(int users)
 {
     netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, kUsersSlot, users);
-}
-
-std::string MakeScratchFolder()
-{
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/krw-netsnmp-XXXXXX";
-    if (!mkdtemp(&pattern[0]))
-        return std::string();
-    // Made in advance so that the library does not announce its creation.
-    std::error_code ignored;
-    std::filesystem::create_directory(pattern + "/cert_indexes", ignored);
-    return pattern;
 }
 
 void SetNoPersistence(const std::string& folder)
@@ -95,10 +82,10 @@ bool CNetSnmpLibrary::Start(const std::string* engineId)
         running = true;
         return true;
     }
-    const std::string scratchFolder = MakeScratchFolder();
-    if (scratchFolder.empty())
+    const CNetSnmpStateFolder stateFolder("krw-netsnmp");
+    if (stateFolder.Path().empty())
         return false;
-    SetNoPersistence(scratchFolder);
+    SetNoPersistence(stateFolder.Path());
     SilenceLogging();
     if (engineId) {
         SetExactEngineId(*engineId);
@@ -109,10 +96,6 @@ bool CNetSnmpLibrary::Start(const std::string* engineId)
         engineIDType_conf("engineIDType", ipv4Type);
     }
     InitWithoutMibs();
-    // The library wants the folder while it starts only. Gone at once, it is
-    // left behind by no way of ending, a signal included.
-    std::error_code ignored;
-    std::filesystem::remove_all(scratchFolder, ignored);
     SetUsers(1);
     running = true;
     return true;

@@ -9,6 +9,7 @@
 // are encoded as responses and get their one different octet afterwards.
 
 #include "apsim/ApSimRequestLog.h"
+#include "snmplib/netsnmp/NetSnmpStateFolder.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +27,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -311,18 +311,6 @@ int NextWaitMs()
     return wait.count() > 0 ? static_cast<int>(wait.count()) : 0;
 }
 
-// The library insists on a folder for its state; ours goes with us.
-std::string MakeStateFolder()
-{
-    const char* tmp = getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/krwtest-responder-XXXXXX";
-    if (!mkdtemp(&folder[0]))
-        return std::string();
-    std::error_code ignored;
-    std::filesystem::create_directory(folder + "/cert_indexes", ignored);
-    return folder;
-}
-
 bool Listen(const std::string& address, size_t index)
 {
     netsnmp_transport* transport = netsnmp_transport_open_server("snmp", ("udp:" + address).c_str());
@@ -426,15 +414,17 @@ int main(int argc, char** argv)
     // A test that stops reading the log is no reason to end.
     std::signal(SIGPIPE, SIG_IGN);
     script.setErrorStatus = app.count("--error-status") > 0;
-    const std::string stateFolder = MakeStateFolder();
-    if (stateFolder.empty() || !Open(stateFolder)) {
+    bool opened = false;
+    {
+        const CNetSnmpStateFolder stateFolder("krwtest-responder");
+        opened = !stateFolder.Path().empty() && Open(stateFolder.Path());
+    }
+    if (!opened) {
         fprintf(stderr, "cannot open a loopback port\n");
         return 1;
     }
     printf("port %u\n", BoundPort());
     fflush(stdout);
     Serve();
-    std::error_code ignored;
-    std::filesystem::remove_all(stateFolder, ignored);
     return 0;
 }

@@ -95,3 +95,9 @@ int NetSnmpReportToResult(const netsnmp_pdu* report)
             return row.result;
     return SNMPv3_USM_ERROR;
 }
+
+int NetSnmpSessionError(void* handle)
+{
+    const int result = NetSnmpErrorToResult(snmp_sess_session(handle)->s_snmp_errno);
+    return result == SNMP_CLASS_SUCCESS ? SNMP_CLASS_ERROR : result;
+}

@@ -49,5 +49,9 @@
 // Result for a Net-SNMP error number (SNMPERR_*).
 int NetSnmpErrorToResult(int snmpError);
 
+// The result for the last error of a session; never success: the caller
+// asks because something failed.
+int NetSnmpSessionError(void* handle);
+
 // Result for a received report PDU.
 int NetSnmpReportToResult(const netsnmp_pdu* report);

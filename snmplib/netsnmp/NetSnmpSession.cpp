@@ -17,8 +17,6 @@ namespace {
 const int kMaxReadsPerPass = 256;
 // Longest sleep of a blocking wait between two looks at the clock.
 const int kMaxWaitSliceMs = 50;
-// The magic of the engine discovery probe; requests count from 1.
-const std::uint64_t kProbe = 0;
 
 void* ToMagic(std::uint64_t id)
 {
@@ -30,67 +28,11 @@ std::uint64_t FromMagic(void* magic)
     return static_cast<std::uint64_t>(reinterpret_cast<uintptr_t>(magic));
 }
 
-int MillisecondsUntil(CNetSnmpClock::time_point when, CNetSnmpClock::time_point now)
-{
-    if (when <= now)
-        return 0;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
-    return static_cast<int>(std::min<long long>(wait, INT32_MAX));
-}
-
 // Cheaper than a read of Net-SNMP's that finds nothing.
 bool DatagramWaits(int fd)
 {
     pollfd watch{fd, POLLIN, 0};
     return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLIN | POLLERR)) != 0;
-}
-
-void KeepEarlier(int& ms, int candidate)
-{
-    if (candidate >= 0 && (ms < 0 || candidate < ms))
-        ms = candidate;
-}
-
-// Net-SNMP sends its own discovery probes as the empty user; ours do the same.
-void EnsureEmptyUser()
-{
-    if (usm_get_user(nullptr, 0, const_cast<char*>("")))
-        return;
-    struct usmUser* user = usm_create_user();
-    if (!user)
-        return;
-    user->name = strdup("");
-    user->secName = strdup("");
-    usm_add_user(user);
-}
-
-// A request without authentication and without an engine identifier: the
-// agent answers it with a report that carries its identifier (RFC 3414, 4).
-netsnmp_pdu* MakeProbePdu()
-{
-    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
-    if (!pdu)
-        return nullptr;
-    pdu->version = SNMP_VERSION_3;
-    pdu->securityName = strdup("");
-    pdu->securityNameLen = 0;
-    pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
-    pdu->securityModel = SNMP_SEC_MODEL_USM;
-    return pdu;
-}
-
-void ReplaceOctets(u_char*& field, size_t& length, const u_char* octets, size_t count)
-{
-    free(field);
-    field = nullptr;
-    length = 0;
-    if (count == 0)
-        return;
-    field = static_cast<u_char*>(malloc(count));
-    if (!field)
-        return;
-    memcpy(field, octets, count);
-    length = count;
 }
 
 // Results after which the agent's engine identifier or time is found again.
@@ -197,6 +139,9 @@ CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sess
       users(usmUsers),
       watch(socketWatch),
       listener(endListener),
+      discovery(sessionHandle, &CNetSnmpSession::OnEvent,
+                sessionParams.version != SNMP_VERSION_3 || snmp_sess_session(sessionHandle)->securityEngineIDLen > 0,
+                !sessionParams.engineId.empty(), sessionParams.retries),
       lastUsed(CNetSnmpClock::now())
 {
     netsnmp_session* info = Info();
@@ -204,8 +149,6 @@ CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sess
     // Net-SNMP would otherwise probe for the engine inside the first send,
     // blocking for up to all of its attempts.
     info->flags |= SNMP_FLAGS_DONT_PROBE;
-    if (IsV3() && info->securityEngineIDLen == 0)
-        engine = Engine::unknown;
     netsnmp_large_fd_set_init(&readable, Socket() + 1);
     watched = watch.Add(Socket(), this);
 }
@@ -215,8 +158,6 @@ CNetSnmpSession::~CNetSnmpSession()
     // Net-SNMP ends every request still outstanding while it closes; those
     // requests belong to the caller of the close, which completes them.
     closing = true;
-    for (CWaiting& entry : waiting)
-        snmp_free_pdu(entry.pdu);
     for (auto& entry : inFlight)
         ReleaseSlot(entry.second.slot);
     watch.Remove(Socket());
@@ -241,19 +182,10 @@ int CNetSnmpSession::Send(std::uint64_t id, netsnmp_pdu* pdu, unsigned long time
     lastUsed = now;
     const auto deadline = now + RequestBudget(timeout, params.retries);
     CUsmSlot* slot = nullptr;
-    if (IsV3() && engine == Engine::known && waiting.empty())
+    if (IsV3() && discovery.Ready())
         slot = users.Hold(*Info(), params.credentials);
-    if (IsV3() && !slot) {
-        waiting.push_back({id, pdu, timeout, deadline});
-        if (engine != Engine::unknown)
-            return SNMP_CLASS_SUCCESS;
-        StartProbe();
-        if (engine == Engine::probing)
-            return SNMP_CLASS_SUCCESS;
-        waiting.pop_back();
-        snmp_free_pdu(pdu);
-        return sendFailure;
-    }
+    if (IsV3() && !slot)
+        return discovery.Wait({id, pdu, timeout, deadline});
     return SendNow(id, pdu, timeout, deadline, slot);
 }
 
@@ -277,39 +209,6 @@ int CNetSnmpSession::SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long t
     return failure;
 }
 
-// Leaves engine at probing when the probe is under way; otherwise
-// sendFailure says why it could not be sent.
-void CNetSnmpSession::StartProbe()
-{
-    sendFailure = SNMP_CLASS_RESOURCE_UNAVAIL;
-    if (waiting.empty())
-        return;
-    EnsureEmptyUser();
-    netsnmp_pdu* pdu = MakeProbePdu();
-    if (!pdu)
-        return;
-    // The probe lasts as long as the first waiting request may still wait.
-    const auto left = waiting.front().deadline - CNetSnmpClock::now();
-    const long long attempts = static_cast<long long>(std::max(params.retries, 0)) + 1;
-    const auto perAttempt = std::chrono::duration_cast<std::chrono::microseconds>(left) / attempts;
-    Info()->timeout = std::max<long>(perAttempt.count(), 1000);
-    // An empty engine identifier asks for the agent's (RFC 3414, 4).
-    ReplaceOctets(Info()->securityEngineID, Info()->securityEngineIDLen, nullptr, 0);
-    engine = Engine::probing;
-    sending = kProbe;
-    sendFailure = SNMP_CLASS_SUCCESS;
-    libraryDueKnown = false;
-    const int reqid = snmp_sess_async_send(handle, pdu, &CNetSnmpSession::OnEvent, ToMagic(kProbe));
-    sending = kNotSending;
-    if (reqid != 0 && sendFailure == SNMP_CLASS_SUCCESS)
-        return;
-    if (reqid == 0)
-        snmp_free_pdu(pdu);
-    if (sendFailure == SNMP_CLASS_SUCCESS)
-        sendFailure = LastError();
-    engine = Engine::unknown;
-}
-
 int CNetSnmpSession::OnEvent(int op, netsnmp_session* session, int, netsnmp_pdu* pdu, void* magic)
 {
     // Returning anything but 1 would leave the request pending in Net-SNMP.
@@ -317,10 +216,13 @@ int CNetSnmpSession::OnEvent(int op, netsnmp_session* session, int, netsnmp_pdu*
     if (!self || self->closing || op == NETSNMP_CALLBACK_OP_RESEND)
         return 1;
     const std::uint64_t id = FromMagic(magic);
-    if (id == kProbe)
-        self->OnProbeEvent(op, pdu);
-    else
+    if (id != CNetSnmpDiscovery::kProbe) {
         self->OnRequestEvent(id, op, pdu);
+        return 1;
+    }
+    const int failed = self->discovery.OnProbeEvent(op, pdu);
+    if (failed != SNMP_CLASS_SUCCESS)
+        self->EndWaiting(failed);
     return 1;
 }
 
@@ -365,76 +267,14 @@ void CNetSnmpSession::OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu)
     End(id, reason, nullptr);
 }
 
-void CNetSnmpSession::OnProbeEvent(int op, netsnmp_pdu* pdu)
-{
-    if (engine != Engine::probing)
-        return;
-    const bool answered = op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || op == NETSNMP_CALLBACK_OP_SEC_ERROR;
-    if (answered && pdu && pdu->securityEngineIDLen > 0) {
-        AdoptEngine(*pdu);
-        return;
-    }
-    // The report may come as a security error first and again as a message;
-    // only the message says that no identifier is to be had.
-    int reason = SNMP_CLASS_SUCCESS;
-    if (op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
-        reason = SNMPv3_USM_UNKNOWN_ENGINEID;
-    else if (op == NETSNMP_CALLBACK_OP_TIMED_OUT)
-        reason = SNMP_CLASS_TIMEOUT;
-    else if (op == NETSNMP_CALLBACK_OP_SEND_FAILED)
-        reason = LastError();
-    if (reason == SNMP_CLASS_SUCCESS)
-        return;
-    if (sending == kProbe) {
-        sendFailure = reason;
-        return;
-    }
-    engine = Engine::unknown;
-    // Requests whose time is not up yet get another probe from Tick.
-    if (reason != SNMP_CLASS_TIMEOUT)
-        EndWaiting(reason);
-}
-
-void CNetSnmpSession::AdoptEngine(const netsnmp_pdu& answer)
-{
-    const std::string found(reinterpret_cast<const char*>(answer.securityEngineID), answer.securityEngineIDLen);
-    netsnmp_session* info = Info();
-    ReplaceOctets(info->securityEngineID, info->securityEngineIDLen, answer.securityEngineID,
-                  answer.securityEngineIDLen);
-    ReplaceOctets(info->contextEngineID, info->contextEngineIDLen, answer.securityEngineID, answer.securityEngineIDLen);
-    engine = Engine::known;
-    // The same engine after a failure may have lost its boots and time: take
-    // them from its next report, whatever we saw before.
-    if (found == lastEngineId)
-        ResetTimeWindow();
-    lastEngineId = found;
-}
-
-void CNetSnmpSession::ForgetEngine()
-{
-    if (!params.engineId.empty()) {
-        ResetTimeWindow();
-        return;
-    }
-    if (engine == Engine::known)
-        engine = Engine::unknown;
-}
-
-void CNetSnmpSession::ResetTimeWindow() const
-{
-    const netsnmp_session* info = Info();
-    if (info->securityEngineIDLen > 0)
-        set_enginetime(info->securityEngineID, static_cast<u_int>(info->securityEngineIDLen), 0, 0, TRUE);
-}
-
 void CNetSnmpSession::SendWaiting()
 {
-    while (!waiting.empty() && engine == Engine::known) {
+    CWaitingRequest next{};
+    while (discovery.Known() && discovery.HasWaiting()) {
         CUsmSlot* slot = users.Hold(*Info(), params.credentials);
         if (!slot)
             return;  // another credential set's requests still use the keys
-        const CWaiting next = waiting.front();
-        waiting.erase(waiting.begin());
+        discovery.TakeFirst(&next);
         const int result = SendNow(next.id, next.pdu, next.timeout, next.deadline, slot);
         if (result != SNMP_CLASS_SUCCESS)
             listener.OnRequestEnded(next.id, result, nullptr);
@@ -450,15 +290,13 @@ void CNetSnmpSession::End(std::uint64_t id, int reason, const netsnmp_pdu* respo
     inFlight.erase(found);
     lastUsed = CNetSnmpClock::now();
     if (IsV3() && LosesTheEngine(reason))
-        ForgetEngine();
+        discovery.ForgetEngine();
     listener.OnRequestEnded(id, reason, response);
 }
 
 void CNetSnmpSession::EndWaiting(int reason)
 {
-    std::vector<CWaiting> ended;
-    ended.swap(waiting);
-    for (CWaiting& entry : ended) {
+    for (CWaitingRequest& entry : discovery.TakeAll()) {
         snmp_free_pdu(entry.pdu);
         listener.OnRequestEnded(entry.id, reason, nullptr);
     }
@@ -466,12 +304,7 @@ void CNetSnmpSession::EndWaiting(int reason)
 
 void CNetSnmpSession::EndOverdue(CNetSnmpClock::time_point now)
 {
-    std::vector<CWaiting> overdue;
-    auto late = std::stable_partition(waiting.begin(), waiting.end(),
-                                      [now](const CWaiting& entry) { return entry.deadline > now; });
-    overdue.assign(late, waiting.end());
-    waiting.erase(late, waiting.end());
-    for (CWaiting& entry : overdue) {
+    for (CWaitingRequest& entry : discovery.TakeOverdue(now)) {
         snmp_free_pdu(entry.pdu);
         listener.OnRequestEnded(entry.id, SNMP_CLASS_TIMEOUT, nullptr);
     }
@@ -496,17 +329,12 @@ void CNetSnmpSession::Forget(std::uint64_t id)
         ReleaseSlot(found->second.slot);
         inFlight.erase(found);
     }
-    auto queued = std::find_if(waiting.begin(), waiting.end(), [id](const CWaiting& w) { return w.id == id; });
-    if (queued != waiting.end()) {
-        snmp_free_pdu(queued->pdu);
-        waiting.erase(queued);
-    }
+    discovery.Forget(id);
 }
 
 int CNetSnmpSession::LastError() const
 {
-    const int result = NetSnmpErrorToResult(Info()->s_snmp_errno);
-    return result == SNMP_CLASS_SUCCESS ? SNMP_CLASS_ERROR : result;
+    return NetSnmpSessionError(handle);
 }
 
 void CNetSnmpSession::Read()
@@ -524,16 +352,14 @@ void CNetSnmpSession::Read()
 
 void CNetSnmpSession::Tick()
 {
-    if (!inFlight.empty() || engine == Engine::probing) {
+    if (!inFlight.empty() || discovery.Probing()) {
         libraryDueKnown = false;
         snmp_sess_timeout(handle);
     }
     EndOverdue(CNetSnmpClock::now());
-    if (engine == Engine::unknown && !waiting.empty()) {
-        StartProbe();
-        if (engine != Engine::probing)
-            EndWaiting(sendFailure);
-    }
+    const int failed = discovery.ProbeAgain();
+    if (failed != SNMP_CLASS_SUCCESS)
+        EndWaiting(failed);
     SendWaiting();
 }
 
@@ -576,15 +402,13 @@ int CNetSnmpSession::MillisecondsToNextEvent() const
 {
     if (Outstanding() == 0)
         return -1;
-    if (engine == Engine::unknown && !waiting.empty())
-        return 0;
     const auto now = CNetSnmpClock::now();
-    int ms = -1;
-    for (const CWaiting& entry : waiting)
-        KeepEarlier(ms, MillisecondsUntil(entry.deadline, now));
+    int ms = discovery.MillisecondsToNextEvent(now);
+    if (ms == 0)
+        return 0;
     for (const auto& entry : inFlight)
         KeepEarlier(ms, MillisecondsUntil(entry.second.deadline, now));
-    if (inFlight.empty() && engine != Engine::probing)
+    if (inFlight.empty() && !discovery.Probing())
         return ms;
     const CNetSnmpClock::time_point due = LibraryDue();
     if (due != CNetSnmpClock::time_point::max())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "snmplib/netsnmp/NetSnmp.h"
+#include "snmplib/netsnmp/NetSnmpDiscovery.h"
 #include "snmplib/netsnmp/NetSnmpTime.h"
 #include "snmplib/netsnmp/NetSnmpUsm.h"
 
@@ -48,11 +49,9 @@ protected:
 // system picks, watched for input from its opening to its closing).
 //
 // Every request ends (is reported to the listener) after at most its own
-// (retries + 1) time-outs. For SNMPv3 the session finds the agent's engine
-// identifier itself, with an asynchronous probe, so that no send ever blocks;
-// requests sent meanwhile wait for it. It finds the identifier again after a
-// request has timed out or been refused for an unknown engine or a time
-// outside the window, since the agent may have been reset (RFC 3414, 4).
+// (retries + 1) time-outs. For SNMPv3 its discovery (NetSnmpDiscovery.h)
+// finds the agent's engine identifier without blocking a send; requests sent
+// meanwhile wait there, and go out once it is known.
 class CNetSnmpSession {
 public:
     // Null, with *result set, when the session cannot be opened.
@@ -84,23 +83,14 @@ public:
     int MillisecondsToNextEvent() const;
     // Whether requests wait for the engine identifier or for keys: they may
     // go out at any moment.
-    bool HasWaiting() const { return Outstanding() > 0 && !waiting.empty(); }
+    bool HasWaiting() const { return discovery.HasWaiting(); }
     // Whether Tick has something to do now; a session with waiting requests
     // is always due.
     bool TickDue() const { return HasWaiting() || MillisecondsToNextEvent() == 0; }
-    int Outstanding() const { return static_cast<int>(inFlight.size() + waiting.size()); }
+    int Outstanding() const { return static_cast<int>(inFlight.size()) + discovery.Waiting(); }
     CNetSnmpClock::time_point LastUsed() const { return lastUsed; }
 
 private:
-    enum class Engine { known, unknown, probing };
-
-    struct CWaiting {
-        std::uint64_t id;
-        netsnmp_pdu* pdu;
-        unsigned long timeout;
-        CNetSnmpClock::time_point deadline;
-    };
-
     struct CInFlight {
         CNetSnmpClock::time_point deadline;
         CUsmSlot* slot;
@@ -120,15 +110,10 @@ private:
     static int OnEvent(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic);
     static int OnParsed(netsnmp_session* session, netsnmp_pdu* pdu, int result);
     void OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu);
-    void OnProbeEvent(int op, netsnmp_pdu* pdu);
 
     int SendNow(std::uint64_t id, netsnmp_pdu* pdu, unsigned long timeout, CNetSnmpClock::time_point deadline,
                 CUsmSlot* slot);
     void SendWaiting();
-    void StartProbe();
-    void AdoptEngine(const netsnmp_pdu& answer);
-    void ForgetEngine();
-    void ResetTimeWindow() const;
 
     void End(std::uint64_t id, int reason, const netsnmp_pdu* response);
     void EndWaiting(int reason);
@@ -147,9 +132,7 @@ private:
     netsnmp_large_fd_set readable;
     bool watched = false;
 
-    Engine engine = Engine::known;
-    std::string lastEngineId;
-    std::vector<CWaiting> waiting;
+    CNetSnmpDiscovery discovery;
     std::unordered_map<std::uint64_t, CInFlight> inFlight;
     mutable bool libraryDueKnown = false;
     mutable CNetSnmpClock::time_point libraryDue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 
 // The library's time-outs are hundredths of a second per attempt; Net-SNMP
 // takes microseconds, and a request's whole budget is that of every attempt.
@@ -25,4 +26,20 @@ inline std::chrono::microseconds RequestBudget(unsigned long timeoutHundredths, 
     if (perAttempt.count() > 0 && attempts > kLongestBudget / perAttempt)
         return kLongestBudget;
     return perAttempt * attempts;
+}
+
+// Whole milliseconds until when, rounded up; 0 once it has come.
+inline int MillisecondsUntil(CNetSnmpClock::time_point when, CNetSnmpClock::time_point now)
+{
+    if (when <= now)
+        return 0;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+    return static_cast<int>(std::min<long long>(wait, INT32_MAX));
+}
+
+// Keeps in ms the earlier of two waits, -1 standing for none.
+inline void KeepEarlier(int& ms, int candidate)
+{
+    if (candidate >= 0 && (ms < 0 || candidate < ms))
+        ms = candidate;
 }

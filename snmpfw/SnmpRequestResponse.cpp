@@ -129,13 +129,16 @@ void CSnmpRequest::ApplySet(Pdu& pdu, CSnmpRequestContext& context)
         TranslateSnmpStatus(SNMP_CLASS_INVALID_PDU, code, text);
         ThrowQVException(code, text);
     }
+    // Into a copy: a value that cannot be converted leaves the list as it was.
+    CSnmpVarList applied(context.list);
     for (size_t k = 0; k < context.sent.size(); ++k) {
         const int index = context.sent[k].first;
-        VbToText(index, *pdu.vb_at(static_cast<int>(k)), context.list);
-        *context.list.GetItem(index)->instance = context.sent[k].second;
+        VbToText(index, *pdu.vb_at(static_cast<int>(k)), applied);
+        *applied.GetItem(index)->instance = context.sent[k].second;
     }
-    for (int i = 0; i < context.list.count; ++i)
-        EvaluateDerived(i, true, context.list);
+    for (int i = 0; i < applied.count; ++i)
+        EvaluateDerived(i, true, applied);
+    context.list = std::move(applied);
 }
 
 CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& list)

@@ -1,22 +1,36 @@
 #include "platform/posix/FileLock.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
+
+namespace {
+
+// A holder keeps the lock for milliseconds. One that never lets go (a
+// stopped process, or another user's lock file in a shared folder) must not
+// hold the caller for ever: after this long it goes on without the lock.
+const auto kLongestWait = std::chrono::seconds(5);
+const auto kPause = std::chrono::milliseconds(2);
+
+}  // namespace
 
 CFileLock::CFileLock(const std::string& path)
 {
     fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return;
-    int locked = -1;
-    do
-        locked = flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        close(fd);
-        fd = -1;
+    const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK || errno == EINTR;
+        if (!busy || std::chrono::steady_clock::now() >= deadline) {
+            close(fd);
+            fd = -1;
+            return;
+        }
+        std::this_thread::sleep_for(kPause);
     }
 }
 

@@ -311,7 +311,7 @@ void CNetSnmpEngine::FinishMessageProcessing()
         owners.push_back(const_cast<Snmp*>(pool.first));
     for (Snmp* owner : owners)
         EndAll(owner);
-    users.Clear();
+    users.Clear(library.Shared());
     library.Stop();
     finishing = false;
 }

@@ -107,6 +107,11 @@ void CNetSnmpLibrary::SetExactEngineId(const std::string& engineId)
     exactEngineIdUsed = true;
 }
 
+bool CNetSnmpLibrary::Shared() const
+{
+    return running && Users() > 1;
+}
+
 bool CNetSnmpLibrary::Ensure()
 {
     return running || Start(nullptr);

@@ -20,6 +20,8 @@ public:
     // running library this identifier), then sets the engine-boots counter.
     bool StartWithEngine(const std::string& engineId, unsigned int engineBoots);
     bool Running() const { return running; }
+    // Another module's copy of this library uses it as well.
+    bool Shared() const;
     // Shuts the library down, unless another module's copy of this library
     // still uses it; every session of this copy must have been closed before.
     void Stop();

@@ -74,6 +74,7 @@ void* CNetSnmpSession::OpenHandle(netsnmp_session& settings)
         return nullptr;
     }
     if (netsnmp_sess_config_and_open_transport(&settings, transport) != SNMPERR_SUCCESS) {
+        transport->f_close(transport);
         netsnmp_transport_free(transport);
         return nullptr;
     }
@@ -82,7 +83,8 @@ void* CNetSnmpSession::OpenHandle(netsnmp_session& settings)
 
 // A report of a time outside the agent's window that names fewer boots than
 // it had is refused without a word to anyone (RFC 3414, 3.2.7): requests to
-// that agent that then run out of attempts failed for that reason.
+// that agent that then run out of attempts failed for that reason. Which
+// request it answered is lost with it, so it counts for all in flight.
 int CNetSnmpSession::OnParsed(netsnmp_session* session, netsnmp_pdu*, int result)
 {
     CNetSnmpSession* self = static_cast<CNetSnmpSession*>(session->callback_magic);
@@ -184,8 +186,11 @@ int CNetSnmpSession::Send(std::uint64_t id, netsnmp_pdu* pdu, unsigned long time
     CUsmSlot* slot = nullptr;
     if (IsV3() && discovery.Ready())
         slot = users.Hold(*Info(), params.credentials);
-    if (IsV3() && !slot)
+    if (IsV3() && !slot) {
+        // A probe may go out: Net-SNMP's next due time is asked again.
+        libraryDueKnown = false;
         return discovery.Wait({id, pdu, timeout, deadline});
+    }
     return SendNow(id, pdu, timeout, deadline, slot);
 }
 
@@ -357,6 +362,7 @@ void CNetSnmpSession::Tick()
         snmp_sess_timeout(handle);
     }
     EndOverdue(CNetSnmpClock::now());
+    libraryDueKnown = false;
     const int failed = discovery.ProbeAgain();
     if (failed != SNMP_CLASS_SUCCESS)
         EndWaiting(failed);

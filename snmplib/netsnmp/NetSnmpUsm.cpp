@@ -208,10 +208,11 @@ bool CNetSnmpUsers::Release(CUsmSlot* slot)
     return true;
 }
 
-void CNetSnmpUsers::Clear()
+void CNetSnmpUsers::Clear(bool keepLocalized)
 {
     for (const auto& slot : slots)
-        Unlocalize(slot.first.first, slot.first.second);
+        if (!keepLocalized)
+            Unlocalize(slot.first.first, slot.first.second);
     slots.clear();
     users.clear();
     keys.clear();

@@ -60,8 +60,10 @@ public:
     // One holder less; true when other credentials wait for the slot.
     bool Release(CUsmSlot* slot);
 
-    // Forgets every user, key and localized user.
-    void Clear();
+    // Forgets every user and key, and the localized users as well unless
+    // keepLocalized: Net-SNMP's users are the process's, and another
+    // module's copy of this library may be using them.
+    void Clear(bool keepLocalized);
 
     // How often passwords have been turned into keys.
     int Derivations() const { return derivations; }

@@ -59,8 +59,8 @@ std::vector<std::string> Instances(const CSnmpVarList& list)
     return instances;
 }
 
-// A walk's completion: keeps the row and asks for the next, as Part of a
-// table walk's caller does.
+// A walk's completion: keeps the row and asks for the next, as the caller
+// of a table walk does.
 void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
 {
     CWalk& walk = *g_walk;

@@ -102,7 +102,7 @@ protected:
 // Must run before any session start of this process. A window processes
 // the library's events from its Create to its StopTimer only: ticks that come
 // to a stopped window process nothing.
-TEST_F(SessionAsyncGetTest, TicksProcessNothingUntilTheSessionRuns)
+TEST_F(SessionAsyncGetTest, TicksOfAStoppedWindowProcessNothing)
 {
     ASSERT_EQ(CSnmpSession::GetSnmp(), nullptr);
     int status = -1;

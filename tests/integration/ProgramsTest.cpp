@@ -1,5 +1,6 @@
 #include "tests/support/ApSimAgent.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FreePort.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedResponder.h"
 
@@ -7,12 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -175,15 +174,11 @@ TEST_F(ProgramsTest, ASignalLeavesNoScratchFolderBehind)
         SCOPED_TRACE(signal);
         // An agent that never answers: a socket of our own.
         const int agent = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(0, bind(agent, reinterpret_cast<sockaddr*>(&address), sizeof address));
-        ASSERT_EQ(0, getsockname(agent, reinterpret_cast<sockaddr*>(&address), &length));
-        const pid_t fetch = krwtest::Spawn(
-            {KRW_FETCH_PROGRAM, "-p", std::to_string(ntohs(address.sin_port)), "-t", "1000", "127.0.0.1", "1.3.6"},
-            krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, quiet, quiet);
+        const unsigned short port = krwtest::BindLoopbackUdp(agent);
+        ASSERT_NE(0, port);
+        const pid_t fetch =
+            krwtest::Spawn({KRW_FETCH_PROGRAM, "-p", std::to_string(port), "-t", "1000", "127.0.0.1", "1.3.6"},
+                           krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, quiet, quiet);
         // Its request has come: the library has started.
         pollfd arrived{agent, POLLIN, 0};
         EXPECT_EQ(1, poll(&arrived, 1, 30000));

@@ -244,10 +244,17 @@ int Fail(const std::string& error)
 int main(int argc, char** argv)
 {
     RaiseDescriptorLimit();
-    CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information."};
+    CLI::App app{"A simulated KRW-6180 access point: an SNMPv1/v2c/v3 agent serving its client information.",
+                 kApplication};
+    app.set_version_flag("--version", std::string(kApplication) + " " KRW_VERSION);
     COptions options;
     AddOptions(app, options);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return e.get_exit_code() == 0 ? status : 2;
+    }
 
     std::string error;
     std::vector<CApClient> clients;

@@ -138,7 +138,7 @@ int main(int argc, char** argv)
         options.port = demo.Port();
     }
     CHostPlugin plugin;
-    if (!plugin.Load(options.plugin.empty() ? folder + "libkrw6180plug.so" : options.plugin, &error))
+    if (!plugin.Load(options.plugin.empty() ? DefaultPluginPath(folder) : options.plugin, &error))
         return Fail(error);
     const int status = Run(options, plugin);
     plugin.Unload();

@@ -32,7 +32,8 @@ void AddOptions(CLI::App& app, CHostOptions& o)
     app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5)")
         ->type_name("SECONDS")
         ->check(CLI::Range(0.0, 86400.0));
-    app.add_option("--plugin", o.plugin, "the plug-in to load (default: the one installed beside the program)")
+    app.add_option("--plugin", o.plugin,
+                   "the plug-in to load (default: libkrw6180plug.so, beside the program or where it is installed)")
         ->type_name("PATH");
     app.add_flag("--stats", o.stats,
                  "after each round, print on standard error its reports, clients, time and the longest the "
@@ -47,6 +48,7 @@ int ParseHostOptions(int argc, char** argv, CHostOptions* o)
 {
     CLI::App app{"Lists the wireless clients of KRW-6180 access points through the client-information plug-in.",
                  "krw6180-clients"};
+    app.set_version_flag("--version", "krw6180-clients " KRW_VERSION);
     AddOptions(app, *o);
     try {
         app.parse(argc, argv);

@@ -4,6 +4,12 @@
 
 #include <climits>
 
+namespace {
+
+const char kPluginName[] = "libkrw6180plug.so";
+
+}  // namespace
+
 CHostPlugin::~CHostPlugin()
 {
     Unload();
@@ -36,6 +42,12 @@ void CHostPlugin::Unload()
     module = nullptr;
     setSnmpParameter = nullptr;
     getClientInfo = nullptr;
+}
+
+std::string DefaultPluginPath(const std::string& folder)
+{
+    const std::string beside = folder + kPluginName;
+    return ::access(beside.c_str(), F_OK) == 0 ? beside : std::string(kPluginName);
 }
 
 std::string ProgramFolder()

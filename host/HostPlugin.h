@@ -27,3 +27,6 @@ private:
 
 // The folder of the running program, with a trailing "/".
 std::string ProgramFolder();
+// The plug-in beside the program in folder (so it is in the build tree), else
+// its bare name, which the module loader finds where it is installed.
+std::string DefaultPluginPath(const std::string& folder);

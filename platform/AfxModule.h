@@ -3,16 +3,15 @@
 // application object gets InitInstance after the load and ExitInstance before
 // the unload. Loads are counted per module.
 
+// LoadLibraryA, GetProcAddress and FreeLibrary are declared, for C as well, in
+// platform/KRW6180Host.h. LoadLibraryA gives NULL when the module cannot be
+// opened (GetLastError: ERROR_MOD_NOT_FOUND) or when its InitInstance returns 0
+// (ExitInstance has run, the module is closed again; GetLastError:
+// ERROR_DLL_INIT_FAILED).
+
 #include "platform/AfxTypes.h"
 
-// NULL when the module cannot be opened (GetLastError: ERROR_MOD_NOT_FOUND) or when
-// its InitInstance returns 0 (ExitInstance has run, the module is closed again;
-// GetLastError: ERROR_DLL_INIT_FAILED).
-HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 inline HMODULE LoadLibrary(LPCSTR lpLibFileName)
 {
     return LoadLibraryA(lpLibFileName);
 }
-FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
-// The last FreeLibrary of a module runs ExitInstance, then closes the module.
-BOOL FreeLibrary(HMODULE hLibModule);

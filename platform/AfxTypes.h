@@ -1,41 +1,32 @@
 #pragma once
 // Windows type names and constants used by code written against the Win32 API.
 
+#include "platform/KRW6180Host.h"
+
 #include <cstddef>
 #include <cstdint>
 
-typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
-typedef uint32_t DWORD;
-typedef int32_t LONG;
 typedef uint32_t ULONG;
-typedef unsigned int UINT;
 typedef int INT;
 typedef int64_t __int64;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef char CHAR;
 typedef char TCHAR;
-typedef const char* LPCSTR;
 typedef const char* LPCTSTR;
 typedef char* LPSTR;
 typedef char* LPTSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
-typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
-typedef uintptr_t WPARAM;
-typedef intptr_t LPARAM;
-typedef intptr_t LRESULT;
 
 struct __POSITION {};
 typedef __POSITION* POSITION;
 
-struct HWND__;
-typedef HWND__* HWND;
 struct HMENU__;
 typedef HMENU__* HMENU;
 struct HCURSOR__;
@@ -44,11 +35,6 @@ struct HBRUSH__;
 typedef HBRUSH__* HBRUSH;
 struct HICON__;
 typedef HICON__* HICON;
-struct HINSTANCE__;
-typedef HINSTANCE__* HINSTANCE;
-typedef HINSTANCE HMODULE;
-// Generic function pointer; void (*)() converts to any function type without warnings.
-typedef void (*FARPROC)();
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,5 +1,6 @@
 #include "plugin/ClientRetrieval.h"
 
+#include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "plugin/ClientVarSet.h"
 #include "plugin/ClientWalks.h"
@@ -121,6 +122,10 @@ void StartBandRead(DWORD walk, const CString& address)
 
 void StartClientRetrieval(const CString& address, DWORD context)
 {
+    // A module mapped by plain dlopen has not been started: no session, no
+    // request object.
+    if (SharedRequest == nullptr)
+        ThrowQVException(QV_ERR_CREATE_SESSION);
     CSnmpVarList refresh(kRefreshDefinitions, MVT_SV, 0);
     // The number of the option "get": a text the option list does not hold
     // goes out as it stands.

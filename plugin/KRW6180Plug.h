@@ -3,11 +3,16 @@
  * exported functions, the callback through which results come back, and
  * the two records handed to that callback. C and C++.
  *
- * Load the module, call KRW6180PlugSetSnmpParameter once, then
+ * Load the module (on Linux with the platform library's LoadLibraryA,
+ * KRW6180Host.h), call KRW6180PlugSetSnmpParameter once, then
  * KRW6180PlugGetClinetInfor whenever a fresh client list is wanted, and run
  * the loading thread's message loop: every report comes from there. Every
  * record, array and text handed to the callback belongs to the module and
  * is valid only during the call; copy what you need.
+ *
+ * The names of the exports, "Clinet" and "Infor" included, are the ones
+ * management hosts look up: they are spelt as the host contract has them
+ * and must not be corrected.
  */
 #ifndef KRW6180PLUG_H
 #define KRW6180PLUG_H

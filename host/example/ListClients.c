@@ -2,17 +2,19 @@
  * A management host of one's own, as small as it gets: loads the plug-in,
  * asks one access point for its clients and prints them.
  *
- * The same source builds on Windows against <windows.h> (as C) and here
- * against the platform layer that stands in for it (as C++).
+ * The same source builds on Windows against <windows.h> and here against
+ * the platform library's header that stands in for it, both as C:
  *
- * Usage: list-clients-example PLUGIN ADDRESS [PORT]
+ *     cc -std=c11 ListClients.c $(pkg-config --cflags --libs krw6180plug)
+ *
+ * Usage: list-clients-example PLUGIN ADDRESS [PORT]   (PLUGIN: libkrw6180plug.so, or its path)
  */
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/Afx.h"
+#include "KRW6180Host.h"
 #endif
-#include "plugin/KRW6180Plug.h"
+#include "KRW6180Plug.h"
 
 #include <stdio.h>
 #include <stdlib.h>

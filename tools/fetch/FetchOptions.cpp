@@ -75,7 +75,9 @@ CLI::Option* AddChoice(CLI::App& app, const std::string& name, T& target, const 
 int ParseFetchOptions(int argc, char** argv, CFetchOptions* o)
 {
     CLI::App app{"Reads scalars or walks a table of any SNMP agent through the framework's conversions, or sets "
-                 "variables, and prints the display texts."};
+                 "variables, and prints the display texts.",
+                 "snmpfw-fetch"};
+    app.set_version_flag("--version", "snmpfw-fetch " KRW_VERSION);
     CSnmpTargetParams& t = o->target;
     std::vector<std::string> variables;
     std::string contextEngine;

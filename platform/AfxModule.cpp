@@ -78,6 +78,25 @@ char* FileTitle(const char* path)
     return ::strdup(title.c_str());
 }
 
+// A name without "/" is searched as dlopen searches, then in the folder of
+// this library, where the plug-in is installed. The second search is not
+// left to this library's run path: dlopen takes the run path of its caller,
+// and a caller that wraps dlopen (a sanitizer's run-time) has another.
+void* OpenModule(const char* name)
+{
+    void* handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (handle != nullptr || std::strchr(name, '/') != nullptr)
+        return handle;
+    Dl_info self;
+    if (::dladdr(reinterpret_cast<const void*>(&OpenModule), &self) == 0 || self.dli_fname == nullptr)
+        return nullptr;
+    const std::string library = self.dli_fname;
+    const size_t slash = library.rfind('/');
+    if (slash == std::string::npos)
+        return nullptr;
+    return ::dlopen((library.substr(0, slash + 1) + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 ModuleRecord* FindRecord(Modules& modules, void* handle)
 {
     const auto it = modules.records.find(handle);
@@ -190,7 +209,7 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName)
     LoadContext context;
     LoadContext* outer = t_loading;
     t_loading = &context;
-    void* handle = ::dlopen(lpLibFileName, RTLD_NOW | RTLD_LOCAL);
+    void* handle = OpenModule(lpLibFileName);
     t_loading = outer;
     if (handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);

@@ -59,9 +59,9 @@ typedef struct tagMSG {
 typedef void (*TIMERPROC)(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime);
 
 /* Opens the module and starts it (its application's InitInstance). A name
- * without "/" is searched as dlopen searches; the platform library's run
- * path is its own folder, where the plug-in is installed. NULL when the
- * module cannot be opened or refuses to start. */
+ * without "/" is searched as dlopen searches, then in the platform library's
+ * folder, where the plug-in is installed. NULL when the module cannot be
+ * opened or refuses to start. */
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 /* The last FreeLibrary of a module stops it (ExitInstance), then closes it. */

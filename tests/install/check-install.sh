@@ -59,7 +59,11 @@ echo "== cmake --install into $prefix"
 check_programs "$prefix/bin"
 
 echo "== no path of the build or source tree in an installed file"
-for tree in "$build" "$source"; do
+trees=("$build" "$source")
+# The sanitizers' run-time names the source file of what it reports: an
+# instrumented build keeps those names, so only its build tree is checked.
+[ ${#cflags[@]} -eq 0 ] || trees=("$build")
+for tree in "${trees[@]}"; do
   found=$(grep -rlF "$tree" "$prefix" || true)
   [ -z "$found" ] || fail "$tree named in: $found"
 done

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -69,6 +70,40 @@ std::vector<std::string> LoopbackAddresses(int count)
     for (int i = 1; i <= count; ++i)
         addresses.push_back("127.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
     return addresses;
+}
+
+bool ReadHostRound(const CTimed& run, CHostRoundStats* round)
+{
+    const size_t at = run.errors.find("krw6180-clients: round 1:");
+    return at != std::string::npos &&
+           sscanf(run.errors.c_str() + at,
+                  "krw6180-clients: round 1: %zu reports, %zu clients, %lf s, longest dispatch %lf ms", &round->reports,
+                  &round->clients, &round->seconds, &round->longestDispatchMs) == 4;
+}
+
+CAgents::CAgents(int accessPoints, int clients, int delayMs, int processes)
+{
+    const std::vector<std::string> addresses = LoopbackAddresses(accessPoints);
+    const int share = (accessPoints + processes - 1) / processes;
+    for (int first = 0; first < accessPoints; first += share) {
+        const int count = std::min(share, accessPoints - first);
+        const std::string address = addresses[static_cast<size_t>(first)];
+        pid_t pid = -1;
+        const unsigned short bound = krwtest::SpawnAnnouncingPort(
+            {KRW_APSIM_PROGRAM, "--listen", address + ":" + std::to_string(port), "--addresses", std::to_string(count),
+             "--generate", std::to_string(clients), "--delay", std::to_string(delayMs)},
+            "listening on " + address + ":", -1, &pid);
+        pids.push_back(pid);
+        port = bound;
+        if (bound == 0)
+            break;
+    }
+}
+
+CAgents::~CAgents()
+{
+    for (pid_t pid : pids)
+        krwtest::StopChild(pid, std::chrono::seconds(10));
 }
 
 }  // namespace krwbench

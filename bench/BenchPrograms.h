@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // What the benchmarks that time whole programs share.
@@ -26,5 +27,32 @@ int Lines(const std::string& text);
 // The first count addresses after 127.0.0.0, as krw6180-apsim --addresses
 // serves them from 127.0.0.1 on: 127.0.0.255, 127.0.1.0, ...
 std::vector<std::string> LoopbackAddresses(int count);
+
+// What krw6180-clients --stats says of its first round.
+struct CHostRoundStats {
+    size_t reports = 0;
+    size_t clients = 0;
+    double seconds = 0;  // without the program's start
+    double longestDispatchMs = 0;
+};
+bool ReadHostRound(const CTimed& run, CHostRoundStats* round);
+
+// N access points of the given clients each, answering delayMs late,
+// spread over a few krw6180-apsim processes on one port; stopped by their
+// process ids.
+class CAgents {
+public:
+    CAgents(int accessPoints, int clients, int delayMs, int processes);
+    ~CAgents();
+    CAgents(const CAgents&) = delete;
+    CAgents& operator=(const CAgents&) = delete;
+
+    // 0 when they could not be started.
+    unsigned short Port() const { return port; }
+
+private:
+    std::vector<pid_t> pids;
+    unsigned short port = 0;
+};
 
 }  // namespace krwbench

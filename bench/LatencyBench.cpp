@@ -33,42 +33,6 @@ const int kClients = 20;
 // Five seconds per attempt: queues at the agents must not end in time-outs.
 const char kBudget[] = "1000";
 
-// N access points spread over a few krw6180-apsim processes on one port.
-class CAgents {
-public:
-    CAgents(int accessPoints, int delayMs, int processes)
-    {
-        const std::vector<std::string> addresses = krwbench::LoopbackAddresses(accessPoints);
-        const int share = (accessPoints + processes - 1) / processes;
-        for (int first = 0; first < accessPoints; first += share) {
-            const int count = std::min(share, accessPoints - first);
-            const std::string listen = addresses[static_cast<size_t>(first)] + ":" + std::to_string(port);
-            pid_t pid = -1;
-            const unsigned short bound = krwtest::SpawnAnnouncingPort(
-                {KRW_APSIM_PROGRAM, "--listen", listen, "--addresses", std::to_string(count), "--generate",
-                 std::to_string(kClients), "--delay", std::to_string(delayMs)},
-                "listening on " + addresses[static_cast<size_t>(first)] + ":", -1, &pid);
-            pids.push_back(pid);
-            port = bound;
-            if (bound == 0)
-                break;
-        }
-    }
-    ~CAgents()
-    {
-        for (pid_t pid : pids)
-            krwtest::StopChild(pid, std::chrono::seconds(10));
-    }
-    CAgents(const CAgents&) = delete;
-    CAgents& operator=(const CAgents&) = delete;
-
-    unsigned short Port() const { return port; }
-
-private:
-    std::vector<pid_t> pids;
-    unsigned short port = 0;
-};
-
 struct CCase {
     double hostSeconds = 1e9;
     double floorSeconds = 1e9;
@@ -81,21 +45,14 @@ struct CCase {
 // The round's time, rows and longest message from krw6180-clients --stats.
 bool ReadHost(const CTimed& run, CCase& c)
 {
-    const size_t at = run.errors.find("krw6180-clients: round 1:");
-    size_t reports = 0;
-    size_t clients = 0;
-    double seconds = 0;
-    double longest = 0;
-    if (at == std::string::npos ||
-        sscanf(run.errors.c_str() + at,
-               "krw6180-clients: round 1: %zu reports, %zu clients, %lf s, longest dispatch %lf ms", &reports, &clients,
-               &seconds, &longest) != 4)
+    krwbench::CHostRoundStats round;
+    if (!krwbench::ReadHostRound(run, &round))
         return false;
-    if (seconds < c.hostSeconds) {
-        c.hostSeconds = seconds;
-        c.longestDispatchMs = longest;
+    if (round.seconds < c.hostSeconds) {
+        c.hostSeconds = round.seconds;
+        c.longestDispatchMs = round.longestDispatchMs;
         c.peakKb = run.peakKb;
-        c.hostRows = static_cast<int>(clients);
+        c.hostRows = static_cast<int>(round.clients);
     }
     return true;
 }
@@ -112,7 +69,7 @@ void ReadFloor(const CTimed& run, CCase& c)
 
 CCase Measure(int delayMs, int accessPoints, int processes, const std::string& folder)
 {
-    CAgents agents(accessPoints, delayMs, processes);
+    krwbench::CAgents agents(accessPoints, kClients, delayMs, processes);
     CCase c;
     if (agents.Port() == 0) {
         fprintf(stderr, "cannot start krw6180-apsim\n");

@@ -35,33 +35,37 @@ bool MayBeHostName(const std::string& name)
     return false;
 }
 
-// The dotted IPv4 address a name stands for; the name itself when it has none.
-std::string Resolve(const std::string& name)
+}  // namespace
+
+bool ResolveHostAddress(const std::string& name, std::string* dotted)
 {
     in_addr address{};
-    if (inet_pton(AF_INET, name.c_str(), &address) == 1)
-        return Dotted(address);
+    if (inet_pton(AF_INET, name.c_str(), &address) == 1) {
+        *dotted = Dotted(address);
+        return true;
+    }
     if (!MayBeHostName(name))
-        return name;
+        return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return name;
+        return false;
     address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
-    return Dotted(address);
+    *dotted = Dotted(address);
+    return true;
 }
-
-}  // namespace
 
 std::vector<CHostTarget> GroupHostAddresses(const std::vector<std::string>& names)
 {
     std::vector<CHostTarget> targets;
     std::map<std::string, size_t> byAddress;
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::string address = Resolve(names[i]);
+        std::string address;
+        if (!ResolveHostAddress(names[i], &address))
+            address = names[i];
         auto found = byAddress.emplace(address, targets.size());
         if (found.second)
             targets.push_back({address, {}});

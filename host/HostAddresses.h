@@ -11,6 +11,10 @@ struct CHostTarget {
     std::vector<size_t> names;
 };
 
+// The dotted IPv4 address that name (an address or a host name) stands for;
+// false when it stands for none.
+bool ResolveHostAddress(const std::string& name, std::string* dotted);
+
 // The names as the retrievals they need: names that resolve to one IPv4
 // address share one retrieval (the plug-in collects the clients of an
 // address in one record, so that walks of it at the same time would split

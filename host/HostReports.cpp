@@ -19,6 +19,16 @@ CHostClient CopyClient(const HostClientEntry& entry)
 
 }  // namespace
 
+CHostReport CopyHostReport(const HostResult& result, int32_t count, const HostClientEntry* const* entries)
+{
+    CHostReport report{std::string(),        result.status,      Text(result.message),
+                       Text(result.address), Text(result.model), {}};
+    for (int32_t i = 0; entries != nullptr && i < count; ++i)
+        if (entries[i] != nullptr)
+            report.clients.push_back(CopyClient(*entries[i]));
+    return report;
+}
+
 CHostRound::CHostRound(const std::vector<std::string>& names, std::vector<CHostTarget> roundTargets, uint32_t first)
     : requests(names), targets(std::move(roundTargets)), reported(names.size(), false), firstContext(first)
 {
@@ -29,11 +39,7 @@ void CHostRound::Take(const HostResult* result, int32_t count, const HostClientE
     const uint32_t target = context - firstContext;
     if (result == nullptr || target >= targets.size())
         return;
-    CHostReport report{std::string(),         result->status,      Text(result->message),
-                       Text(result->address), Text(result->model), {}};
-    for (int32_t i = 0; entries != nullptr && i < count; ++i)
-        if (entries[i] != nullptr)
-            report.clients.push_back(CopyClient(*entries[i]));
+    CHostReport report = CopyHostReport(*result, count, entries);
     for (const size_t name : targets[target].names) {
         if (reported[name])
             continue;

@@ -27,6 +27,9 @@ struct CHostReport {
     std::vector<CHostClient> clients;
 };
 
+// The report as the plug-in handed it over; entries may be null when count is 0.
+CHostReport CopyHostReport(const HostResult& result, int32_t count, const HostClientEntry* const* entries);
+
 // One retrieval of every address: the reports in the order they arrived, one
 // for each name given. Each retrieval has its own context value, unique
 // across rounds, so that a report of an earlier round arriving late is told

@@ -29,7 +29,7 @@ fail() {
 # project's version on one line, and the demo lists the sample clients.
 check_programs() {
   local bin=$1 program
-  for program in krw6180-clients krw6180-apsim snmpfw-fetch; do
+  for program in krw6180-clients krw6180-apsim snmpfw-fetch krw6180-exporter; do
     [ "$(env -i "$bin/$program" --version)" = "$program $version" ] || fail "$bin/$program --version"
   done
   env -i "$bin/krw6180-clients" --demo >"$work/demo.txt" || fail "$bin/krw6180-clients --demo"
@@ -92,4 +92,6 @@ for field in Depends Maintainer Description; do
 done
 dpkg-deb -x "$deb" "$work/root"
 check_programs "$work/root/usr/bin"
+unit="$work/root/usr/lib/systemd/system/krw6180-exporter.service"
+grep -q "^ExecStart=krw6180-exporter " "$unit" || fail "the exporter's unit: $(cat "$unit")"
 echo "OK"

@@ -174,7 +174,7 @@ TEST_F(ProgramsTest, ASignalLeavesNoScratchFolderBehind)
         SCOPED_TRACE(signal);
         // An agent that never answers: a socket of our own.
         const int agent = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        const unsigned short port = krwtest::BindLoopbackUdp(agent);
+        const unsigned short port = krwtest::BindLoopback(agent);
         ASSERT_NE(0, port);
         const pid_t fetch =
             krwtest::Spawn({KRW_FETCH_PROGRAM, "-p", std::to_string(port), "-t", "1000", "127.0.0.1", "1.3.6"},

@@ -347,7 +347,7 @@ TEST_F(SnmplibCommunityTest, DescriptorOfAClosedSessionIsNotMistakenForItsNextUs
             ASSERT_EQ(reused, dup3(socket, reused, O_CLOEXEC));
             ::close(socket);
         }
-        const unsigned short port = krwtest::BindLoopbackUdp(reused);
+        const unsigned short port = krwtest::BindLoopback(reused);
         ASSERT_NE(0, port);
         sockaddr_in address{};
         address.sin_family = AF_INET;

@@ -2,6 +2,7 @@
 
 #include "tests/support/ChildProcess.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -26,6 +27,11 @@ public:
     // With --log-requests: how many of the lines it has printed so far
     // start with prefix ("request get-next 1.3.6", "dropped "). Does not wait.
     int Logged(const std::string& prefix) { return printed.Count(prefix); }
+    // Waits (within bound) until count such lines have come.
+    bool WaitLogged(const std::string& prefix, int count, std::chrono::steady_clock::duration bound)
+    {
+        return printed.WaitFor(prefix, count, bound);
+    }
 
 private:
     std::vector<std::string> options;

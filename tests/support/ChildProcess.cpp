@@ -231,4 +231,15 @@ int CChildLines::Count(const std::string& prefix)
     return count;
 }
 
+bool CChildLines::WaitFor(const std::string& prefix, int count, std::chrono::steady_clock::duration bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (Count(prefix) < count) {
+        pollfd p{fd, POLLIN, 0};
+        if (fd < 0 || poll(&p, 1, MillisecondsLeft(deadline)) <= 0 || (p.revents & POLLIN) == 0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace krwtest

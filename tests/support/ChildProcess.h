@@ -66,6 +66,9 @@ public:
     // come and does not wait; lines already counted for a prefix are not
     // looked at again.
     int Count(const std::string& prefix);
+    // Waits until count lines starting with prefix have been printed; false
+    // when the bound passes first or the child closes its output.
+    bool WaitFor(const std::string& prefix, int count, std::chrono::steady_clock::duration bound);
 
 private:
     void ReadAvailable();

@@ -7,7 +7,7 @@
 
 namespace krwtest {
 
-unsigned short BindLoopbackUdp(int fd)
+unsigned short BindLoopback(int fd)
 {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -20,13 +20,27 @@ unsigned short BindLoopbackUdp(int fd)
     return ntohs(addr.sin_port);
 }
 
-unsigned short FindFreeUdpPort()
+namespace {
+
+unsigned short FindFreePort(int type)
 {
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const unsigned short port = BindLoopbackUdp(fd);
+    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    const unsigned short port = BindLoopback(fd);
     if (fd >= 0)
         close(fd);
     return port;
+}
+
+}  // namespace
+
+unsigned short FindFreeUdpPort()
+{
+    return FindFreePort(SOCK_DGRAM);
+}
+
+unsigned short FindFreeTcpPort()
+{
+    return FindFreePort(SOCK_STREAM);
 }
 
 }  // namespace krwtest

@@ -30,8 +30,8 @@ const std::map<std::string, std::set<std::string>> kBelow = {
 
 // The layer a test belongs to, by the start of its name; the rest test the framework.
 const std::vector<std::pair<std::string, std::string>> kTestPrefixes = {
-    {"Platform", "platform"},   {"Snmplib", "snmplib"}, {"Common", "common"},
-    {"ClientVarSet", "plugin"}, {"Plugin", "plugin"},   {"Layering", "platform"},
+    {"Platform", "platform"}, {"Snmplib", "snmplib"},   {"Common", "common"},   {"ClientVarSet", "plugin"},
+    {"Plugin", "plugin"},     {"Layering", "platform"}, {"Exporter", "plugin"},
 };
 
 std::vector<std::string> IncludesOf(const fs::path& file)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "host/HostReports.h"
+
+#include <atomic>
+#include <string>
+
+// Prometheus' text exposition format, version 0.0.4.
+extern const char kExpositionContentType[];
+
+// A label value as the format takes it: UTF-8 (see AsUtf8), with "\", '"'
+// and newline escaped.
+std::string LabelValue(const std::string& text);
+
+// The metrics of one probe; a probe without a report has a failed one that
+// says so.
+std::string ProbeMetrics(const CHostReport& report, double seconds);
+
+// The probes the exporter answered, by outcome.
+struct CExporterStats {
+    std::atomic<unsigned long long> success{0};
+    std::atomic<unsigned long long> failure{0};   // a report with a failure
+    std::atomic<unsigned long long> noReport{0};  // no report in time
+    std::atomic<unsigned long long> badTarget{0};
+};
+
+// The exporter's own metrics: its probes and its process.
+std::string ExporterMetrics(const CExporterStats& stats);

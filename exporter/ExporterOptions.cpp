@@ -1,0 +1,80 @@
+#include "exporter/ExporterOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+
+namespace {
+
+void AddOptions(CLI::App& app, CExporterOptions& o, std::string& listen)
+{
+    app.add_option("--web.listen-address", listen,
+                   "ADDRESS:PORT to serve HTTP on (default 127.0.0.1:9180; \":9180\" listens on every address, "
+                   "port 0 picks a free one)")
+        ->type_name("ADDRESS:PORT");
+    app.add_option("-c,--community", o.readCommunity, "read community (default \"public\")")->type_name("TEXT");
+    app.add_option("-w,--write-community", o.writeCommunity, "write community (default \"private\")")
+        ->type_name("TEXT");
+    app.add_option("-p,--port", o.port, "the agents' UDP port (default 161)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 65535));
+    app.add_option("-t,--timeout", o.timeout,
+                   "time budget of one request in hundredths of a second, as the plug-in takes it (default 200)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 360000));
+    app.add_option("--plugin", o.plugin,
+                   "the plug-in to load (default: libkrw6180plug.so, beside the program or where it is installed)")
+        ->type_name("PATH");
+}
+
+bool AllDigits(const std::string& text)
+{
+    if (text.empty() || text.size() > 5)
+        return false;
+    for (const char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool SplitListenAddress(const std::string& text, std::string* host, int* port)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || !AllDigits(text.substr(colon + 1)))
+        return false;
+    const int number = std::stoi(text.substr(colon + 1));
+    std::string address = text.substr(0, colon);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+        address = address.substr(1, address.size() - 2);
+    else if (address.find(':') != std::string::npos)
+        return false;
+    if (number > 65535)
+        return false;
+    *host = address.empty() ? "0.0.0.0" : address;
+    *port = number;
+    return true;
+}
+
+int ParseExporterOptions(int argc, char** argv, CExporterOptions* o)
+{
+    CLI::App app{"Answers Prometheus' probes of KRW-6180 access points with their wireless clients, read through the "
+                 "client-information plug-in.\n\n"
+                 "GET /probe?target=ADDRESS   one retrieval of that access point, as metrics\n"
+                 "GET /metrics                the exporter's own metrics\n"
+                 "GET /                       a page linking both\n",
+                 "krw6180-exporter"};
+    app.set_version_flag("--version", "krw6180-exporter " KRW_VERSION);
+    std::string listen = "127.0.0.1:9180";
+    AddOptions(app, *o, listen);
+    try {
+        app.parse(argc, argv);
+        if (!SplitListenAddress(listen, &o->listenHost, &o->listenPort))
+            throw CLI::ValidationError("--web.listen-address", "ADDRESS:PORT, :PORT or [IPV6]:PORT, port 0 to 65535");
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return e.get_exit_code() == 0 ? status : 2;
+    }
+    return -1;
+}

@@ -293,6 +293,8 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", std::string(kApplication) + " " KRW_VERSION);
     COptions options;
     AddOptions(app, options);
+    app.footer("Exit status: 0 stopped by SIGTERM or SIGINT, 1 cannot start (e.g. a port that is taken), 2 bad "
+               "usage.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

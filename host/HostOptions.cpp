@@ -30,11 +30,12 @@ void AddOptions(CLI::App& app, CHostOptions& o)
     AddNamedChoice(app, "-f,--format", o.format, kFormats,
                    "table (default), json (one document per round) or csv (lines end in LF, not CRLF)")
         ->type_name("FORMAT");
-    app.add_option("--wait", o.waitSeconds, "stop waiting for reports after this many seconds (default 60)")
+    app.add_option("--wait", o.waitSeconds,
+                   "stop waiting for reports after this many seconds (default 60, at most 86400)")
         ->type_name("SECONDS")
         ->check(FiniteRange(0, kLongestSeconds));
     app.add_option("--repeat", o.repeat, "retrieve N times (default 1)")->type_name("N")->check(CLI::Range(1, 1000000));
-    app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5)")
+    app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5, at most 86400)")
         ->type_name("SECONDS")
         ->check(FiniteRange(0, kLongestSeconds));
     app.add_option("--plugin", o.plugin,

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-const char kEscapeHelp[] = "Texts from the agent are shown with a backslash as \\\\, a tab, a line feed and a "
+const char kEscapeHelp[] = "texts from the agent are shown with a backslash as \\\\, a tab, a line feed and a "
                            "carriage return as \\t, \\n and \\r, and any other control character, or an octet that "
                            "is not part of a UTF-8 character, as \\xHH.";
 

@@ -9,5 +9,5 @@
 // "\xHH". Everything else is kept, so the text reads back unambiguously.
 std::string EscapeControls(const std::string& text);
 
-// The convention above in one sentence, for --help.
+// The convention above in one sentence without its capital, for --help.
 extern const char kEscapeHelp[];

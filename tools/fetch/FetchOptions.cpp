@@ -89,17 +89,21 @@ int ParseFetchOptions(int argc, char** argv, CFetchOptions* o)
     app.add_option("ADDRESS", o->address, "the agent: IPv4 address or host name, with :PORT to override -p")
         ->required();
     app.add_option("VARIABLE", variables, VariableHelp())->required();
-    AddNamedChoice(app, "-v", t.version, kVersions, "version: 1, 2c or 3 (default 2c)");
+    AddNamedChoice(app, "-v", t.version, kVersions, "version: 1, 2c or 3 (default 2c)")->type_name("VERSION");
     app.add_option("-c", read, "read community (default public)");
     app.add_option("-w", write, "write community (default private)");
     app.add_option("-p", port, "port (default 161)")->check(CLI::Range(1, 65535));
     app.add_option("-t", t.timeout, "time-out in hundredths of a second (default 100)")->check(CLI::Range(1, 360000));
     app.add_option("-r", t.retries, "retries (default 1)")->check(CLI::Range(0, 100));
     app.add_option("-u", user, "SNMPv3 user (security name)");
-    AddNamedChoice(app, "-l", t.securityLevel, kLevels, "SNMPv3 level: noAuthNoPriv, authNoPriv or authPriv");
-    AddNamedChoice(app, "-a", t.authProtocol, kAuthProtocols, "authentication protocol: MD5, SHA, SHA-224 .. SHA-512");
+    AddNamedChoice(app, "-l", t.securityLevel, kLevels, "SNMPv3 level: noAuthNoPriv, authNoPriv or authPriv")
+        ->type_name("LEVEL");
+    AddNamedChoice(app, "-a", t.authProtocol, kAuthProtocols,
+                   "authentication protocol: MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512")
+        ->type_name("PROTOCOL");
     app.add_option("-A", authPassword, "authentication password");
-    AddNamedChoice(app, "-x", t.privProtocol, kPrivProtocols, "privacy protocol: DES, AES, AES-192, AES-256");
+    AddNamedChoice(app, "-x", t.privProtocol, kPrivProtocols, "privacy protocol: DES, AES, AES-192 or AES-256")
+        ->type_name("PROTOCOL");
     app.add_option("-X", privPassword, "privacy password");
     app.add_option("-n", context, "SNMPv3 context name");
     app.add_option("-E", contextEngine, "SNMPv3 context engine identifier, as text");
@@ -112,7 +116,8 @@ int ParseFetchOptions(int argc, char** argv, CFetchOptions* o)
                  "set every VARIABLE (OID:SYNTAX=VALUE) in one request; a VALUE that its SYNTAX cannot "
                  "hold is refused before anything is sent");
     AddNamedChoice(app, "-f", o->format, kFormats,
-                   "output: tsv (default) or json, each row as it comes, or table, aligned at the end");
+                   "output: tsv (default) or json, each row as it comes, or table, aligned at the end")
+        ->type_name("FORMAT");
     app.footer(Footer());
     try {
         app.parse(argc, argv);

@@ -75,8 +75,10 @@ void AddOptions(CLI::App& app, COptions& o)
     app.add_option("-c,--community", o.readCommunity, "read community (SNMPv1/v2c)");
     app.add_option("-w,--write-community", o.writeCommunity, "write community (SNMPv1/v2c)");
     app.add_option("--user", o.users,
-                   "SNMPv3 user NAME[:AUTH:AUTHPASSWORD[:PRIV:PRIVPASSWORD]], e.g. ap:SHA:authpass1:AES:privpass1");
-    app.add_option("--band", o.behaviour.band, "the access point's band: 0 (2.4GHz) or 1 (5GHz)");
+                   "SNMPv3 user NAME[:AUTH:AUTHPASSWORD[:PRIV:PRIVPASSWORD]], e.g. ap:SHA:authpass1:AES:privpass1 "
+                   "(passwords of 8 characters or more)");
+    app.add_option("--band", o.behaviour.band, "the access point's band: 0 (2.4GHz) or 1 (5GHz)")
+        ->check(CLI::IsMember({0, 1}));
     app.add_option("--clients", o.clientsCsv, "clients from a CSV file: MAC,band,authentication,rssi,powersave,ssid");
     app.add_option("--generate", o.generate, "N generated clients instead of the three sample ones")
         ->check(CLI::Range(0, 1000000));
@@ -112,14 +114,29 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-// createUser and rwuser lines for "NAME[:AUTH:PASS[:PRIV:PASS]]".
-bool RememberUser(const std::string& user, std::string* error)
+// "NAME[:AUTH:PASS[:PRIV:PASS]]" with passwords that the USM takes: Net-SNMP
+// would only log a shorter one and leave the user out.
+bool CheckUser(const std::string& user, std::string* error)
 {
     const std::vector<std::string> parts = Split(user, ':');
     if (parts.size() != 1 && parts.size() != 3 && parts.size() != 5) {
         *error = "--user " + user + ": not NAME[:AUTH:AUTHPASSWORD[:PRIV:PRIVPASSWORD]]";
         return false;
     }
+    for (size_t i = 2; i < parts.size(); i += 2) {
+        if (parts[i].size() < USM_LENGTH_P_MIN) {
+            *error =
+                "--user " + user + ": a password needs " + std::to_string(USM_LENGTH_P_MIN) + " characters or more";
+            return false;
+        }
+    }
+    return true;
+}
+
+// createUser and rwuser lines for a user that CheckUser accepted.
+void RememberUser(const std::string& user)
+{
+    const std::vector<std::string> parts = Split(user, ':');
     std::string create = "createUser " + parts[0];
     for (size_t i = 1; i < parts.size(); i += 2)
         create += " " + parts[i] + " \"" + parts[i + 1] + "\"";
@@ -127,7 +144,6 @@ bool RememberUser(const std::string& user, std::string* error)
     std::string access = "rwuser " + parts[0] + " " + level;
     netsnmp_config_remember(&create[0]);
     netsnmp_config_remember(&access[0]);
-    return true;
 }
 
 // "ROW:COLUMN:TYPE:VALUE" into a cell, the value encoded by Net-SNMP as
@@ -163,7 +179,7 @@ bool ParseCell(const std::string& text, CApSimCell* cell, std::string* error)
 
 // The agent reads no configuration file and keeps no state: its
 // communities and users come from the command line.
-bool StartAgent(const COptions& options, const std::string& stateFolder, std::string* error)
+void StartAgent(const COptions& options, const std::string& stateFolder)
 {
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
@@ -180,10 +196,8 @@ bool StartAgent(const COptions& options, const std::string& stateFolder, std::st
     netsnmp_config_remember(&ro[0]);
     netsnmp_config_remember(&rw[0]);
     for (const std::string& user : options.users)
-        if (!RememberUser(user, error))
-            return false;
+        RememberUser(user);
     init_snmp(kApplication);
-    return true;
 }
 
 bool LoadClients(const COptions& options, std::vector<CApClient>* clients, std::string* error)
@@ -233,10 +247,40 @@ bool ListenOnAll(CApSimTransports& transports, const std::vector<std::string>& a
     return true;
 }
 
-int Fail(const std::string& error)
+int Fail(const std::string& error, int status = 1)
 {
     fprintf(stderr, "krw6180-apsim: %s\n", error.c_str());
-    return 1;
+    return status;
+}
+
+const int kUsageStatus = 2;
+
+bool ParseHoles(COptions& options, std::string* error)
+{
+    for (const std::string& text : options.holes) {
+        const std::vector<std::string> parts = Split(text, ':');
+        const int row = parts.size() == 2 ? std::atoi(parts[0].c_str()) : 0;
+        const int column = parts.size() == 2 ? std::atoi(parts[1].c_str()) : 0;
+        if (row < 1 || column < 2 || column > 7) {
+            *error = "--hole " + text + ": not ROW:COLUMN with a row from 1 and a column from 2 to 7";
+            return false;
+        }
+        options.behaviour.holes.emplace_back(row, column);
+    }
+    return true;
+}
+
+// What the command line asks for that CLI11 cannot check; the addresses to
+// listen on into *addresses. False with the reason.
+bool CheckUsage(COptions& options, std::vector<std::string>* addresses, std::string* error)
+{
+    for (const std::string& user : options.users)
+        if (!CheckUser(user, error))
+            return false;
+    for (const std::string& first : options.listen)
+        if (!ExpandAddresses(first, options.addresses, addresses, error))
+            return false;
+    return ParseHoles(options, error);
 }
 
 }  // namespace
@@ -249,6 +293,8 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", std::string(kApplication) + " " KRW_VERSION);
     COptions options;
     AddOptions(app, options);
+    app.footer("Exit status: 0 stopped by SIGTERM or SIGINT, 1 cannot start (e.g. a port that is taken), 2 bad "
+               "usage.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -257,31 +303,23 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    std::vector<CApClient> clients;
     std::vector<std::string> addresses;
+    if (!CheckUsage(options, &addresses, &error))
+        return Fail(error, kUsageStatus);
+    std::vector<CApClient> clients;
     if (!LoadClients(options, &clients, &error))
         return Fail(error);
-    for (const std::string& first : options.listen)
-        if (!ExpandAddresses(first, options.addresses, &addresses, &error))
-            return Fail(error);
     {
         const CNetSnmpStateFolder stateFolder("krw6180-apsim");
-        if (stateFolder.Path().empty() || !StartAgent(options, stateFolder.Path(), &error))
-            return Fail(error.empty() ? "cannot make a state folder" : error);
+        if (stateFolder.Path().empty())
+            return Fail("cannot make a state folder");
+        StartAgent(options, stateFolder.Path());
     }
-
-    for (const std::string& text : options.holes) {
-        const std::vector<std::string> parts = Split(text, ':');
-        const int row = parts.size() == 2 ? std::atoi(parts[0].c_str()) : 0;
-        const int column = parts.size() == 2 ? std::atoi(parts[1].c_str()) : 0;
-        if (row < 1 || column < 2 || column > 7)
-            return Fail("--hole " + text + ": not ROW:COLUMN with a row from 1 and a column from 2 to 7");
-        options.behaviour.holes.emplace_back(row, column);
-    }
+    // Net-SNMP encodes the cells' values, once it has started.
     for (const std::string& text : options.cells) {
         options.behaviour.cells.emplace_back();
         if (!ParseCell(text, &options.behaviour.cells.back(), &error))
-            return Fail(error);
+            return Fail(error, kUsageStatus);
     }
     CApSimTransports transports(options.wire);
     CApSimMib mib(clients, options.behaviour);

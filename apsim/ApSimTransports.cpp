@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -132,9 +133,12 @@ bool CApSimTransports::Admit(const snmp_pdu& pdu)
 bool CApSimTransports::Listen(const std::string& address, std::string* bound, std::string* error)
 {
     const std::string endpoint = "udp:" + address;
+    errno = 0;
     netsnmp_transport* transport = netsnmp_transport_open_server("snmp", endpoint.c_str());
     if (!transport) {
-        *error = "cannot listen on " + address;
+        // Net-SNMP keeps the reason of the bind or socket call that failed
+        // to itself; errno still holds it.
+        *error = "cannot listen on " + address + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
         return false;
     }
     if (wire.delayMs > 0 || wire.copies > 1) {

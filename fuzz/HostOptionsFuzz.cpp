@@ -1,6 +1,7 @@
 // krw6180-clients' command line: the input is its arguments, separated by
 // NUL characters. Accepted options are always within their ranges.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(options.port >= 1 && options.port <= 65535, "port out of range");
         Check(options.timeout >= 1 && options.timeout <= 360000, "timeout out of range");
         Check(options.repeat >= 1, "repeat out of range");
+        Check(std::isfinite(options.waitSeconds) && std::isfinite(options.intervalSeconds), "time not finite");
         Check(options.waitSeconds >= 0 && options.intervalSeconds >= 0, "negative time");
         Check(options.demo || !options.addresses.empty(), "no access point to ask");
     }

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +51,24 @@ bool Reaped(pid_t pid, std::chrono::milliseconds bound)
     return ::waitpid(pid, nullptr, WNOHANG) == pid;
 }
 
+// Starts argv with its standard output on fd. The child ends with this
+// process however this one ends, a signal included: the kernel sends it
+// SIGTERM when its parent goes. Between fork and exec only calls that are
+// safe there.
+pid_t SpawnTiedChild(std::vector<char*>& argv, int fd)
+{
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // The parent may have gone before the line above took effect.
+    if (::getppid() != parent || ::dup2(fd, STDOUT_FILENO) < 0)
+        ::_exit(127);
+    ::execve(argv[0], argv.data(), environ);
+    ::_exit(127);
+}
+
 }  // namespace
 
 CDemoAccessPoint::~CDemoAccessPoint()
@@ -65,19 +83,13 @@ bool CDemoAccessPoint::Start(const std::string& program, std::string* error)
         *error = "cannot make a pipe";
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     std::vector<std::string> args{program, "--listen", "127.0.0.1:0"};
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(&arg[0]);
     argv.push_back(nullptr);
-    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid = SpawnTiedChild(argv, out[1]);
     ::close(out[1]);
-    if (spawned != 0)
-        pid = -1;
     const std::string line = pid > 0 ? FirstLine(out[0], std::chrono::seconds(15)) : std::string();
     ::close(out[0]);
     if (line.rfind(kListening, 0) == 0)

@@ -3,8 +3,9 @@
 // (names of one address share it), runs the thread's message loop until every
 // report has come or the wait is over, and prints the clients.
 //
-// Exit status: 0 every access point reported success, 1 a report failed,
-// 3 an access point did not report in time, 2 bad usage or no plug-in.
+// Exit status: 0 every access point reported success, 1 a report failed or
+// the output was lost, 3 an access point did not report in time, 2 bad usage
+// or no plug-in.
 
 #include "host/HostDemo.h"
 #include "host/HostOptions.h"
@@ -13,16 +14,20 @@
 #include "host/HostReports.h"
 #include "platform/Afx.h"
 #include "platform/posix/Descriptors.h"
+#include "tools/cli/CliOutput.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 
 namespace {
 
 const UINT kProgressMs = 250;
+const char kProgram[] = "krw6180-clients";
+const int kMissingStatus = 3;
 
 using Clock = std::chrono::steady_clock;
 
@@ -61,7 +66,7 @@ void RunMessages(const std::function<bool()>& done, double seconds, const std::f
 
 int Worse(int a, int b)
 {
-    return a == 3 || b == 3 ? 3 : std::max(a, b);
+    return a == kMissingStatus || b == kMissingStatus ? kMissingStatus : std::max(a, b);
 }
 
 void PrintStats(const CHostRound& round, int number, double seconds)
@@ -105,7 +110,8 @@ int Run(const CHostOptions& options, CHostPlugin& plugin)
         PrintCsvHeader(stdout);
     int status = 0;
     const uint32_t perRound = static_cast<uint32_t>(options.addresses.size());
-    for (int r = 0; r < options.repeat; ++r) {
+    // Output that can no longer be written ends the rounds.
+    for (int r = 0; r < options.repeat && !ferror(stdout); ++r) {
         if (r > 0)
             RunMessages([] { return false; }, options.intervalSeconds, nullptr);
         status = Worse(status, RunRound(options, plugin, static_cast<uint32_t>(r) * perRound + 1, r + 1));
@@ -115,7 +121,7 @@ int Run(const CHostOptions& options, CHostPlugin& plugin)
 
 int Fail(const std::string& error)
 {
-    fprintf(stderr, "krw6180-clients: %s\n", error.c_str());
+    fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
     return 2;
 }
 
@@ -141,6 +147,14 @@ int main(int argc, char** argv)
     if (!plugin.Load(options.plugin.empty() ? DefaultPluginPath(folder) : options.plugin, &error))
         return Fail(error);
     const int status = Run(options, plugin);
+    const int exitStatus = CloseOutput(stdout, kProgram) ? status : 1;
+    if (status == kMissingStatus) {
+        // Requests are still out, and the plug-in's unload would wait up to
+        // 6 s for them: a host that has given up on them ends at once, with
+        // its output written and the demo's agent stopped.
+        demo.Stop();
+        std::_Exit(exitStatus);
+    }
     plugin.Unload();
-    return status;
+    return exitStatus;
 }

@@ -1,37 +1,43 @@
 #include "host/HostOptions.h"
 
-#include <CLI/CLI.hpp>
+#include "tools/cli/CliAddress.h"
+#include "tools/cli/CliEscape.h"
+#include "tools/cli/CliOptions.h"
 
-#include <map>
+#include <CLI/CLI.hpp>
 
 namespace {
 
-const std::map<std::string, CHostFormat> kFormats = {{"table", CHostFormat::table},
-                                                     {"json", CHostFormat::json},
-                                                     {"csv", CHostFormat::csv}};
+const std::vector<std::pair<std::string, CHostFormat>> kFormats = {{"table", CHostFormat::table},
+                                                                   {"json", CHostFormat::json},
+                                                                   {"csv", CHostFormat::csv}};
+
+const double kLongestSeconds = 86400;
 
 void AddOptions(CLI::App& app, CHostOptions& o)
 {
-    app.add_option("ADDRESS", o.addresses, "access points: IPv4 addresses or host names");
+    app.add_option("ADDRESS", o.addresses,
+                   "access points: IPv4 addresses or host names, each with :PORT if that is the -p port");
     app.add_option("-c,--community", o.readCommunity, "read community (default \"public\")")->type_name("TEXT");
     app.add_option("-w,--write-community", o.writeCommunity, "write community (default \"private\")");
-    app.add_option("-p,--port", o.port, "the agents' UDP port (default 161)")
+    app.add_option("-p,--port", o.port, "the agents' UDP port, one for all access points (default 161)")
         ->type_name("N")
         ->check(CLI::Range(1, 65535));
     app.add_option("-t,--timeout", o.timeout,
                    "time budget of one request in hundredths of a second, as the plug-in takes it (default 200)")
         ->type_name("N")
         ->check(CLI::Range(1, 360000));
-    app.add_option("-f,--format", o.format, "table (default), json or csv")
-        ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case).description(""))
+    AddNamedChoice(app, "-f,--format", o.format, kFormats,
+                   "table (default), json (one document per round) or csv (lines end in LF, not CRLF)")
         ->type_name("FORMAT");
-    app.add_option("--wait", o.waitSeconds, "stop waiting for reports after this many seconds (default 60)")
+    app.add_option("--wait", o.waitSeconds,
+                   "stop waiting for reports after this many seconds (default 60, at most 86400)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(FiniteRange(0, kLongestSeconds));
     app.add_option("--repeat", o.repeat, "retrieve N times (default 1)")->type_name("N")->check(CLI::Range(1, 1000000));
-    app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5)")
+    app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5, at most 86400)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(FiniteRange(0, kLongestSeconds));
     app.add_option("--plugin", o.plugin,
                    "the plug-in to load (default: libkrw6180plug.so, beside the program or where it is installed)")
         ->type_name("PATH");
@@ -40,6 +46,26 @@ void AddOptions(CLI::App& app, CHostOptions& o)
                  "thread was busy with one message");
     app.add_flag("--demo", o.demo,
                  "start krw6180-apsim with its sample clients on a free loopback port, list its clients, stop it");
+    app.footer(std::string("Exit status: 0 every access point reported its clients, 1 a report says the retrieval "
+                           "failed or the output could not be written, 2 bad usage or no plug-in, 3 an access "
+                           "point sent no report in time.\n\nIn table form and in messages, ") +
+               kEscapeHelp);
+}
+
+// The plug-in asks every access point on one port: an ADDRESS:PORT is
+// taken only when it names that port.
+void StripPorts(CHostOptions& o)
+{
+    for (std::string& address : o.addresses) {
+        const CAddressPort split = SplitAddressPort(address);
+        if (split.valid && split.port == 0)
+            continue;
+        if (!split.valid || split.port != o.port)
+            throw CLI::ValidationError("ADDRESS", address + ": every access point is asked on the one port of -p (" +
+                                                      std::to_string(o.port) +
+                                                      "); give that port, or none, after the address");
+        address = split.address;
+    }
 }
 
 }  // namespace
@@ -58,6 +84,7 @@ int ParseHostOptions(int argc, char** argv, CHostOptions* o)
             throw CLI::ValidationError("--demo", "uses the simulated access point's port: give no --port");
         if (!o->demo && o->addresses.empty())
             throw CLI::ValidationError("ADDRESS", "at least one access point is needed (or --demo)");
+        StripPorts(*o);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e);
         return e.get_exit_code() == 0 ? status : 2;

@@ -1,5 +1,8 @@
 #include "host/HostOutput.h"
 
+#include "tools/cli/CliEscape.h"
+#include "tools/cli/CliOutput.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -9,9 +12,33 @@ namespace {
 
 const char* const kColumns[] = {"MAC ADDRESS", "BAND", "AUTHENTICATION", "RSSI", "POWER SAVE", "SSID INDEX"};
 
+// A wrong read community is the usual cause: the refresh passes with the
+// write community, then the agent drops every read of the walk unanswered.
+const char kMissingHint[] = "no report usually means a wrong read community, or an access point that stopped "
+                            "answering in the middle of its walk";
+
 std::vector<std::string> Cells(const CHostClient& c)
 {
     return {c.macAddress, c.band, c.authentication, std::to_string(c.rssi), c.powerSave, c.ssidIndex};
+}
+
+std::vector<std::string> ShownCells(const CHostClient& c)
+{
+    std::vector<std::string> cells = Cells(c);
+    for (std::string& cell : cells)
+        cell = EscapeControls(cell);
+    return cells;
+}
+
+// The missing names, each on a line after prefix, and once what that
+// usually means.
+void PrintMissing(const CHostRound& round, double waitSeconds, const char* prefix, FILE* out)
+{
+    const std::vector<std::string> missing = round.Missing();
+    for (const std::string& name : missing)
+        fprintf(out, "%s%s: no report within %g s\n", prefix, EscapeControls(name).c_str(), waitSeconds);
+    if (!missing.empty())
+        fprintf(out, "%s%s\n", prefix, kMissingHint);
 }
 
 void PrintCells(const std::vector<std::string>& cells, const std::vector<size_t>& widths, FILE* out)
@@ -30,14 +57,15 @@ void PrintClients(const std::vector<CHostClient>& clients, FILE* out)
     std::vector<size_t> widths;
     for (const std::string& title : header)
         widths.push_back(title.size());
+    std::vector<std::vector<std::string>> rows;
     for (const CHostClient& client : clients) {
-        const std::vector<std::string> cells = Cells(client);
-        for (size_t i = 0; i < cells.size(); ++i)
-            widths[i] = std::max(widths[i], cells[i].size());
+        rows.push_back(ShownCells(client));
+        for (size_t i = 0; i < rows.back().size(); ++i)
+            widths[i] = std::max(widths[i], rows.back()[i].size());
     }
     PrintCells(header, widths, out);
-    for (const CHostClient& client : clients)
-        PrintCells(Cells(client), widths, out);
+    for (const std::vector<std::string>& row : rows)
+        PrintCells(row, widths, out);
 }
 
 std::string Heading(const CHostReport& report)
@@ -45,23 +73,23 @@ std::string Heading(const CHostReport& report)
     std::string heading = report.request;
     if (!report.address.empty() && report.address != report.request)
         heading += " (" + report.address + ")";
-    return heading;
+    return EscapeControls(heading);
 }
 
 void PrintTable(const CHostRound& round, double waitSeconds, FILE* out)
 {
     for (const CHostReport& report : round.Reports()) {
         if (report.status != 0) {
-            fprintf(out, "%s: %s\n", Heading(report).c_str(), report.message.c_str());
+            fprintf(out, "%s: %s\n", Heading(report).c_str(), EscapeControls(report.message).c_str());
             continue;
         }
         const size_t n = report.clients.size();
-        fprintf(out, "%s: %s, %zu client%s\n", Heading(report).c_str(), report.model.c_str(), n, n == 1 ? "" : "s");
+        fprintf(out, "%s: %s, %zu client%s\n", Heading(report).c_str(), EscapeControls(report.model).c_str(), n,
+                n == 1 ? "" : "s");
         if (n > 0)
             PrintClients(report.clients, out);
     }
-    for (const std::string& missing : round.Missing())
-        fprintf(out, "%s: no report within %g s\n", missing.c_str(), waitSeconds);
+    PrintMissing(round, waitSeconds, "", out);
 }
 
 // JSON text is Unicode (RFC 8259, section 8.1), an agent's octets need not
@@ -95,7 +123,7 @@ nlohmann::ordered_json ClientJson(const CHostClient& c)
             {"powerSave", JsonText(c.powerSave)},           {"ssidIndex", JsonText(c.ssidIndex)}};
 }
 
-void PrintJson(const CHostRound& round, FILE* out)
+void PrintJson(const CHostRound& round, double waitSeconds, FILE* out, FILE* errors)
 {
     nlohmann::ordered_json reports = nlohmann::ordered_json::array();
     for (const CHostReport& r : round.Reports()) {
@@ -114,6 +142,7 @@ void PrintJson(const CHostRound& round, FILE* out)
         missing.push_back(JsonText(request));
     const nlohmann::ordered_json document = {{"reports", reports}, {"missing", missing}};
     fprintf(out, "%s\n", document.dump().c_str());
+    PrintMissing(round, waitSeconds, "krw6180-clients: ", errors);
 }
 
 // RFC 4180, section 2: a field holding a comma, a quote or a line break is
@@ -136,22 +165,22 @@ void PrintCsvLine(const std::vector<std::string>& fields, FILE* out)
     std::string line;
     for (const std::string& field : fields)
         line += (line.empty() ? "" : ",") + CsvField(field);
-    fprintf(out, "%s\r\n", line.c_str());
+    fprintf(out, "%s\n", line.c_str());
 }
 
 void PrintCsv(const CHostRound& round, double waitSeconds, FILE* out, FILE* errors)
 {
     for (const CHostReport& report : round.Reports()) {
         if (report.status != 0)
-            fprintf(errors, "krw6180-clients: %s: %s\n", report.request.c_str(), report.message.c_str());
+            fprintf(errors, "krw6180-clients: %s: %s\n", EscapeControls(report.request).c_str(),
+                    EscapeControls(report.message).c_str());
         for (const CHostClient& client : report.clients) {
             std::vector<std::string> fields = Cells(client);
             fields.insert(fields.begin(), report.request);
             PrintCsvLine(fields, out);
         }
     }
-    for (const std::string& missing : round.Missing())
-        fprintf(errors, "krw6180-clients: %s: no report within %g s\n", missing.c_str(), waitSeconds);
+    PrintMissing(round, waitSeconds, "krw6180-clients: ", errors);
 }
 
 }  // namespace
@@ -163,13 +192,13 @@ void PrintRound(const CHostRound& round, CHostFormat format, double waitSeconds,
         PrintTable(round, waitSeconds, out);
         break;
     case CHostFormat::json:
-        PrintJson(round, out);
+        PrintJson(round, waitSeconds, out, errors);
         break;
     case CHostFormat::csv:
         PrintCsv(round, waitSeconds, out, errors);
         break;
     }
-    fflush(out);
+    FlushOutput(out);
 }
 
 void PrintCsvHeader(FILE* out)
@@ -180,11 +209,11 @@ void PrintCsvHeader(FILE* out)
 void ShowProgress(const CHostRound& round, size_t total, FILE* out)
 {
     fprintf(out, "\r\033[Kwaiting for %zu of %zu access point%s", round.Outstanding(), total, total == 1 ? "" : "s");
-    fflush(out);
+    FlushOutput(out);
 }
 
 void ClearProgress(FILE* out)
 {
     fprintf(out, "\r\033[K");
-    fflush(out);
+    FlushOutput(out);
 }

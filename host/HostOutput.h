@@ -5,10 +5,11 @@
 
 #include <cstdio>
 
-// Prints one round: table (one block per access point), json (one document
-// on one line) or csv (one line per client; the header comes from
-// PrintCsvHeader). In csv, reports without clients and missing addresses go
-// to errors, since their lines would be empty.
+// Prints one round: table (one block per access point, agents' texts
+// escaped), json (one document on one line) or csv (one line per client,
+// ended by LF; the header comes from PrintCsvHeader). In csv, reports
+// without clients and missing addresses go to errors, since their lines
+// would be empty; in json, what missing reports usually mean goes there.
 void PrintRound(const CHostRound& round, CHostFormat format, double waitSeconds, FILE* out, FILE* errors);
 
 void PrintCsvHeader(FILE* out);

@@ -19,8 +19,9 @@ bool CHostPlugin::Load(const std::string& path, std::string* error)
 {
     module = ::LoadLibraryA(path.c_str());
     if (module == nullptr) {
-        *error = ::GetLastError() == ERROR_DLL_INIT_FAILED ? "the plug-in refused to start: " + path
-                                                           : "cannot load the plug-in " + path;
+        *error = ::GetLastError() == ERROR_DLL_INIT_FAILED
+                     ? "the plug-in refused to start: " + path
+                     : "cannot load the plug-in " + path + ": " + ::LastModuleOpenError();
         return false;
     }
     setSnmpParameter =

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <map>
@@ -41,6 +42,14 @@ Modules& TheModules()
 
 thread_local AFX_MODULE_STATE* t_currentState = nullptr;
 thread_local LoadContext* t_loading = nullptr;
+// Why this thread's last LoadLibraryA could not open its module.
+thread_local std::string t_openError;
+
+std::string LastDlError()
+{
+    const char* text = ::dlerror();
+    return text != nullptr ? text : "";
+}
 
 const void* BaseOfAddress(const void* address)
 {
@@ -81,10 +90,14 @@ char* FileTitle(const char* path)
 // A name without "/" is searched as dlopen searches, then in the folder of
 // this library, where the plug-in is installed. The second search is not
 // left to this library's run path: dlopen takes the run path of its caller,
-// and a caller that wraps dlopen (a sanitizer's run-time) has another.
+// and a caller that wraps dlopen (a sanitizer's run-time) has another. The
+// loader's reason for a failure is kept: the second search's when the module
+// is there, else the first's.
 void* OpenModule(const char* name)
 {
     void* handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr)
+        t_openError = LastDlError();
     if (handle != nullptr || std::strchr(name, '/') != nullptr)
         return handle;
     Dl_info self;
@@ -94,7 +107,11 @@ void* OpenModule(const char* name)
     const size_t slash = library.rfind('/');
     if (slash == std::string::npos)
         return nullptr;
-    return ::dlopen((library.substr(0, slash + 1) + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string beside = library.substr(0, slash + 1) + name;
+    handle = ::dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr && ::access(beside.c_str(), F_OK) == 0)
+        t_openError = LastDlError();
+    return handle;
 }
 
 ModuleRecord* FindRecord(Modules& modules, void* handle)
@@ -200,6 +217,7 @@ void DetachApp(CWinApp* pApp)
 HMODULE LoadLibraryA(LPCSTR lpLibFileName)
 {
     if (lpLibFileName == nullptr || *lpLibFileName == '\0') {
+        t_openError = "no module named";
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
@@ -265,6 +283,11 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
     if (symbol == nullptr)
         SetLastError(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<FARPROC>(symbol);
+}
+
+const char* LastModuleOpenError()
+{
+    return t_openError.c_str();
 }
 
 BOOL FreeLibrary(HMODULE hLibModule)

@@ -11,6 +11,11 @@
 
 #include "platform/AfxTypes.h"
 
+// The dynamic loader's reason why this thread's last LoadLibraryA that failed
+// with ERROR_MOD_NOT_FOUND could not open its module, where Windows would
+// format the last error's message.
+const char* LastModuleOpenError();
+
 inline HMODULE LoadLibrary(LPCSTR lpLibFileName)
 {
     return LoadLibraryA(lpLibFileName);

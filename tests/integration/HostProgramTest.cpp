@@ -9,7 +9,10 @@
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +59,7 @@ TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
     auto refusing = krwtest::StartApSim({"--refresh-error", "5"});
     auto stopping = krwtest::StartApSim({"--stop-after", "1"});
     const std::string port = std::to_string(good->Port());
+    const std::string stoppingPort = std::to_string(stopping->Port());
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -67,16 +71,20 @@ TEST_F(HostProgramTest, TheExitStatusSaysHowTheRoundWent)
         {"the agent refuses", {"-p", std::to_string(refusing->Port()), "127.0.0.1"}, 1, ""},
         // The walk fails half-way, without a report: the address is missing when the wait is over.
         {"a report is missing",
-         {"-p", std::to_string(stopping->Port()), "-t", "20", "--wait", "1", "127.0.0.1"},
+         {"-p", stoppingPort, "-f", "csv", "-t", "20", "--wait", "1", "127.0.0.1:" + stoppingPort},
          3,
-         ""},
+         "usually means a wrong read community"},
         {"no address", {}, 2, "ADDRESS"},
         {"an address with --demo", {"--demo", "127.0.0.1"}, 2, "--demo"},
-        {"an unknown format", {"-f", "xml", "127.0.0.1"}, 2, "--format"},
+        {"an unknown format", {"-f", "xml", "127.0.0.1"}, 2, "--format: xml: not one of table, json, csv"},
+        {"a format by its number", {"-f", "1", "127.0.0.1"}, 2, "--format"},
+        {"a wait that is no number", {"--wait", "nan", "127.0.0.1"}, 2, "--wait"},
+        {"an interval without end", {"--interval", "inf", "127.0.0.1"}, 2, "--interval"},
+        {"a port other than -p's", {"-p", port, "127.0.0.1:" + stoppingPort}, 2, "ADDRESS"},
         {"no plug-in there",
          {"--plugin", "/nonexistent/libkrw6180plug.so", "127.0.0.1"},
          2,
-         "krw6180-clients: cannot load the plug-in /nonexistent/libkrw6180plug.so"},
+         "krw6180-clients: cannot load the plug-in /nonexistent/libkrw6180plug.so: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -161,11 +169,93 @@ TEST_F(HostProgramTest, CsvHasOneLinePerClientAndRepeatsEachRound)
     const CRun run = Clients({"-p", std::to_string(agent->Port()), "-f", "csv", "--repeat", "2", "--interval", "0",
                               "127.0.0.1", "no-such-host.invalid"});
     EXPECT_EQ(1, run.status);
-    const std::string round = "127.0.0.1,000D88123456,2.4GHz,WPA2-Personal,-48,Off,1\r\n"
-                              "127.0.0.1,A0B1C2D3E4F5,2.4GHz,WPA2-Enterprise,-61,On,2\r\n";
-    EXPECT_EQ("address,macAddress,band,authentication,rssi,powerSave,ssidIndex\r\n" + round + round, run.out);
+    const std::string round = "127.0.0.1,000D88123456,2.4GHz,WPA2-Personal,-48,Off,1\n"
+                              "127.0.0.1,A0B1C2D3E4F5,2.4GHz,WPA2-Enterprise,-61,On,2\n";
+    EXPECT_EQ("address,macAddress,band,authentication,rssi,powerSave,ssidIndex\n" + round + round, run.out);
     EXPECT_NE(std::string::npos,
               run.errors.find("krw6180-clients: no-such-host.invalid: (VaZARO++) Invalid IP Address or DNS name!"));
+}
+
+// An agent's control characters reach neither the terminal nor the lines
+// raw: ESC, a line feed that would forge a line, and a C1 control.
+TEST_F(HostProgramTest, TheTableShowsControlCharactersEscaped)
+{
+    auto agent =
+        krwtest::StartApSim({"--cell", "1:7:x:1B5B324A", "--cell", "2:7:x:0A5C09", "--cell", "3:7:x:41C29B7F"});
+    const CRun run = Clients({"-p", std::to_string(agent->Port()), "127.0.0.1"});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(std::string::npos, run.out.find('\x1b')) << run.out;
+    for (const char* shown : {"  \\x1b[2J\n", "  \\n\\\\\\t\n", "  A\\xc2\\x9b\\x7f\n"})
+        EXPECT_NE(std::string::npos, run.out.find(shown)) << shown << "\n" << run.out;
+}
+
+// Output that is lost (a full disk) fails the run, in every form of both
+// programs that print an agent's data.
+TEST_F(HostProgramTest, LostOutputFailsTheRun)
+{
+    auto agent = krwtest::StartApSim({});
+    const std::string port = std::to_string(agent->Port());
+    const std::string macs = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2";
+    const std::vector<std::string> runs[] = {
+        {KRW_CLIENTS_PROGRAM, "-p", port, "127.0.0.1"},
+        {KRW_CLIENTS_PROGRAM, "-p", port, "-f", "json", "127.0.0.1"},
+        {KRW_CLIENTS_PROGRAM, "-p", port, "-f", "csv", "127.0.0.1"},
+        {KRW_FETCH_PROGRAM, "-p", port, "--walk", "0", "127.0.0.1", macs},
+        {KRW_FETCH_PROGRAM, "-p", port, "-f", "json", "--walk", "0", "127.0.0.1", macs},
+    };
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    const std::string errorsPath = (folder / "errors").string();
+    for (const auto& argv : runs) {
+        SCOPED_TRACE(argv[0] + " " + argv[3]);
+        const int errors = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const pid_t pid =
+            krwtest::Spawn(argv, krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, full, errors);
+        ::close(errors);
+        EXPECT_EQ(1, krwtest::WaitForExit(pid, std::chrono::seconds(60)));
+        std::ifstream in(errorsPath);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(std::string::npos, text.find("cannot write the output: No space left on device")) << text;
+    }
+    ::close(full);
+}
+
+// The plug-in's unload waits up to 6 s for requests still out; a host that
+// has given up on their reports does not.
+TEST_F(HostProgramTest, AHostThatGaveUpOnAReportEndsAtOnce)
+{
+    auto late = krwtest::StartApSim({"--delay", "20000"});
+    const auto start = std::chrono::steady_clock::now();
+    const CRun run = Clients({"-p", std::to_string(late->Port()), "-t", "3000", "--wait", "1", "127.0.0.1"});
+    EXPECT_EQ(3, run.status) << run.errors;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// The demo's agent ends with its host, also when a signal ends the host.
+TEST_F(HostProgramTest, TheDemoAgentEndsWithItsHost)
+{
+    int out[2];
+    ASSERT_EQ(0, ::pipe2(out, O_CLOEXEC));
+    const pid_t host =
+        krwtest::Spawn({KRW_CLIENTS_PROGRAM, "--demo", "-f", "json", "--repeat", "2", "--interval", "600"},
+                       krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, out[1], 2);
+    ::close(out[1]);
+    std::string round;
+    // After the first round the host waits, with its agent running.
+    ASSERT_TRUE(krwtest::ReadLine(out[0], &round, std::chrono::seconds(60)));
+    ::close(out[0]);
+    pid_t agent = 0;
+    std::ifstream("/proc/" + std::to_string(host) + "/task/" + std::to_string(host) + "/children") >> agent;
+    ASSERT_GT(agent, 0);
+    const int agentEnd = static_cast<int>(::syscall(SYS_pidfd_open, agent, 0));
+    ASSERT_GE(agentEnd, 0);
+    ::kill(host, SIGTERM);
+    krwtest::WaitForExit(host, std::chrono::seconds(10));
+    pollfd ended{agentEnd, POLLIN, 0};
+    EXPECT_EQ(1, ::poll(&ended, 1, 10000));
+    if (ended.revents == 0)
+        ::kill(agent, SIGKILL);
+    ::close(agentEnd);
 }
 
 // A hundred access points need more descriptors than a soft limit of 48: the

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -124,11 +125,84 @@ TEST_F(ProgramsTest, FetchRefusesBadUsageAndReportsFailures)
         {{"-v", "4", "127.0.0.1", "1.3.6"}, 2},
         {{"--set", "127.0.0.1", "1.3.6:integer"}, 2},
         {{"--set", "--walk", "1", "127.0.0.1", "1.3.6:integer=1"}, 2},
+        {{"-v", "0", "127.0.0.1", "1.3.6"}, 2},
+        {{"-f", "1", "127.0.0.1", "1.3.6"}, 2},
+        {{"127.0.0.1:0", "1.3.6"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:integer=abc"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:gauge=-1"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:macaddress=0011223344"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=$0*8:displaystr"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=$2*8"}, 2},
+        {{"127.0.0.1", "1.3.6:displaystr", "=$0*8"}, 2},
+        {{"--walk", "1", "127.0.0.1", "1.3.6:integer"}, 2},
         {{"no-such-host.invalid", "1.3.6"}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args.front());
         EXPECT_EQ(c.status, Fetch(161, c.args).status);
+    }
+}
+
+// What an agent sent, as snmpfw-fetch shows it: index columns from the
+// instance, derived values beside the columns they come from, the three
+// exceptions by name, control characters escaped.
+TEST_F(ProgramsTest, FetchShowsWhatTheAgentSent)
+{
+    auto agent = krwtest::StartApSim({"--cell", "1:7:x:1B0A095C"});
+    const std::string address = "127.0.0.1:" + std::to_string(agent->Port());
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {"an integer index",
+         {"--walk", "1", address, kColumn + ".1:integer", kColumn + ".2:macaddress"},
+         "1\t000D88123456\n2\tA0B1C2D3E4F5\n3\t0C8BFD0A1B2C\n"},
+        {"a derived value",
+         {"--walk", "1", address, kColumn + ".1:integer", kColumn + ".5:integer", "=$1*8-$0:integer"},
+         "1\t-48\t-385\n2\t-61\t-490\n3\t-70\t-563\n"},
+        {"exceptions", {address, kColumn + ".2.9", "1.3.6.1.4.1.32473.9.0"}, "noSuchInstance\tnoSuchObject\n"},
+        {"control characters", {address, kColumn + ".7.1"}, "\\x1b\\n\\t\\\\\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // -p names another port: the one after the address counts.
+        const CRun run = Fetch(1, c.args);
+        EXPECT_EQ(0, run.status);
+        const size_t header = c.args[0] == "--walk" ? run.out.find('\n') + 1 : 0;
+        EXPECT_EQ(c.out, run.out.substr(header));
+    }
+}
+
+// Bad usage exits 2 before the agent starts; a port that is taken exits 1
+// with the system's reason.
+TEST_F(ProgramsTest, TheSimulatedAccessPointRefusesBadUsage)
+{
+    auto agent = krwtest::StartApSim({});
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* errors;
+    } cases[] = {
+        {{"--bogus"}, 2, "--bogus"},
+        {{"--addresses", "70000"}, 2, "--addresses"},
+        {{"--band", "7"}, 2, "--band"},
+        {{"--user", "ap:SHA:short"}, 2, "8 characters"},
+        {{"--listen", "127.0.0.1:" + std::to_string(agent->Port())}, 1, "Address already in use"},
+    };
+    const std::string errorsPath = (folder / "errors").string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        std::vector<std::string> argv{KRW_APSIM_PROGRAM, "--listen", "127.0.0.1:0"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        int status = -1;
+        krwtest::RunProgram(argv, krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), &status, errors);
+        close(errors);
+        EXPECT_EQ(c.status, status);
+        std::ifstream in(errorsPath);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(std::string::npos, text.find(c.errors)) << text;
     }
 }
 

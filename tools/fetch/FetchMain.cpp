@@ -1,9 +1,10 @@
 // snmpfw-fetch: reads scalars or walks a table of any SNMP agent through
-// the framework (its session, request engine and conversions), or sets
-// variables, and prints the display texts. Failures print the framework's
-// catalogue text on standard error and exit 1 (a walk shows the rows it read
-// before); a walk that reaches --max-rows before the end of the table exits
-// 3; bad usage exits 2.
+// the framework (its session, request engine, conversions and derived
+// values), or sets variables, and prints the display texts. Failures print
+// the framework's catalogue text on standard error and exit 1 (a walk shows
+// the rows it read before), as does output that cannot be written; a walk
+// that reaches --max-rows before the end of the table exits 3; bad usage
+// exits 2.
 
 #include "common/QvException.h"
 #include "common/SnmpStatus.h"
@@ -11,12 +12,18 @@
 #include "snmpfw/SnmpRequest.h"
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/SnmpErrors.h"
+#include "tools/cli/CliOutput.h"
 #include "tools/fetch/FetchOptions.h"
 #include "tools/fetch/FetchOutput.h"
+#include "tools/fetch/FetchRequest.h"
 
 #include <memory>
 
 namespace {
+
+const char kProgram[] = "snmpfw-fetch";
+// What a derived item stands for in the definitions' OID: it is never asked for.
+const char kDerivedOid[] = "0.0";
 
 // The one set request's outcome; a completion gets only a 32-bit value.
 struct CSetOutcome {
@@ -75,19 +82,19 @@ void WaitForSet(const CSnmpTargetParams& target)
 
 // Walks the table one row per request, up to the bound of rows; false when
 // the bound ended it before the table did.
-bool Walk(const CFetchOptions& options, CSnmpRequest& request, CFetchPrinter& printer)
+bool Walk(const CFetchOptions& options, CFetchRequest& request, CFetchPrinter& printer)
 {
     int rows = 0;
-    for (BOOL more = request.Get(TRUE); more; more = request.Get(FALSE)) {
+    for (BOOL more = request.Get(TRUE); more; request.ForgetExceptions(), more = request.Get(FALSE)) {
         if (rows++ == options.maxRows)
             return false;
-        printer.Row(ValuesOf(request.varList));
+        printer.Row(request.Values());
     }
     return true;
 }
 
 // Throws the framework's exceptions.
-int Fetch(const CFetchOptions& options, CSnmpRequest& request, CFetchPrinter& printer)
+int Fetch(const CFetchOptions& options, CFetchRequest& request, CFetchPrinter& printer)
 {
     if (options.set) {
         request.AsyncSet(OnSetDone, TRUE, CString(), nullptr, 0);
@@ -101,7 +108,7 @@ int Fetch(const CFetchOptions& options, CSnmpRequest& request, CFetchPrinter& pr
     }
     if (options.walkKeys < 0) {
         request.Get(TRUE);
-        printer.Row(ValuesOf(request.varList));
+        printer.Row(request.Values());
         return 0;
     }
     if (Walk(options, request, printer))
@@ -115,28 +122,29 @@ int Run(const CFetchOptions& options)
     std::vector<CSnmpVarDef> definitions;
     std::vector<std::string> columns;
     for (const CFetchVariable& v : options.variables) {
-        definitions.push_back(
-            {v.oid.c_str(), v.oid.c_str(), v.syntax, v.access, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
-        columns.push_back(v.oid);
+        const bool derived = !v.expression.empty();
+        definitions.push_back({derived ? kDerivedOid : v.oid.c_str(), v.heading.c_str(), v.syntax, v.access, nullptr,
+                               derived ? v.expression.c_str() : nullptr, nullptr, nullptr, nullptr, nullptr});
+        columns.push_back(v.heading);
     }
     definitions.push_back({});
     const bool walk = options.walkKeys >= 0;
-    CSnmpRequest request;
+    CFetchRequest request;
     request.targetParams = options.target;
     request.varList = CSnmpVarList(definitions.data(), walk ? MVT_FMV : MVT_SV, walk ? options.walkKeys : 0);
     for (size_t i = 0; i < options.variables.size(); ++i)
         *request.varList.GetItem(static_cast<int>(i))->value = options.variables[i].value.c_str();
     CFetchPrinter printer(options.format, columns, walk, stdout);
+    int status = 1;
     try {
-        const int status = Fetch(options, request, printer);
+        status = Fetch(options, request, printer);
         printer.Finish(false);
-        return status;
     } catch (CQVException* e) {
         printer.Finish(true);
         fprintf(stderr, "%s\n", static_cast<const char*>(e->GetText()));
         e->Delete();
-        return 1;
     }
+    return CloseOutput(stdout, kProgram) ? status : 1;
 }
 
 }  // namespace

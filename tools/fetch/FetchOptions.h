@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
-// One VARIABLE of the command line: OID[:SYNTAX[:ACCESS]], or with --set
-// OID:SYNTAX=VALUE.
+// One VARIABLE of the command line: OID[:SYNTAX[:ACCESS]], with --set
+// OID:SYNTAX=VALUE, or a derived value =EXPRESSION[:SYNTAX] (no OID).
 struct CFetchVariable {
     std::string oid;
     int syntax = 0;
     int access = 0;
     std::string value;
+    std::string expression;
+    std::string heading;  // its column's title
 };
 
 enum class CFetchFormat { tsv, table, json };

@@ -1,10 +1,21 @@
 #include "tools/fetch/FetchOutput.h"
 
+#include "tools/cli/CliEscape.h"
+#include "tools/cli/CliOutput.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
 namespace {
+
+std::vector<std::string> Shown(const std::vector<std::string>& cells)
+{
+    std::vector<std::string> shown;
+    for (const std::string& cell : cells)
+        shown.push_back(EscapeControls(cell));
+    return shown;
+}
 
 void PrintLine(const std::vector<std::string>& cells, const std::vector<size_t>& widths, FILE* out)
 {
@@ -52,7 +63,7 @@ void CFetchPrinter::Start()
     if (format == CFetchFormat::json)
         fprintf(out, "{\"columns\":%s,\"rows\":[", Json(columns).c_str());
     else if (format == CFetchFormat::tsv && header)
-        PrintLine(columns, {}, out);
+        PrintLine(Shown(columns), {}, out);
 }
 
 void CFetchPrinter::Row(const std::vector<std::string>& row)
@@ -60,13 +71,13 @@ void CFetchPrinter::Row(const std::vector<std::string>& row)
     if (!started)
         Start();
     if (format == CFetchFormat::table)
-        kept.push_back(row);
+        kept.push_back(Shown(row));
     else if (format == CFetchFormat::json)
         fprintf(out, "%s%s", printed > 0 ? "," : "", Json(row).c_str());
     else
-        PrintLine(row, {}, out);
+        PrintLine(Shown(row), {}, out);
     ++printed;
-    fflush(out);
+    FlushOutput(out);
 }
 
 void CFetchPrinter::Finish(bool failed)
@@ -78,11 +89,12 @@ void CFetchPrinter::Finish(bool failed)
     if (format == CFetchFormat::json)
         fprintf(out, "]}\n");
     if (format == CFetchFormat::table) {
-        const std::vector<size_t> widths = Widths(columns, header, kept);
+        const std::vector<std::string> titles = Shown(columns);
+        const std::vector<size_t> widths = Widths(titles, header, kept);
         if (header)
-            PrintLine(columns, widths, out);
+            PrintLine(titles, widths, out);
         for (const auto& row : kept)
             PrintLine(row, widths, out);
     }
-    fflush(out);
+    FlushOutput(out);
 }

@@ -9,10 +9,12 @@
 // What snmpfw-fetch prints: the variables' OIDs and one row of display texts
 // per table row (one row for a get or a set).
 //
-// tsv: texts separated by tabs; json: one document {"columns": [...],
+// tsv: texts separated by tabs, with control characters escaped
+// (EscapeControls); json: one document {"columns": [...],
 // "rows": [[...], ...]}, with bytes that are not UTF-8 replaced by U+FFFD.
 // Both print each row as it comes, so that a walk that ends early has shown
-// what it read. table: columns aligned with blanks, printed at the end.
+// what it read. table: columns aligned with blanks, printed at the end,
+// escaped as tsv is.
 class CFetchPrinter {
 public:
     // header: tsv and table print the OIDs first.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "snmpfw/SnmpRequest.h"
+
+#include <string>
+#include <vector>
+
+// The framework's request, which shows a variable that the agent answered
+// with noSuchObject, noSuchInstance or endOfMibView as that word instead
+// of "(NULL)". The word is kept beside the list, so that derived values and
+// conditions still see a missing value.
+class CFetchRequest : public CSnmpRequest {
+public:
+    void VbToText(int index, const Vb& vb, CSnmpVarList& list) override;
+
+    // The texts of the last response (or of the list as it is): the values,
+    // with those words in place.
+    std::vector<std::string> Values() const;
+    // Forgets the words of the last response before the next is asked for.
+    void ForgetExceptions() { exceptions.clear(); }
+
+private:
+    std::vector<std::string> exceptions;  // by item; empty: a value
+};

@@ -65,8 +65,7 @@ int Fail(int status, const std::string& error)
 
 int Serve(const CExporterOptions& options, CHostPlugin& plugin)
 {
-    plugin.setSnmpParameter(0, options.readCommunity.c_str(), options.writeCommunity.c_str(), options.port,
-                            options.timeout);
+    plugin.SetParameters(options);
     CExporterProbes probes(::GetCurrentThreadId(), plugin.getClientInfo);
     SetCurrentProbes(&probes);
     CExporterStats stats;

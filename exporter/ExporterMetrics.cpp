@@ -1,7 +1,7 @@
 #include "exporter/ExporterMetrics.h"
 
 #include "exporter/ExporterProcess.h"
-#include "host/HostText.h"
+#include "tools/cli/CliUtf8.h"
 
 #include <cstdio>
 #include <set>

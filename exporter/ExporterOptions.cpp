@@ -12,19 +12,8 @@ void AddOptions(CLI::App& app, CExporterOptions& o, std::string& listen)
                    "ADDRESS:PORT to serve HTTP on (default 127.0.0.1:9180; \":9180\" listens on every address, "
                    "port 0 picks a free one)")
         ->type_name("ADDRESS:PORT");
-    app.add_option("-c,--community", o.readCommunity, "read community (default \"public\")")->type_name("TEXT");
-    app.add_option("-w,--write-community", o.writeCommunity, "write community (default \"private\")")
-        ->type_name("TEXT");
-    app.add_option("-p,--port", o.port, "the agents' UDP port (default 161)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 65535));
-    app.add_option("-t,--timeout", o.timeout,
-                   "time budget of one request in hundredths of a second, as the plug-in takes it (default 200)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 360000));
-    app.add_option("--plugin", o.plugin,
-                   "the plug-in to load (default: libkrw6180plug.so, beside the program or where it is installed)")
-        ->type_name("PATH");
+    AddPluginOptions(app, o);
+    app.footer("Exit status: 0 stopped by SIGTERM or SIGINT, 1 cannot listen, 2 bad usage or no plug-in.");
 }
 
 bool AllDigits(const std::string& text)

@@ -1,16 +1,13 @@
 #pragma once
 
+#include "host/HostPluginOptions.h"
+
 #include <string>
 
 // What krw6180-exporter is asked to do.
-struct CExporterOptions {
+struct CExporterOptions : CPluginOptions {
     std::string listenHost = "127.0.0.1";  // "0.0.0.0" for every address
     int listenPort = 9180;                 // 0 picks a free one
-    std::string readCommunity = "public";
-    std::string writeCommunity = "private";
-    int port = 161;
-    int timeout = 200;   // hundredths of a second, as the plug-in takes it
-    std::string plugin;  // empty: the one beside the program, else the installed one
 };
 
 // Reads the command line. Returns -1 when the options are good; otherwise the

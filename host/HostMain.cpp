@@ -104,8 +104,7 @@ int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstCon
 
 int Run(const CHostOptions& options, CHostPlugin& plugin)
 {
-    plugin.setSnmpParameter(0, options.readCommunity.c_str(), options.writeCommunity.c_str(), options.port,
-                            options.timeout);
+    plugin.SetParameters(options);
     if (options.format == CHostFormat::csv)
         PrintCsvHeader(stdout);
     int status = 0;

@@ -18,15 +18,7 @@ void AddOptions(CLI::App& app, CHostOptions& o)
 {
     app.add_option("ADDRESS", o.addresses,
                    "access points: IPv4 addresses or host names, each with :PORT if that is the -p port");
-    app.add_option("-c,--community", o.readCommunity, "read community (default \"public\")")->type_name("TEXT");
-    app.add_option("-w,--write-community", o.writeCommunity, "write community (default \"private\")");
-    app.add_option("-p,--port", o.port, "the agents' UDP port, one for all access points (default 161)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 65535));
-    app.add_option("-t,--timeout", o.timeout,
-                   "time budget of one request in hundredths of a second, as the plug-in takes it (default 200)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 360000));
+    AddPluginOptions(app, o);
     AddNamedChoice(app, "-f,--format", o.format, kFormats,
                    "table (default), json (one document per round) or csv (lines end in LF, not CRLF)")
         ->type_name("FORMAT");
@@ -38,9 +30,6 @@ void AddOptions(CLI::App& app, CHostOptions& o)
     app.add_option("--interval", o.intervalSeconds, "seconds between retrievals (default 5, at most 86400)")
         ->type_name("SECONDS")
         ->check(FiniteRange(0, kLongestSeconds));
-    app.add_option("--plugin", o.plugin,
-                   "the plug-in to load (default: libkrw6180plug.so, beside the program or where it is installed)")
-        ->type_name("PATH");
     app.add_flag("--stats", o.stats,
                  "after each round, print on standard error its reports, clients, time and the longest the "
                  "thread was busy with one message");

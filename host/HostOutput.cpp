@@ -1,5 +1,7 @@
 #include "host/HostOutput.h"
 
+#include "tools/cli/CliUtf8.h"
+
 #include "tools/cli/CliEscape.h"
 #include "tools/cli/CliOutput.h"
 
@@ -93,34 +95,12 @@ void PrintTable(const CHostRound& round, double waitSeconds, FILE* out)
 }
 
 // JSON text is Unicode (RFC 8259, section 8.1), an agent's octets need not
-// be. Texts that are UTF-8 go in as they are; others are taken as Latin-1,
-// octet by octet, so that every octet that arrived can be read back from
-// the document (a replacement character would lose it).
-std::string JsonText(const std::string& text)
-{
-    try {
-        nlohmann::json(text).dump();
-        return text;
-    } catch (const nlohmann::json::type_error&) {
-        std::string mapped;
-        for (const char c : text) {
-            const unsigned char octet = static_cast<unsigned char>(c);
-            if (octet < 0x80) {
-                mapped += c;
-            } else {
-                mapped += static_cast<char>(0xC0 | (octet >> 6));
-                mapped += static_cast<char>(0x80 | (octet & 0x3F));
-            }
-        }
-        return mapped;
-    }
-}
-
+// be: AsUtf8 keeps every octet readable.
 nlohmann::ordered_json ClientJson(const CHostClient& c)
 {
-    return {{"macAddress", JsonText(c.macAddress)},         {"band", JsonText(c.band)},
-            {"authentication", JsonText(c.authentication)}, {"rssi", c.rssi},
-            {"powerSave", JsonText(c.powerSave)},           {"ssidIndex", JsonText(c.ssidIndex)}};
+    return {{"macAddress", AsUtf8(c.macAddress)},         {"band", AsUtf8(c.band)},
+            {"authentication", AsUtf8(c.authentication)}, {"rssi", c.rssi},
+            {"powerSave", AsUtf8(c.powerSave)},           {"ssidIndex", AsUtf8(c.ssidIndex)}};
 }
 
 void PrintJson(const CHostRound& round, double waitSeconds, FILE* out, FILE* errors)
@@ -130,16 +110,16 @@ void PrintJson(const CHostRound& round, double waitSeconds, FILE* out, FILE* err
         nlohmann::ordered_json clients = nlohmann::ordered_json::array();
         for (const CHostClient& c : r.clients)
             clients.push_back(ClientJson(c));
-        reports.push_back({{"request", JsonText(r.request)},
+        reports.push_back({{"request", AsUtf8(r.request)},
                            {"status", r.status},
-                           {"message", JsonText(r.message)},
-                           {"address", JsonText(r.address)},
-                           {"model", JsonText(r.model)},
+                           {"message", AsUtf8(r.message)},
+                           {"address", AsUtf8(r.address)},
+                           {"model", AsUtf8(r.model)},
                            {"clients", clients}});
     }
     nlohmann::ordered_json missing = nlohmann::ordered_json::array();
     for (const std::string& request : round.Missing())
-        missing.push_back(JsonText(request));
+        missing.push_back(AsUtf8(request));
     const nlohmann::ordered_json document = {{"reports", reports}, {"missing", missing}};
     fprintf(out, "%s\n", document.dump().c_str());
     PrintMissing(round, waitSeconds, "krw6180-clients: ", errors);

@@ -36,6 +36,11 @@ bool CHostPlugin::Load(const std::string& path, std::string* error)
     return true;
 }
 
+void CHostPlugin::SetParameters(const CPluginOptions& options) const
+{
+    setSnmpParameter(0, options.readCommunity.c_str(), options.writeCommunity.c_str(), options.port, options.timeout);
+}
+
 void CHostPlugin::Unload()
 {
     if (module != nullptr)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/HostPluginOptions.h"
 #include "platform/Afx.h"
 #include "plugin/KRW6180Plug.h"
 
@@ -15,6 +16,8 @@ public:
 
     // False with the reason in *error.
     bool Load(const std::string& path, std::string* error);
+    // Hands it the options' SNMP parameters for the retrievals to come.
+    void SetParameters(const CPluginOptions& options) const;
     // Unloads it; waits for its outstanding requests, as its unload does.
     void Unload();
 

@@ -1,6 +1,7 @@
 #include "tools/cli/CliEscape.h"
 
-#include <cstdint>
+#include "tools/cli/CliUtf8.h"
+
 #include <cstdio>
 
 const char kEscapeHelp[] = "texts from the agent are shown with a backslash as \\\\, a tab, a line feed and a "
@@ -10,36 +11,14 @@ const char kEscapeHelp[] = "texts from the agent are shown with a backslash as \
 namespace {
 
 // The length of the printable UTF-8 character that starts at text[at]; 0
-// for an octet that starts none (a stray or overlong sequence, a surrogate)
-// and for the C1 controls, which some terminals obey.
+// for an octet that starts none and for the C1 controls (U+0080 to U+009F,
+// encoded C2 80 to C2 9F), which some terminals obey.
 size_t PrintableCharacterLength(const std::string& text, size_t at)
 {
-    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length = 0;
-    uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        const unsigned char next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (next & 0x3F);
-    }
-    const bool valid = code >= kSmallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-    return valid && code > 0x9F ? length : 0;
+    const size_t length = Utf8SequenceLength(text, at);
+    const bool c1 =
+        length == 2 && static_cast<unsigned char>(text[at]) == 0xC2 && static_cast<unsigned char>(text[at + 1]) <= 0x9F;
+    return c1 ? 0 : length;
 }
 
 std::string HexEscape(unsigned char octet)

@@ -1,10 +1,7 @@
-#include "host/HostText.h"
+#include "tools/cli/CliUtf8.h"
 
-namespace {
-
-// The length of the UTF-8 sequence at text[at] (RFC 3629, section 4); 0
-// when there is none.
-size_t SequenceLength(const std::string& text, size_t at)
+// RFC 3629, section 4.
+size_t Utf8SequenceLength(const std::string& text, size_t at)
 {
     const auto octet = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = octet(at);
@@ -33,12 +30,10 @@ size_t SequenceLength(const std::string& text, size_t at)
     return length;
 }
 
-}  // namespace
-
 bool IsUtf8(const std::string& text)
 {
     for (size_t at = 0; at < text.size();) {
-        const size_t length = SequenceLength(text, at);
+        const size_t length = Utf8SequenceLength(text, at);
         if (length == 0)
             return false;
         at += length;

@@ -4,8 +4,8 @@
 // SIGTERM and SIGINT stop the server, end the probes' waits and unload the
 // plug-in.
 //
-// Exit status: 0 stopped by a signal, 1 cannot listen, 2 bad usage or no
-// plug-in.
+// Exit status: 0 stopped by a signal, 1 cannot listen or the server failed,
+// 2 bad usage or no plug-in.
 
 #include "exporter/ExporterOptions.h"
 #include "exporter/ExporterProbes.h"
@@ -48,7 +48,7 @@ void RunMessages(CExporterProbes& probes)
     MSG msg;
     while (::GetMessage(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == CExporterProbes::kMessage)
-            probes.StartSubmitted();
+            probes.StartSubmitted(CProbeClock::now());
         else if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == sweep)
             probes.Sweep(CProbeClock::now());
         else
@@ -76,14 +76,17 @@ int Serve(const CExporterOptions& options, CHostPlugin& plugin)
                     "cannot listen on " + options.listenHost + ":" + std::to_string(options.listenPort) + ": " + error);
     printf("listening on %s:%d\n", options.listenHost.c_str(), server.Port());
     fflush(stdout);
-    std::thread http([&server] { server.Run(); });
+    server.Start(::GetCurrentThreadId());
     std::thread stop(AwaitStop, ::GetCurrentThreadId());
     RunMessages(probes);
     probes.Close("the exporter is stopping");
     server.Stop();
-    http.join();
+    // The loop also ends when the server fails; the signal thread waits on.
+    ::pthread_kill(stop.native_handle(), SIGTERM);
     stop.join();
     SetCurrentProbes(nullptr);
+    if (server.Failed())
+        return Fail(1, "the HTTP server stopped");
     return 0;
 }
 

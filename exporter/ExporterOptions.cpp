@@ -9,11 +9,12 @@ namespace {
 void AddOptions(CLI::App& app, CExporterOptions& o, std::string& listen)
 {
     app.add_option("--web.listen-address", listen,
-                   "ADDRESS:PORT to serve HTTP on (default 127.0.0.1:9180; \":9180\" listens on every address, "
-                   "port 0 picks a free one)")
+                   "ADDRESS:PORT to serve HTTP on (default 127.0.0.1:9180; \":9180\" listens on every IPv4 "
+                   "address, \"[::]:9180\" on every address; port 0 picks a free one)")
         ->type_name("ADDRESS:PORT");
     AddPluginOptions(app, o);
-    app.footer("Exit status: 0 stopped by SIGTERM or SIGINT, 1 cannot listen, 2 bad usage or no plug-in.");
+    app.footer("Exit status: 0 stopped by SIGTERM or SIGINT, 1 cannot listen or the HTTP server failed, 2 bad "
+               "usage or no plug-in.");
 }
 
 bool AllDigits(const std::string& text)

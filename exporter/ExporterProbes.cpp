@@ -1,6 +1,7 @@
 #include "exporter/ExporterProbes.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -43,7 +44,7 @@ std::shared_ptr<CProbeWaiter> CExporterProbes::Submit(const std::string& address
     return waiter;
 }
 
-void CExporterProbes::StartSubmitted()
+void CExporterProbes::StartSubmitted(CProbeClock::time_point now)
 {
     std::vector<CSubmitted> probes;
     {
@@ -51,25 +52,42 @@ void CExporterProbes::StartSubmitted()
         probes.swap(submitted);
     }
     for (CSubmitted& probe : probes)
-        Start(std::move(probe));
+        Start(std::move(probe), now);
 }
 
-void CExporterProbes::Start(CSubmitted probe)
+bool CExporterProbes::Join(CSubmitted& probe, CProbeClock::time_point now)
 {
-    const CProbeClock::time_point deadline = probe.waiter->Deadline();
     const auto joined = contextOf.find(probe.address);
-    if (joined != contextOf.end()) {
-        CRetrieval& retrieval = running[joined->second];
-        retrieval.waiters.push_back(std::move(probe.waiter));
-        retrieval.expiry = std::max(retrieval.expiry, deadline);
+    if (joined == contextOf.end())
+        return false;
+    CRetrieval& retrieval = running[joined->second];
+    if (now >= retrieval.started + kLifetime)
+        return false;
+    retrieval.expiry = std::max(retrieval.expiry, probe.waiter->Deadline());
+    retrieval.waiters.push_back(std::move(probe.waiter));
+    return true;
+}
+
+void CExporterProbes::Start(CSubmitted probe, CProbeClock::time_point now)
+{
+    if (Join(probe, now))
         return;
-    }
+    if (running.size() >= kMaxRunning)
+        return probe.waiter->Complete(FailedReport("too many access points are being probed at once"));
     const uint32_t context = nextContext++;
-    const CProbeClock::time_point expiry = std::max(CProbeClock::now() + kLifetime, deadline);
-    running[context] = CRetrieval{probe.address, expiry, {std::move(probe.waiter)}};
+    const CProbeClock::time_point expiry = std::max(now + kLifetime, probe.waiter->Deadline());
+    running[context] = CRetrieval{probe.address, now, expiry, {std::move(probe.waiter)}};
     contextOf[probe.address] = context;
     // A retrieval that cannot start reports before the call returns.
     start(probe.address.c_str(), TakeProbeReport, 0, context);
+}
+
+void CExporterProbes::Forget(std::map<uint32_t, CRetrieval>::iterator retrieval)
+{
+    const auto current = contextOf.find(retrieval->second.address);
+    if (current != contextOf.end() && current->second == retrieval->first)
+        contextOf.erase(current);
+    running.erase(retrieval);
 }
 
 void CExporterProbes::Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries,
@@ -81,19 +99,16 @@ void CExporterProbes::Take(const HostResult* result, int32_t count, const HostCl
     const CHostReport report = CopyHostReport(*result, count, entries);
     for (const std::shared_ptr<CProbeWaiter>& waiter : found->second.waiters)
         waiter->Complete(report);
-    contextOf.erase(found->second.address);
-    running.erase(found);
+    Forget(found);
 }
 
 void CExporterProbes::Sweep(CProbeClock::time_point now)
 {
     for (auto it = running.begin(); it != running.end();) {
-        if (it->second.expiry > now) {
-            ++it;
-            continue;
-        }
-        contextOf.erase(it->second.address);
-        it = running.erase(it);
+        const auto next = std::next(it);
+        if (it->second.expiry <= now)
+            Forget(it);
+        it = next;
     }
 }
 
@@ -105,9 +120,7 @@ void CExporterProbes::Close(const std::string& message)
         closed = true;
         probes.swap(submitted);
     }
-    CHostReport report;
-    report.status = 1;
-    report.message = message;
+    const CHostReport report = FailedReport(message);
     for (const CSubmitted& probe : probes)
         probe.waiter->Complete(report);
     for (auto& entry : running)
@@ -115,6 +128,14 @@ void CExporterProbes::Close(const std::string& message)
             waiter->Complete(report);
     running.clear();
     contextOf.clear();
+}
+
+CHostReport FailedReport(const std::string& message)
+{
+    CHostReport report;
+    report.status = 1;
+    report.message = message;
+    return report;
 }
 
 void TakeProbeReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)

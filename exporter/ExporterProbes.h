@@ -38,12 +38,16 @@ private:
 // plug-in's message loop. Probes of one address share one retrieval while it
 // runs: the plug-in collects an address's clients in one record, so that two
 // walks of it at once would split them. A retrieval that never reports (a
-// walk that fails part-way does not) is given up when its lifetime and the
-// waits of its probes are over, and the next probe starts another.
+// walk that fails part-way does not) is joined only for its lifetime, and
+// forgotten once the waits of its probes are over too; the next probe starts
+// another.
 class CExporterProbes {
 public:
-    static const UINT kMessage = WM_APP + 1;
+    static constexpr UINT kMessage = WM_APP + 1;
     static constexpr std::chrono::seconds kLifetime{60};
+    // Retrievals that may run at once: each holds a socket, and probes that
+    // give up at once could start any number.
+    static constexpr size_t kMaxRunning = 4096;
 
     CExporterProbes(DWORD loopThread, KRW6180PlugGetClinetInforFunction start) : loopThread(loopThread), start(start) {}
 
@@ -53,7 +57,7 @@ public:
 
     // The loop thread, on kMessage: joins or starts the retrievals of the
     // probes handed over.
-    void StartSubmitted();
+    void StartSubmitted(CProbeClock::time_point now);
     // The loop thread, from the plug-in's callback.
     void Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
     // The loop thread: forgets retrievals whose time is over.
@@ -71,11 +75,14 @@ private:
     };
     struct CRetrieval {
         std::string address;
-        CProbeClock::time_point expiry;
+        CProbeClock::time_point started;
+        CProbeClock::time_point expiry;  // the later of its lifetime's end and its probes' deadlines
         std::vector<std::shared_ptr<CProbeWaiter>> waiters;
     };
 
-    void Start(CSubmitted probe);
+    void Start(CSubmitted probe, CProbeClock::time_point now);
+    bool Join(CSubmitted& probe, CProbeClock::time_point now);
+    void Forget(std::map<uint32_t, CRetrieval>::iterator retrieval);
 
     const DWORD loopThread;
     const KRW6180PlugGetClinetInforFunction start;
@@ -86,6 +93,9 @@ private:
     std::map<std::string, uint32_t> contextOf;
     uint32_t nextContext = 1;
 };
+
+// A failed report with this message.
+CHostReport FailedReport(const std::string& message);
 
 // The plug-in's callback: hands the report to the current probes.
 void TakeProbeReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);

@@ -16,7 +16,8 @@ namespace {
 const size_t kMaxThreads = 4096;
 const double kDefaultWaitSeconds = 10;
 const double kMarginSeconds = 0.5;
-const double kLongestWaitSeconds = 3600;
+const double kLongestWaitSeconds = std::chrono::duration<double>(CExporterProbes::kLifetime).count();
+const auto kStartBound = std::chrono::seconds(10);
 
 const char kIndexPage[] =
     "<html><head><title>krw6180-exporter</title></head><body>\n"
@@ -41,11 +42,8 @@ void BadRequest(httplib::Response& response, const std::string& reason)
 // The report a probe ends with when none came in time.
 CHostReport NoReport(double waitSeconds)
 {
-    CHostReport report;
-    report.status = 1;
-    report.message = "no report within " + Seconds(waitSeconds) +
-                     " s: the access point stopped answering, or the read community is wrong";
-    return report;
+    return FailedReport("no report within " + Seconds(waitSeconds) +
+                        " s: the access point stopped answering, or the read community is wrong");
 }
 
 }  // namespace
@@ -87,14 +85,33 @@ bool CExporterServer::Bind(const std::string& host, int wanted, std::string* err
     return false;
 }
 
-void CExporterServer::Run()
+CExporterServer::~CExporterServer()
 {
-    server.listen_after_bind();
+    Stop();
+}
+
+void CExporterServer::Start(DWORD loopThread)
+{
+    serving = std::thread([this, loopThread] {
+        server.listen_after_bind();
+        if (!stopping) {
+            failed = true;
+            ::PostThreadMessage(loopThread, WM_QUIT, 0, 0);
+        }
+    });
+    // The server's stop does nothing before its accept loop runs, and a stop
+    // signal may come at once: wait for the loop.
+    const auto bound = std::chrono::steady_clock::now() + kStartBound;
+    while (!server.is_running() && !failed && std::chrono::steady_clock::now() < bound)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void CExporterServer::Stop()
 {
+    stopping = true;
     server.stop();
+    if (serving.joinable())
+        serving.join();
 }
 
 void CExporterServer::Probe(const httplib::Request& request, httplib::Response& response)
@@ -102,10 +119,13 @@ void CExporterServer::Probe(const httplib::Request& request, httplib::Response& 
     const CProbeClock::time_point started = CProbeClock::now();
     const std::string target = request.get_param_value("target");
     std::string address;
-    if (target.empty() || !ResolveHostAddress(target, &address)) {
+    if (request.get_param_value_count("target") != 1 || target.empty()) {
         ++stats.badTarget;
-        return BadRequest(response, target.empty() ? "the target parameter is missing"
-                                                   : "the target is not an IPv4 address or a host name of one");
+        return BadRequest(response, "give one target parameter");
+    }
+    if (target.find('\0') != std::string::npos || !ResolveHostAddress(target, &address)) {
+        ++stats.badTarget;
+        return BadRequest(response, "the target is not an IPv4 address or a host name of one");
     }
     const double wait = ProbeWaitSeconds(request.get_header_value("X-Prometheus-Scrape-Timeout-Seconds"));
     const auto deadline =

@@ -5,7 +5,9 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 // The HTTP side: /probe hands probes to the loop thread and waits for their
 // reports; /metrics and / are answered on the handler's own thread.
@@ -13,12 +15,18 @@ class CExporterServer {
 public:
     CExporterServer(CExporterProbes& probes, CExporterStats& stats);
 
+    ~CExporterServer();
+    CExporterServer(const CExporterServer&) = delete;
+    CExporterServer& operator=(const CExporterServer&) = delete;
+
     // Binds host:port (port 0 picks one); false with the system's reason.
     bool Bind(const std::string& host, int port, std::string* error);
     int Port() const { return port; }
-    // Serves until Stop.
-    void Run();
+    // Serves on a thread of its own until Stop. Should the server end by
+    // itself, it ends loopThread's message loop, and Failed() says so.
+    void Start(DWORD loopThread);
     void Stop();
+    bool Failed() const { return failed; }
 
 private:
     void Probe(const httplib::Request& request, httplib::Response& response);
@@ -28,6 +36,9 @@ private:
     httplib::Server server;
     socket_t listening = -1;
     int port = 0;
+    std::thread serving;
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> failed{false};
 };
 
 // How long a probe waits for its report: Prometheus' scrape time-out (the

@@ -109,7 +109,14 @@ TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
          {"krw6180_probe_success 0",
           "krw6180_probe_failure_info{message=\"no report within 1.0 s: the access point stopped answering, or "
           "the read community is wrong\"} 1"}},
-        {"no target", {}, "/probe", "", 400, {"the target parameter is missing"}},
+        {"no target", {}, "/probe", "", 400, {"give one target parameter"}},
+        {"two targets", {}, "/probe?target=127.0.0.1&target=127.0.0.2", "", 400, {"give one target parameter"}},
+        {"a target with a NUL in it",
+         {},
+         "/probe?target=127.0.0.1%00x",
+         "",
+         400,
+         {"the target is not an IPv4 address or a host name of one"}},
         {"a target with a port",
          {},
          "/probe?target=127.0.0.1:161",
@@ -165,6 +172,17 @@ TEST(ExporterTest, ProbesOfOneAddressShareARetrievalUntilTheExporterStops)
     ASSERT_EQ(0, ::kill(exporter.Pid(), SIGTERM));
     EXPECT_TRUE(Holds(last.get().body, "krw6180_probe_failure_info{message=\"the exporter is stopping\"} 1"));
     EXPECT_EQ(0, krwtest::WaitForExit(exporter.Pid(), kBound));
+}
+
+// A stop signal that comes as soon as the exporter says it listens, before
+// or while its server starts, ends it all the same.
+TEST(ExporterTest, AStopSignalRightAfterTheStartEndsTheExporter)
+{
+    for (int run = 0; run < 20; ++run) {
+        CExporter exporter(krwtest::FindFreeUdpPort());
+        ASSERT_EQ(0, ::kill(exporter.Pid(), run % 2 == 0 ? SIGTERM : SIGINT));
+        ASSERT_EQ(0, krwtest::WaitForExit(exporter.Pid(), std::chrono::seconds(10))) << "run " << run;
+    }
 }
 
 std::string ReadFile(const std::filesystem::path& path)

@@ -23,6 +23,13 @@ extern const char* const ComparisonOperators[COMPARE_OPERATOR_COUNT + 1];
 // Numbers, "NOW", "+", "-", "*", "/" and parenthesised groups.
 double EvaluateArithmetic(const CString& text);
 
+// Whether EvaluateArithmetic reads all of the text as written: each
+// leaf a number read whole, or NOW where it is taken, and each group an
+// operand of its own ("1+", "2(3)", "- -1" and "1e" are not). A text that is
+// not evaluates to some number all the same; this tells them apart before
+// the text is used.
+bool IsWellFormedArithmetic(const CString& text);
+
 // Groups, "|", "&", "!", the comparisons and the keyword "true".
 bool EvaluateLogic(const CString& text);
 

@@ -36,6 +36,7 @@ struct Frame {
     char op = 0;
     size_t split = 0;
     double left = 0;
+    bool signOperand = false;  // the left operand of "+" or "-"
 };
 
 std::string FormatGroupValue(double value)
@@ -88,8 +89,43 @@ double Combine(char op, double left, double right)
     }
 }
 
+bool IsBlank(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == npos;
+}
+
+bool IsOperator(char c)
+{
+    return c == '+' || c == '-' || c == '*' || c == '/';
+}
+
+// A group is an operand: only blanks lie between it and the operators or
+// ends of the text around it. "2(3)" would otherwise read as "23.000000".
+bool StandsAsOperand(std::string_view text, const Group& group)
+{
+    const size_t before = text.substr(0, group.open).find_last_not_of(" \t");
+    const size_t after = text.find_first_not_of(" \t", group.close + 1);
+    return (before == npos || IsOperator(text[before])) && (after == npos || IsOperator(text[after]));
+}
+
 class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> {
     friend class FrameMachine<ArithmeticMachine, Frame, double>;
+
+public:
+    // checking: also note whether all of the text is read whole.
+    explicit ArithmeticMachine(bool checking) : checking(checking) {}
+
+    bool WellFormed() const { return wellFormed; }
+
+private:
+    // A leaf of which the evaluation reads a prefix, or nothing, reads as
+    // a number all the same; a blank left operand of "+" or "-" is the sign
+    // of what follows ("1 - -2" splits into "1 " and " -2").
+    void CheckLeaf(std::string_view text, bool keyword, bool signOperand)
+    {
+        if (checking && !keyword && !IsWholeNumber(text) && !(signOperand && IsBlank(text)))
+            wellFormed = false;
+    }
 
     bool Examine(double& value)
     {
@@ -97,6 +133,8 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> 
         std::string_view text = frame.text.View();
         frame.group = frame.text.FindGroup();
         if (frame.group.found) {
+            if (checking && !StandsAsOperand(text, frame.group))
+                wellFormed = false;
             frame.step = Step::AfterGroup;
             frames.emplace_back(Inner(text, frame.group), frame.text.Finder());
             return false;
@@ -107,7 +145,7 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> 
                 frame.op = op;
                 frame.split = pos;
                 frame.step = Step::AfterLeft;
-                frames.emplace_back(text.substr(0, pos), frame.text.Finder());
+                frames.emplace_back(text.substr(0, pos), frame.text.Finder()).signOperand = true;
                 return false;
             }
         }
@@ -118,10 +156,12 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> 
                 frame.split = pos;
                 frame.left = ReadFactor(text.substr(0, pos));
                 frame.step = Step::AfterRight;
+                CheckLeaf(text.substr(0, pos), EqualsNoCase(text.substr(0, pos), kKeywordNow), false);
                 frames.emplace_back(text.substr(pos + 1), frame.text.Finder());
                 return false;
             }
         }
+        CheckLeaf(text, text == kKeywordNow, frame.signOperand);
         value = ReadLeaf(text);
         frames.pop_back();
         return true;
@@ -147,12 +187,22 @@ class ArithmeticMachine : public FrameMachine<ArithmeticMachine, Frame, double> 
             return true;
         }
     }
+
+    const bool checking;
+    bool wellFormed = true;
 };
 
 }  // namespace
 
 double EvaluateArithmetic(const CString& text)
 {
-    ArithmeticMachine machine;
+    ArithmeticMachine machine(false);
     return machine.Run(std::string_view(text, static_cast<size_t>(text.GetLength())));
+}
+
+bool IsWellFormedArithmetic(const CString& text)
+{
+    ArithmeticMachine machine(true);
+    machine.Run(std::string_view(text, static_cast<size_t>(text.GetLength())));
+    return machine.WellFormed();
 }

@@ -122,6 +122,18 @@ double ReadNumber(std::string_view text)
     return std::atof(leaf.c_str());
 }
 
+bool IsWholeNumber(std::string_view text)
+{
+    const std::string leaf(text);
+    char* end = nullptr;
+    std::strtod(leaf.c_str(), &end);
+    if (end == leaf.c_str())
+        return false;
+    while (std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
+    return *end == '\0';
+}
+
 bool EqualsNoCase(std::string_view text, std::string_view keyword)
 {
     if (text.size() != keyword.size())

@@ -76,6 +76,8 @@ private:
 
 // A leaf read as atof reads it; a text without a number gives 0.
 double ReadNumber(std::string_view text);
+// Whether ReadNumber reads all of the text: a number, blanks around it aside.
+bool IsWholeNumber(std::string_view text);
 
 bool EqualsNoCase(std::string_view text, std::string_view keyword);
 

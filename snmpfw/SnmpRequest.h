@@ -107,6 +107,9 @@ public:
     // an identifier that does not follow the one asked for.
     virtual bool IsColumnEnd(const CString& column, const CString& previous, const CString& received,
                              CSnmpVarList& list);
+    // The display text of a derived number in its item's syntax (the low 32
+    // bits of a number too large for a 32-bit syntax, 0 for one not finite).
+    virtual CString DerivedNumberText(int syntax, double number);
 
     // Synchronous fetch: true when a table row has been put into varList and
     // another may follow (call again with first false). Failures are thrown.

@@ -174,10 +174,15 @@ void CSnmpRequest::EvaluateDerived(int index, bool read, CSnmpVarList& list)
     // that is the copy holding the values just received, not this object's
     // own list, whose values are those that were sent.
     CString text = Substitute(list, expression, false, kReferenceMarker);
-    CString derived = DerivedText(item->syntax, EvaluateArithmetic(text));
+    CString derived = DerivedNumberText(item->syntax, EvaluateArithmetic(text));
     if (item->options != nullptr)
         derived = item->options->ValueToText(derived);
     *item->value = derived;
+}
+
+CString CSnmpRequest::DerivedNumberText(int syntax, double number)
+{
+    return DerivedText(syntax, number);
 }
 
 bool CSnmpRequest::EvaluateCondition(const CString& condition)

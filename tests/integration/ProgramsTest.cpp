@@ -135,10 +135,36 @@ TEST_F(ProgramsTest, FetchRefusesBadUsageAndReportsFailures)
         {{"127.0.0.1", "1.3.6:integer", "=$2*8"}, 2},
         {{"127.0.0.1", "1.3.6:displaystr", "=$0*8"}, 2},
         {{"--walk", "1", "127.0.0.1", "1.3.6:integer"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:bcdatetime=2024/02/31 01:30:15"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:bcdatetime=2024/13/45 99:99:99 PM"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:bcdatetime=2023/02/29 10:00:00"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:bcdatetime=2024/05/17 13:30:15 AM"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:bcdatetime=2024/05/17 01:30:15 PM"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:datetime=99999-99-99,99:99:99.9"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:datetime=2024-5-17,13:30:15.0,+99:99"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:datetime=2024-5-17,13:30:15.0,-14:0"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:datetime=2100-2-29,1:0:0.0"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:datetime=2024-2-29,1:0:0.10"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:timeticks=99999999999 days, 0:00:00.00"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:timeticks=497 days, 2:27:52.96"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:timeticks=0:60:00.00"}, 2},
+        {{"--set", "127.0.0.1", "1.3.6:timeticks=0:00:01.5"}, 2},
+        // The largest values are sent (and time out).
+        {{"-t", "1", "-r", "0", "--set", "127.0.0.1", "1.3.6:timeticks=497 days, 2:27:52.95"}, 1},
+        {{"-t", "1", "-r", "0", "--set", "127.0.0.1", "1.3.6:datetime=65535-12-31,23:59:60.9,-13:59"}, 1},
+        {{"-t", "1", "-r", "0", "--set", "127.0.0.1", "1.3.6:bcdatetime=2024/02/29 23:59:59 PM"}, 1},
+        {{"127.0.0.1", "1.3.6:integer", "=$2*10", "=$0+1"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=$2", "=$1"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=$0+"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "1.3.7:integer", "=$0 $1"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=abc"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=1e"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=2($0)"}, 2},
+        {{"127.0.0.1", "1.3.6:integer", "=-$0"}, 2},
         {{"no-such-host.invalid", "1.3.6"}, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args.front());
+        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args.back());
         EXPECT_EQ(c.status, Fetch(161, c.args).status);
     }
 }
@@ -161,6 +187,12 @@ TEST_F(ProgramsTest, FetchShowsWhatTheAgentSent)
         {"a derived value",
          {"--walk", "1", address, kColumn + ".1:integer", kColumn + ".5:integer", "=$1*8-$0:integer"},
          "1\t-48\t-385\n2\t-61\t-490\n3\t-70\t-563\n"},
+        {"derived values that their syntax cannot hold, and one derived from another",
+         {"--walk", "1", address, kColumn + ".1:integer", kColumn + ".5:integer", "=$1-$0:uinteger", "=$1*8:counter64",
+          "=$1*1e30:integer", "=$1/0", "=$0*2", "=$6+1:counter", "=0-$1:timeticks"},
+         "1\t-48\t(NULL)\t(NULL)\t(NULL)\t(NULL)\t2.000000\t3\t0:00:00.48\n"
+         "2\t-61\t(NULL)\t(NULL)\t(NULL)\t(NULL)\t4.000000\t5\t0:00:00.61\n"
+         "3\t-70\t(NULL)\t(NULL)\t(NULL)\t(NULL)\t6.000000\t7\t0:00:00.70\n"},
         {"exceptions", {address, kColumn + ".2.9", "1.3.6.1.4.1.32473.9.0"}, "noSuchInstance\tnoSuchObject\n"},
         {"control characters", {address, kColumn + ".7.1"}, "\\x1b\\n\\t\\\\\n"},
     };

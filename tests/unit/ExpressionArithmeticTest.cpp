@@ -97,6 +97,24 @@ TEST_F(ArithmeticTest, GroupsAreReplacedByTheirFixedText)
     });
 }
 
+// Texts that evaluate as written, and texts that evaluate to a number other
+// than the one they spell.
+TEST_F(ArithmeticTest, WellFormedTextsAreToldFromMalformedOnes)
+{
+    const struct {
+        const char* text;
+        bool wellFormed;
+    } cases[] = {
+        {"1", true},      {" 7 ", true},      {"-5-3", true},    {"2*-3", true},  {"1 - -2", true},  {"(1+2)*3", true},
+        {"-(1+2)", true}, {"2.5e2", true},    {"1/0", true},     {"NOW-1", true}, {"now*1", true},   {"(NOW)", true},
+        {"", false},      {"abc", false},     {"1+", false},     {"*5", false},   {"3x+1", false},   {"1e", false},
+        {"1e+5", false},  {"2(3)", false},    {"(1)(2)", false}, {"(1+2", false}, {"1+2)", false},   {"()", false},
+        {"2* -3", false}, {"NOW - 1", false}, {"now", false},    {"--3", false},  {"-(0-5)", false}, {"1 1", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.wellFormed, IsWellFormedArithmetic(c.text)) << "text '" << c.text << "'";
+}
+
 TEST_F(ArithmeticTest, DivisionByZeroRaisesNothing)
 {
     EXPECT_TRUE(std::isinf(EvaluateArithmetic("1/0")));

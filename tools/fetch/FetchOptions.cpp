@@ -39,8 +39,11 @@ std::string VariableHelp()
 std::string Footer()
 {
     return std::string("A derived value is computed for every row from the other VARIABLEs: $N is the value of the "
-                       "VARIABLE at place N, counted from $0; EXPRESSION takes numbers, + - * / and parentheses; "
-                       "SYNTAX (default double) is how the result is shown. For example, the bits received beside "
+                       "VARIABLE at place N, counted from $0 (a derived one must come before it); EXPRESSION takes "
+                       "numbers, NOW, + - * / and parentheses, and one that is not read whole is refused; SYNTAX "
+                       "(default double) is how the result is shown. A result that SYNTAX cannot hold (not "
+                       "finite, negative for an unsigned syntax, too large) is shown as (NULL), as is a value "
+                       "that was not received. For example, the bits received beside "
                        "the octets of every interface:\n"
                        "  snmpfw-fetch --walk 1 ADDRESS 1.3.6.1.2.1.2.2.1.1:integer "
                        "1.3.6.1.2.1.2.2.1.10:counter '=$1*8:counter64'\n\n"

@@ -1,7 +1,11 @@
 #include "tools/fetch/FetchRequest.h"
 
+#include "snmpfw/SnmpVarDef.h"
 #include "snmplib/SmiSyntax.h"
 #include "snmplib/Vb.h"
+
+#include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -16,6 +20,28 @@ const char* ExceptionWord(SmiUINT32 status)
         return "endOfMibView";
     default:
         return "";
+    }
+}
+
+// Whether the display text of syntax holds x as it is (an integer syntax
+// drops the fraction).
+bool Fits(int syntax, double x)
+{
+    const double whole = std::trunc(x);
+    switch (syntax) {
+    case SYNTAX_INTEGER:
+        return whole >= INT32_MIN && whole <= INT32_MAX;
+    case SYNTAX_COUNTER:
+    case SYNTAX_GUAGE:
+    case SYNTAX_UINTEGER:
+    case SYNTAX_TIMETICKS:
+        return whole >= 0 && whole <= UINT32_MAX;
+    case SYNTAX_COUNTER64:
+        return whole >= 0 && whole < 18446744073709551616.0;
+    case SYNTAX_BCDATETIME:
+        return COleDateTime(x).GetYear() != AFX_OLE_DATETIME_ERROR;
+    default:
+        return std::isfinite(x);
     }
 }
 
@@ -38,4 +64,9 @@ std::vector<std::string> CFetchRequest::Values() const
         values.emplace_back(exception ? exceptions[item] : std::string(*varList.GetItem(i)->value));
     }
     return values;
+}
+
+CString CFetchRequest::DerivedNumberText(int syntax, double number)
+{
+    return Fits(syntax, number) ? CSnmpRequest::DerivedNumberText(syntax, number) : CString(kNullValueText);
 }

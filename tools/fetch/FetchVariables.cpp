@@ -1,5 +1,6 @@
 #include "tools/fetch/FetchVariables.h"
 
+#include "snmpfw/Expression.h"
 #include "snmpfw/Keywords.h"
 #include "snmpfw/SnmpVarDef.h"
 #include "snmpfw/ValueConversion.h"
@@ -56,23 +57,72 @@ bool IsNumberSyntax(int syntax)
     }
 }
 
-// Every "$N" of a derived value's expression (a bare "$" is $0) must name
-// another VARIABLE that holds a number.
-void CheckReferences(const std::vector<CFetchVariable>& variables, size_t position)
+bool IsDerived(const CFetchVariable& variable)
+{
+    return !variable.expression.empty();
+}
+
+// The syntaxes whose values can go into an expression with a minus sign.
+bool CanBeNegative(int syntax)
+{
+    return syntax == SYNTAX_INTEGER || syntax == SYNTAX_DOUBLE || syntax == SYNTAX_BCDATETIME;
+}
+
+// A "$N" must name another VARIABLE that holds a number; a derived one must
+// come before: the values of a row are derived in their order, so a later
+// one would still hold the previous row's value (and no cycle can form).
+void CheckReference(const std::vector<CFetchVariable>& variables, size_t position, size_t index,
+                    const std::string& what)
+{
+    if (index >= variables.size() || index == position)
+        throw CLI::ValidationError("VARIABLE", what + " names no other VARIABLE (they count from $0)");
+    if (!IsNumberSyntax(variables[index].syntax))
+        throw CLI::ValidationError("VARIABLE", what + " is not a number");
+    if (IsDerived(variables[index]) && index > position)
+        throw CLI::ValidationError("VARIABLE", what + " is derived after it: a derived value can use those before it");
+}
+
+// The expression with every reference replaced by a value it can take. The
+// framework's evaluation reads malformed text as some number, so the text
+// is checked by that evaluation itself, once with every value positive and
+// once with the negative ones negative: "-$1" reads -(-48) as -48.
+struct CSampleTexts {
+    std::string positive;
+    std::string negative;
+};
+
+void CheckSamples(const CSampleTexts& samples, const std::string& heading)
+{
+    if (!IsWellFormedArithmetic(CString(samples.positive.c_str())))
+        throw CLI::ValidationError("VARIABLE", heading + ": not an expression of numbers, $N, NOW, + - * / and "
+                                                         "parentheses");
+    if (!IsWellFormedArithmetic(CString(samples.negative.c_str())))
+        throw CLI::ValidationError("VARIABLE", heading + ": a $N that can be negative cannot follow a sign "
+                                                         "(-$N, 2*-$N): write 0-$N");
+}
+
+// Every "$N" of a derived value's expression (a bare "$" is $0), then the
+// expression as a whole.
+void CheckExpression(const std::vector<CFetchVariable>& variables, size_t position)
 {
     const std::string& expression = variables[position].expression;
-    for (size_t at = expression.find('$'); at != std::string::npos; at = expression.find('$', at + 1)) {
+    CSampleTexts samples;
+    size_t copied = 0;
+    for (size_t at = expression.find('$'); at != std::string::npos; at = expression.find('$', copied)) {
         size_t end = at + 1;
         while (end < expression.size() && std::isdigit(static_cast<unsigned char>(expression[end])))
             ++end;
         const std::string digits = expression.substr(at + 1, end - at - 1);
         const size_t index = digits.empty() ? 0 : digits.size() < 10 ? std::stoul(digits) : variables.size();
-        const std::string what = variables[position].heading + ": $" + digits;
-        if (index >= variables.size() || index == position)
-            throw CLI::ValidationError("VARIABLE", what + " names no other VARIABLE (they count from $0)");
-        if (!IsNumberSyntax(variables[index].syntax))
-            throw CLI::ValidationError("VARIABLE", what + " is not a number");
+        CheckReference(variables, position, index, variables[position].heading + ": $" + digits);
+        const std::string before = expression.substr(copied, at - copied);
+        samples.positive += before + "1";
+        samples.negative += before + (CanBeNegative(variables[index].syntax) ? "-1" : "1");
+        copied = end;
     }
+    samples.positive += expression.substr(copied);
+    samples.negative += expression.substr(copied);
+    CheckSamples(samples, variables[position].heading);
 }
 
 // =EXPRESSION[:SYNTAX]: a value computed from the other VARIABLEs of the row.
@@ -143,8 +193,8 @@ std::vector<CFetchVariable> ReadVariables(const std::vector<std::string>& texts,
                                     : ReadFetched(texts[i], set, static_cast<int>(i) < keys));
     }
     for (size_t i = 0; i < variables.size(); ++i)
-        if (!variables[i].expression.empty())
-            CheckReferences(variables, i);
+        if (IsDerived(variables[i]))
+            CheckExpression(variables, i);
     for (const CFetchVariable& variable : variables)
         if (set || (variable.access & ACCESS_READONLY) != 0)
             return variables;

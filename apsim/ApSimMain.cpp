@@ -7,6 +7,7 @@
 #include "apsim/ApSimTransports.h"
 #include "platform/posix/Descriptors.h"
 #include "snmplib/netsnmp/NetSnmpStateFolder.h"
+#include "tools/cli/CliOutput.h"
 
 #include <CLI/CLI.hpp>
 
@@ -299,7 +300,9 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e);
-        return e.get_exit_code() == 0 ? status : 2;
+        if (e.get_exit_code() != 0)
+            return 2;
+        return CloseOutput(stdout, "krw6180-apsim") ? status : 1;  // the help may have been lost
     }
 
     std::string error;

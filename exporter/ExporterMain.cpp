@@ -13,6 +13,7 @@
 #include "host/HostPlugin.h"
 #include "platform/Afx.h"
 #include "platform/posix/Descriptors.h"
+#include "tools/cli/CliOutput.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -22,6 +23,7 @@
 
 namespace {
 
+const char kProgram[] = "krw6180-exporter";
 const UINT kSweepMs = 1000;
 
 sigset_t StopSignals()
@@ -59,7 +61,7 @@ void RunMessages(CExporterProbes& probes)
 
 int Fail(int status, const std::string& error)
 {
-    fprintf(stderr, "krw6180-exporter: %s\n", error.c_str());
+    fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
     return status;
 }
 
@@ -97,7 +99,7 @@ int main(int argc, char** argv)
     CExporterOptions options;
     const int usage = ParseExporterOptions(argc, argv, &options);
     if (usage >= 0)
-        return usage;
+        return CloseOutput(stdout, kProgram) ? usage : 1;  // the help may have been lost
     RaiseDescriptorLimit();
     // Every thread leaves the stop signals to the one that waits for them.
     const sigset_t stopSignals = StopSignals();

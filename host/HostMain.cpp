@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     CHostOptions options;
     const int usage = ParseHostOptions(argc, argv, &options);
     if (usage >= 0)
-        return usage;
+        return CloseOutput(stdout, kProgram) ? usage : 1;  // the help may have been lost
     const std::string folder = ProgramFolder();
     std::string error;
     CDemoAccessPoint demo;

@@ -190,7 +190,7 @@ TEST_F(HostProgramTest, TheTableShowsControlCharactersEscaped)
 }
 
 // Output that is lost (a full disk) fails the run, in every form of both
-// programs that print an agent's data.
+// programs that print an agent's data, and the help of every program.
 TEST_F(HostProgramTest, LostOutputFailsTheRun)
 {
     auto agent = krwtest::StartApSim({});
@@ -202,12 +202,19 @@ TEST_F(HostProgramTest, LostOutputFailsTheRun)
         {KRW_CLIENTS_PROGRAM, "-p", port, "-f", "csv", "127.0.0.1"},
         {KRW_FETCH_PROGRAM, "-p", port, "--walk", "0", "127.0.0.1", macs},
         {KRW_FETCH_PROGRAM, "-p", port, "-f", "json", "--walk", "0", "127.0.0.1", macs},
+        {KRW_CLIENTS_PROGRAM, "--help"},
+        {KRW_FETCH_PROGRAM, "--help"},
+        {KRW_APSIM_PROGRAM, "--help"},
+        {KRW_EXPORTER_PROGRAM, "--help"},
     };
     const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
     ASSERT_GE(full, 0);
     const std::string errorsPath = (folder / "errors").string();
     for (const auto& argv : runs) {
-        SCOPED_TRACE(argv[0] + " " + argv[3]);
+        std::string command;
+        for (const std::string& arg : argv)
+            command += arg + " ";
+        SCOPED_TRACE(command);
         const int errors = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const pid_t pid =
             krwtest::Spawn(argv, krwtest::EnvironmentWith({"TMPDIR=" + folder.string()}), -1, full, errors);

@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     CFetchOptions options;
     const int usage = ParseFetchOptions(argc, argv, &options);
     if (usage >= 0)
-        return usage;
+        return CloseOutput(stdout, kProgram) ? usage : 1;  // the help may have been lost
     const int result = StartSession() ? Run(options) : 1;
     // Also after a failed start: a Snmp object that was created goes here.
     CSnmpSession::Stop();

@@ -1,8 +1,8 @@
 #include "exporter/ExporterOptions.h"
 
-#include <CLI/CLI.hpp>
+#include "tools/cli/CliAddress.h"
 
-#include <cctype>
+#include <CLI/CLI.hpp>
 
 namespace {
 
@@ -17,24 +17,15 @@ void AddOptions(CLI::App& app, CExporterOptions& o, std::string& listen)
                "usage or no plug-in.");
 }
 
-bool AllDigits(const std::string& text)
-{
-    if (text.empty() || text.size() > 5)
-        return false;
-    for (const char c : text)
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 bool SplitListenAddress(const std::string& text, std::string* host, int* port)
 {
     const size_t colon = text.rfind(':');
-    if (colon == std::string::npos || !AllDigits(text.substr(colon + 1)))
+    const std::string digits = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    if (!AllDigits(digits) || digits.size() > 5)  // more digits than any port has
         return false;
-    const int number = std::stoi(text.substr(colon + 1));
+    const int number = std::stoi(digits);
     std::string address = text.substr(0, colon);
     if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
         address = address.substr(1, address.size() - 2);

@@ -40,7 +40,7 @@ TEST(ExporterTextsTest, AProbeWaitsForTheScrapeTimeOutLessAMargin)
         const char* header;
         double seconds;
     } cases[] = {
-        {"", 10},    {"10", 9.5}, {"1.5", 1.0}, {"0.8", 0.4}, {"0", 10},     {"-3", 10},
+        {"", 10},    {"10", 9.5}, {"1.5", 1.0}, {"0.8", 0.4}, {"0", 10},   {"-3", 10},
         {"nan", 10}, {"inf", 10}, {"abc", 10},  {"5s", 10},   {"1e9", 60},
     };
     for (const auto& c : cases)

@@ -7,6 +7,8 @@ namespace {
 // More digits than any port has: the text is refused rather than read.
 const size_t kMostPortDigits = 5;
 
+}  // namespace
+
 bool AllDigits(const std::string& text)
 {
     for (const char c : text)
@@ -14,8 +16,6 @@ bool AllDigits(const std::string& text)
             return false;
     return !text.empty();
 }
-
-}  // namespace
 
 CAddressPort SplitAddressPort(const std::string& text)
 {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <poll.h>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -92,6 +93,11 @@ int CNetSnmpSession::OnParsed(netsnmp_session* session, netsnmp_pdu*, int result
         for (auto& entry : self->inFlight)
             entry.second.outsideTimeWindow = true;
     return 1;
+}
+
+int CNetSnmpSession::CInFlight::TimedOutReason() const
+{
+    return outsideTimeWindow ? SNMPv3_USM_NOT_IN_TIME_WINDOW : SNMP_CLASS_TIMEOUT;
 }
 
 std::unique_ptr<CNetSnmpSession> CNetSnmpSession::Open(const CSessionParams& params, CNetSnmpUsers& users,
@@ -252,7 +258,7 @@ void CNetSnmpSession::OnRequestEvent(std::uint64_t id, int op, netsnmp_pdu* pdu)
         }
         break;
     case NETSNMP_CALLBACK_OP_TIMED_OUT:
-        reason = request->second.outsideTimeWindow ? SNMPv3_USM_NOT_IN_TIME_WINDOW : SNMP_CLASS_TIMEOUT;
+        reason = request->second.TimedOutReason();
         break;
     case NETSNMP_CALLBACK_OP_SEND_FAILED:
         reason = LastError();
@@ -313,12 +319,12 @@ void CNetSnmpSession::EndOverdue(CNetSnmpClock::time_point now)
         snmp_free_pdu(entry.pdu);
         listener.OnRequestEnded(entry.id, SNMP_CLASS_TIMEOUT, nullptr);
     }
-    std::vector<std::uint64_t> expired;
+    std::vector<std::pair<std::uint64_t, int>> expired;
     for (const auto& entry : inFlight)
         if (entry.second.deadline <= now)
-            expired.push_back(entry.first);
-    for (std::uint64_t id : expired)
-        End(id, SNMP_CLASS_TIMEOUT, nullptr);
+            expired.emplace_back(entry.first, entry.second.TimedOutReason());
+    for (const auto& entry : expired)
+        End(entry.first, entry.second, nullptr);
 }
 
 void CNetSnmpSession::ReleaseSlot(CUsmSlot* slot)

@@ -97,6 +97,9 @@ private:
         // The agent refused an attempt as outside its time window: when no
         // attempt is left, that, not silence, is why the request failed.
         bool outsideTimeWindow;
+
+        // Whichever of Net-SNMP's time-out and the budget's end comes first.
+        int TimedOutReason() const;
     };
 
     CNetSnmpSession(void* handle, const CSessionParams& params, CNetSnmpUsers& users, CNetSnmpWatch& watch,

@@ -53,7 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int step = 0; step < kSteps; ++step) {
         CSnmpVarList received(request.varList);
         bool applied = false;
-        krwfuzz::Tolerate([&] { applied = request.ApplyRow(code, pdu, received) == CSnmpRequest::OUTCOME_ROW; });
+        krwfuzz::Tolerate([&] {
+            const CSnmpRequest::Outcome outcome = code == QV_CODE_NO_SUCH_NAME && table
+                                                      ? request.EndColumn(pdu, received)
+                                                      : request.ApplyRow(pdu, received);
+            applied = outcome == CSnmpRequest::OUTCOME_ROW || outcome == CSnmpRequest::OUTCOME_ASK_AGAIN;
+        });
         if (!applied)
             break;
         request.varList = received;

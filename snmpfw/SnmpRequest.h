@@ -47,6 +47,10 @@ struct CSnmpRequestContext {
     // index and the OID. A set's answer goes to these and no others.
     bool set = false;
     std::vector<std::pair<int, CString>> sent;
+    // Where and how it went, and whether as the first step of a walk: a step
+    // asked again goes the same way, whatever the request object holds by then.
+    CSnmpTargetParams target;
+    bool first = false;
 };
 
 // The library's completion trampoline for every asynchronous request; its
@@ -74,8 +78,9 @@ public:
     enum Outcome {
         OUTCOME_ROW,          // a table row is in the list; another may follow
         OUTCOME_FINISHED,     // nothing more belongs to the request
-        OUTCOME_TABLE_END,    // SNMPv1 end of the agent's MIB after a table (or as its first step)
-        OUTCOME_TABLE_ERROR,  // no-such-name for another variable than asked for
+        OUTCOME_TABLE_END,    // the last column still read had no object after it (noSuchName)
+        OUTCOME_TABLE_ERROR,  // noSuchName naming no variable that was asked for
+        OUTCOME_ASK_AGAIN,    // a column had no object after it: the step goes again without it
     };
 
     // How BuildPdu builds.
@@ -130,19 +135,23 @@ public:
     // is neither an IPv4 address nor a resolvable name.
     SnmpTarget& BuildTarget(CTarget& communityTarget, UTarget& userTarget);
     void BuildPdu(PduMode mode, Pdu& pdu);
-    // The keys of varList, encoded and joined with ".".
+    // The keys of varList (or of list), encoded and joined with ".".
     CString MakeRowInstance();
+    CString MakeRowInstance(CSnmpVarList& list);
 
     // Response side.
     void OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpRequestContext& context);
-    Outcome ApplyRow(int code, Pdu& pdu, CSnmpVarList& list);
+    // Puts an asynchronous response into the context's list and says how the
+    // request goes on; the result's done and code follow the outcome.
+    Outcome ApplyResponse(Pdu& pdu, CSnmpRequestContext& context, CSnmpResult& result);
+    Outcome ApplyRow(Pdu& pdu, CSnmpVarList& list);
     // A set's answer into the items sent; an answer whose bindings are not
     // those sent is thrown as an invalid PDU, and changes nothing.
     void ApplySet(Pdu& pdu, CSnmpRequestContext& context);
     void DecodeRowKeys(const CString& rowInstance, CSnmpVarList& list);
-    // The outcome of an SNMPv1 noSuchName in a walk: received is the name the
-    // first readable item, first, came back with (null: none).
-    Outcome EndOfMib(int first, const CString* received, CSnmpVarList& list);
+    // A table step answered with noSuchName: the column its error index
+    // names has ended, for this row and every later one.
+    Outcome EndColumn(const Pdu& pdu, CSnmpVarList& list);
 
     // A fetch of a single-instance (MVT_SV) list asks with get-next instead
     // of get, for callers that name variables without their instance;
@@ -160,8 +169,11 @@ private:
     // items sent; the list is as it was afterwards, built or not.
     SnmpTarget& PrepareSet(const CString& indexList, CStringList* values, CTarget& communityTarget, UTarget& userTarget,
                            Pdu& pdu, std::vector<std::pair<int, CString>>& sent);
-    bool UsesGetNext() const;
-    void Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context);
+    bool UsesGetNext(const CSnmpVarList& list) const;
+    // Sends a table step once more, as the context says: its target, its
+    // list, its callback.
+    void AskAgain(const CSnmpRequestContext& context);
+    void Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* context);
     void WaitForOutstanding();
     void Settle(CSnmpRequestContext& context);
 

@@ -267,10 +267,15 @@ void CSnmpRequest::TextToIndex(int index, CString& output, CSnmpVarList& list)
 
 CString CSnmpRequest::MakeRowInstance()
 {
+    return MakeRowInstance(varList);
+}
+
+CString CSnmpRequest::MakeRowInstance(CSnmpVarList& list)
+{
     CString instance;
-    for (int i = 0; i < varList.keyCount && i < varList.count; ++i) {
+    for (int i = 0; i < list.keyCount && i < list.count; ++i) {
         CString key;
-        TextToIndex(i, key, varList);
+        TextToIndex(i, key, list);
         if (i > 0)
             instance += ".";
         instance += key;

@@ -77,24 +77,16 @@ void CSnmpRequest::OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpReq
                         result.message);
     result.errorIndex = pdu.get_error_index();
     ReadAddress(target, result);
-    const bool table = IsTableList(context.list) && !context.set;
     // A set ends its request whatever its list holds, a table row included.
     result.done = true;
-    const bool apply = (result.code == QV_OK && context.apply) || (result.code == QV_CODE_NO_SUCH_NAME && table);
     // An error while the response is applied ends the request like any other
     // failure: it must not reach the library's event processing.
     try {
-        if (context.set && apply)
-            ApplySet(pdu, context);
-        switch (apply && !context.set ? ApplyRow(result.code, pdu, context.list) : OUTCOME_FINISHED) {
-        case OUTCOME_ROW:
-            result.done = false;
-            break;
-        case OUTCOME_TABLE_END:
-            TranslateSnmpStatus(SNMP_CLASS_SUCCESS, result.code, result.message);
-            break;
-        default:
-            break;
+        if (ApplyResponse(pdu, context, result) == OUTCOME_ASK_AGAIN) {
+            // The completion comes with the step asked again.
+            AskAgain(context);
+            Settle(context);
+            return;
         }
     } catch (CQVException* e) {
         TakeException(e, result);
@@ -110,6 +102,26 @@ void CSnmpRequest::OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpReq
     // the context behind.
     if (context.request != nullptr)
         Settle(context);
+}
+
+CSnmpRequest::Outcome CSnmpRequest::ApplyResponse(Pdu& pdu, CSnmpRequestContext& context, CSnmpResult& result)
+{
+    const bool table = IsTableList(context.list) && !context.set;
+    if (table && result.code == QV_CODE_NO_SUCH_NAME) {
+        const Outcome outcome = EndColumn(pdu, context.list);
+        if (outcome == OUTCOME_TABLE_END)
+            TranslateSnmpStatus(SNMP_CLASS_SUCCESS, result.code, result.message);
+        return outcome;
+    }
+    if (result.code != QV_OK || !context.apply)
+        return OUTCOME_FINISHED;
+    if (context.set) {
+        ApplySet(pdu, context);
+        return OUTCOME_FINISHED;
+    }
+    const Outcome outcome = ApplyRow(pdu, context.list);
+    result.done = outcome != OUTCOME_ROW;
+    return outcome;
 }
 
 void CSnmpRequest::Settle(CSnmpRequestContext& context)
@@ -141,12 +153,11 @@ void CSnmpRequest::ApplySet(Pdu& pdu, CSnmpRequestContext& context)
     context.list = std::move(applied);
 }
 
-CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& list)
+CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
 {
     const bool table = IsTableList(list);
-    // The previous row's place, taken before this response changes any key
-    // (a synchronous fetch applies it to this object's own list).
-    const CString previousRow = table ? MakeRowInstance() : CString();
+    // The previous row's place, taken before this response changes any key.
+    const CString previousRow = table ? MakeRowInstance(list) : CString();
     std::vector<CAnswer> answers;
     int processed = 0;
     for (int i = 0; i < list.count; ++i) {
@@ -156,8 +167,6 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
         // one has no value in this response.
         const Vb* vb = pdu.vb_at(processed++);
         const CString received = vb != nullptr ? CString(vb->get_printable_oid()) : CString();
-        if (code == QV_CODE_NO_SUCH_NAME)
-            return EndOfMib(i, vb != nullptr ? &received : nullptr, list);
         if (vb == nullptr && !table)
             continue;
         const bool ended =
@@ -198,22 +207,28 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(int code, Pdu& pdu, CSnmpVarList& l
 }
 
 // SNMPv1 has no end-of-MIB exception: a get-next past the agent's last object
-// is answered with noSuchName for the name asked for (RFC 1157, 4.1.3). On
-// the first step that name is the column itself: the table has no row, and
-// every column ends as it does in SNMPv2c. (Which binding the error index
-// names tells nothing here: agents name the last one that failed.)
-CSnmpRequest::Outcome CSnmpRequest::EndOfMib(int first, const CString* received, CSnmpVarList& list)
+// is answered with noSuchName, the request's bindings as they were sent and
+// the error index naming the one that failed (RFC 1157, 4.1.3). That column
+// has ended; the others may still have rows, so the step is asked again
+// without it, as SNMPv1 managers fix and resend. An index that names no
+// binding asked for is an error of the request.
+CSnmpRequest::Outcome CSnmpRequest::EndColumn(const Pdu& pdu, CSnmpVarList& list)
 {
-    SnmpVarItem* item = list.GetItem(first);
-    const bool firstStep = item->instance->IsEmpty();
-    const CString asked = firstStep ? ColumnOidText(list, first) : *item->instance;
-    if (received == nullptr || *received != asked)
-        return OUTCOME_TABLE_ERROR;
-    for (int i = first; firstStep && i < list.count; ++i) {
-        if (!list.IsReadable(i))
-            continue;
-        *list.GetItem(i)->value = kNotDoneText;
-        *list.GetItem(i)->instance = ColumnOidText(list, i);
+    const int failed = pdu.get_error_index() - 1;
+    const Vb* vb = failed >= 0 ? pdu.vb_at(failed) : nullptr;
+    int binding = 0;
+    int item = 0;
+    for (; item < list.count; ++item) {
+        if (list.IsReadable(item) && binding++ == failed)
+            break;
     }
-    return OUTCOME_TABLE_END;
+    if (vb == nullptr || item == list.count)
+        return OUTCOME_TABLE_ERROR;
+    SnmpVarItem* column = list.GetItem(item);
+    const CString asked = column->instance->IsEmpty() ? ColumnOidText(list, item) : *column->instance;
+    if (CString(vb->get_printable_oid()) != asked)
+        return OUTCOME_TABLE_ERROR;
+    *column->value = kNotDoneText;
+    column->access |= ACCESS_ENDED;
+    return HasReadable(list) ? OUTCOME_ASK_AGAIN : OUTCOME_TABLE_END;
 }

@@ -23,6 +23,61 @@ Snmp& SessionSnmp()
     return *snmp;
 }
 
+// Both targets from params; returns the one to use.
+SnmpTarget& FillTargets(const CSnmpTargetParams& params, CTarget& communityTarget, UTarget& userTarget)
+{
+    UdpAddress address(static_cast<const char*>(params.address));
+    address.set_port(params.port);
+    if (!address.valid())
+        ThrowQVException(QV_ERR_INVALID_ADDRESS);
+    userTarget = UTarget(address);
+    communityTarget = CTarget(address);
+    if (params.version == 3) {
+        userTarget.set_version(version3);
+        userTarget.set_retry(params.retries);
+        userTarget.set_timeout(static_cast<unsigned long>(params.timeout));
+        userTarget.set_security_model(params.securityModel);
+        userTarget.set_security_name(OctetStrFromText(params.securityName));
+        usmAddUserName(OctetStrFromText(params.securityName), params.authProtocol, params.privProtocol,
+                       OctetStrFromText(params.authPassword), OctetStrFromText(params.privPassword));
+        return userTarget;
+    }
+    communityTarget.set_version(static_cast<snmp_version>(params.version));
+    communityTarget.set_retry(params.retries);
+    communityTarget.set_timeout(static_cast<unsigned long>(params.timeout));
+    communityTarget.set_readcommunity(OctetStrFromText(params.readCommunity));
+    communityTarget.set_writecommunity(OctetStrFromText(params.writeCommunity));
+    return communityTarget;
+}
+
+void SetPduSecurity(const CSnmpTargetParams& params, Pdu& pdu)
+{
+    pdu.set_security_level(params.securityLevel);
+    pdu.set_context_name(OctetStrFromText(params.contextName));
+    pdu.set_context_engine_id(OctetStrFromText(params.contextEngineId));
+}
+
+// The bindings of a fetch of list: its columns (first) or the instances
+// last received.
+void AddFetchBindings(bool first, CSnmpVarList& list, Pdu& pdu)
+{
+    for (int i = 0; i < list.count; ++i) {
+        if (!list.IsReadable(i))
+            continue;
+        if (!first && (list.itemType == SVT_SV || list.itemType == MVT_SV))
+            ThrowQVException(QV_ERR_GETNEXT_SINGLE_VALUE);
+        SnmpVarItem* item = list.GetItem(i);
+        Vb vb;
+        if (first) {
+            item->instance->Empty();
+            vb.set_oid(OidFromText(ColumnOidText(list, i) + (list.itemType == SVT_SV ? ".0" : "")));
+        } else {
+            vb.set_oid(OidFromText(*item->instance));
+        }
+        pdu += vb;
+    }
+}
+
 void ThrowIfFailed(int status)
 {
     int code = 0;
@@ -65,71 +120,37 @@ void CSnmpRequest::WaitForOutstanding()
 
 SnmpTarget& CSnmpRequest::BuildTarget(CTarget& communityTarget, UTarget& userTarget)
 {
-    UdpAddress address(static_cast<const char*>(targetParams.address));
-    address.set_port(targetParams.port);
-    if (!address.valid())
-        ThrowQVException(QV_ERR_INVALID_ADDRESS);
-    userTarget = UTarget(address);
-    communityTarget = CTarget(address);
-    if (targetParams.version == 3) {
-        userTarget.set_version(version3);
-        userTarget.set_retry(targetParams.retries);
-        userTarget.set_timeout(static_cast<unsigned long>(targetParams.timeout));
-        userTarget.set_security_model(targetParams.securityModel);
-        userTarget.set_security_name(OctetStrFromText(targetParams.securityName));
-        usmAddUserName(OctetStrFromText(targetParams.securityName), targetParams.authProtocol,
-                       targetParams.privProtocol, OctetStrFromText(targetParams.authPassword),
-                       OctetStrFromText(targetParams.privPassword));
-        return userTarget;
-    }
-    communityTarget.set_version(static_cast<snmp_version>(targetParams.version));
-    communityTarget.set_retry(targetParams.retries);
-    communityTarget.set_timeout(static_cast<unsigned long>(targetParams.timeout));
-    communityTarget.set_readcommunity(OctetStrFromText(targetParams.readCommunity));
-    communityTarget.set_writecommunity(OctetStrFromText(targetParams.writeCommunity));
-    return communityTarget;
+    return FillTargets(targetParams, communityTarget, userTarget);
 }
 
 void CSnmpRequest::BuildPdu(PduMode mode, Pdu& pdu)
 {
-    pdu.set_security_level(targetParams.securityLevel);
-    pdu.set_context_name(OctetStrFromText(targetParams.contextName));
-    pdu.set_context_engine_id(OctetStrFromText(targetParams.contextEngineId));
+    SetPduSecurity(targetParams, pdu);
+    if (mode != PDU_SET) {
+        AddFetchBindings(mode == PDU_FIRST_FETCH, varList, pdu);
+        return;
+    }
     for (int i = 0; i < varList.count; ++i) {
-        SnmpVarItem* item = varList.GetItem(i);
+        if (!IsSentBySet(varList, i))
+            continue;
+        if (varList.itemType > MVT_UMV)
+            ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
+        CString oid = ColumnOidText(varList, i);
+        if (varList.itemType == SVT_SV)
+            oid += ".0";
+        else if (IsTableList(varList))
+            oid += "." + MakeRowInstance();
         Vb vb;
-        if (mode == PDU_SET) {
-            if (!IsSentBySet(varList, i))
-                continue;
-            if (varList.itemType > MVT_UMV)
-                ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
-            CString oid = ColumnOidText(varList, i);
-            if (varList.itemType == SVT_SV)
-                oid += ".0";
-            else if (IsTableList(varList))
-                oid += "." + MakeRowInstance();
-            vb.set_oid(OidFromText(oid));
-            vb.set_syntax(static_cast<SmiUINT32>(item->syntax));
-            TextToVb(i, vb);
-        } else {
-            if (!varList.IsReadable(i))
-                continue;
-            if (mode == PDU_CONTINUATION && (varList.itemType == SVT_SV || varList.itemType == MVT_SV))
-                ThrowQVException(QV_ERR_GETNEXT_SINGLE_VALUE);
-            if (mode == PDU_FIRST_FETCH) {
-                item->instance->Empty();
-                vb.set_oid(OidFromText(ColumnOidText(varList, i) + (varList.itemType == SVT_SV ? ".0" : "")));
-            } else {
-                vb.set_oid(OidFromText(*item->instance));
-            }
-        }
+        vb.set_oid(OidFromText(oid));
+        vb.set_syntax(static_cast<SmiUINT32>(varList.GetItem(i)->syntax));
+        TextToVb(i, vb);
         pdu += vb;
     }
 }
 
-bool CSnmpRequest::UsesGetNext() const
+bool CSnmpRequest::UsesGetNext(const CSnmpVarList& list) const
 {
-    return IsTableList(varList) || (varList.itemType == MVT_SV && useGetNext);
+    return IsTableList(list) || (list.itemType == MVT_SV && useGetNext);
 }
 
 SnmpTarget& CSnmpRequest::PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu)
@@ -145,24 +166,32 @@ BOOL CSnmpRequest::Get(BOOL first)
 {
     if (!valid)
         return FALSE;
-    CTarget communityTarget;
-    UTarget userTarget;
-    Pdu pdu;
-    SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
-    Snmp& snmp = SessionSnmp();
-    const int status = UsesGetNext() ? snmp.get_next(pdu, target) : snmp.get(pdu, target);
-    int code = 0;
-    CString text;
-    TranslateSnmpStatus(status, code, text);
-    if (code != QV_OK && !(IsTableList(varList) && code == QV_CODE_NO_SUCH_NAME))
-        ThrowQVException(code, text);
-    switch (ApplyRow(code, pdu, varList)) {
-    case OUTCOME_ROW:
-        return TRUE;
-    case OUTCOME_TABLE_ERROR:
-        ThrowQVException(code, text);
-    default:
-        return FALSE;
+    if (first)
+        ReopenColumns(varList);
+    // Each round that is asked again has one column fewer.
+    for (;;) {
+        CTarget communityTarget;
+        UTarget userTarget;
+        Pdu pdu;
+        SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
+        Snmp& snmp = SessionSnmp();
+        const int status = UsesGetNext(varList) ? snmp.get_next(pdu, target) : snmp.get(pdu, target);
+        int code = 0;
+        CString text;
+        TranslateSnmpStatus(status, code, text);
+        const bool columnEnd = IsTableList(varList) && code == QV_CODE_NO_SUCH_NAME;
+        if (code != QV_OK && !columnEnd)
+            ThrowQVException(code, text);
+        switch (columnEnd ? EndColumn(pdu, varList) : ApplyRow(pdu, varList)) {
+        case OUTCOME_ROW:
+            return TRUE;
+        case OUTCOME_ASK_AGAIN:
+            continue;
+        case OUTCOME_TABLE_ERROR:
+            ThrowQVException(code, text);
+        default:
+            return FALSE;
+        }
     }
 }
 
@@ -170,11 +199,26 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
 {
     if (!valid)
         return;
+    if (first)
+        ReopenColumns(varList);
     CTarget communityTarget;
     UTarget userTarget;
     Pdu pdu;
     SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
-    Send(pdu, target, false, new CSnmpRequestContext{this, varList, true, callback, userData, false, {}});
+    Send(pdu, target,
+         new CSnmpRequestContext{this, varList, true, callback, userData, false, {}, targetParams, first != FALSE});
+}
+
+void CSnmpRequest::AskAgain(const CSnmpRequestContext& context)
+{
+    auto again = std::make_unique<CSnmpRequestContext>(context);
+    CTarget communityTarget;
+    UTarget userTarget;
+    Pdu pdu;
+    SnmpTarget& target = FillTargets(again->target, communityTarget, userTarget);
+    SetPduSecurity(again->target, pdu);
+    AddFetchBindings(again->first, again->list, pdu);
+    Send(pdu, target, again.release());
 }
 
 void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,
@@ -187,18 +231,19 @@ void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const C
     Pdu pdu;
     std::vector<std::pair<int, CString>> sent;
     SnmpTarget& target = PrepareSet(indexList, values, communityTarget, userTarget, pdu, sent);
-    Send(pdu, target, true,
-         new CSnmpRequestContext{this, varList, apply != FALSE, callback, userData, true, std::move(sent)});
+    Send(pdu, target,
+         new CSnmpRequestContext{this, varList, apply != FALSE, callback, userData, true, std::move(sent),
+                                 targetParams});
 }
 
-void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, bool set, CSnmpRequestContext* context)
+void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* context)
 {
     std::unique_ptr<CSnmpRequestContext> owned(context);
     Snmp& snmp = SessionSnmp();
     int status = SNMP_CLASS_SUCCESS;
-    if (set)
+    if (context->set)
         status = snmp.set(pdu, target, SnmpCallback, context);
-    else if (UsesGetNext())
+    else if (UsesGetNext(context->list))
         status = snmp.get_next(pdu, target, SnmpCallback, context);
     else
         status = snmp.get(pdu, target, SnmpCallback, context);

@@ -44,7 +44,11 @@ enum {
     ACCESS_DERIVED = 8,
     ACCESS_HIDDEN = 16,
     ACCESS_INVALID = 32,  // neither readable nor settable, whatever else is set
-    ACCESS_IMPLIED = 64   // last index column encoded without a length (IMPLIED)
+    ACCESS_IMPLIED = 64,  // last index column encoded without a length (IMPLIED)
+    // A table column whose walk has ended before the others: the agent had no
+    // object after it (SNMPv1 noSuchName). Not read again until the walk
+    // starts over.
+    ACCESS_ENDED = 128
 };
 
 // Item types of a variable list.

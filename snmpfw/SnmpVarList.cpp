@@ -174,7 +174,7 @@ bool CSnmpVarList::IsImplied(int index) const
 bool CSnmpVarList::IsReadable(int index) const
 {
     const int access = items[index]->access;
-    if (access & ACCESS_INVALID)
+    if (access & (ACCESS_INVALID | ACCESS_ENDED))
         return false;
     return (access & ACCESS_READONLY) != 0;
 }
@@ -192,6 +192,21 @@ bool CSnmpVarList::IsSettable(int index) const
 bool IsTableList(const CSnmpVarList& list)
 {
     return list.itemType == MVT_FMV || list.itemType == MVT_UMV;
+}
+
+bool HasReadable(const CSnmpVarList& list)
+{
+    for (int i = 0; i < list.count; ++i) {
+        if (list.IsReadable(i))
+            return true;
+    }
+    return false;
+}
+
+void ReopenColumns(CSnmpVarList& list)
+{
+    for (int i = 0; i < list.count; ++i)
+        list.GetItem(i)->access &= ~ACCESS_ENDED;
 }
 
 CString ColumnOidText(const CSnmpVarList& list, int index)

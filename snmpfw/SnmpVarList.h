@@ -63,6 +63,12 @@ private:
 // True for the table item types (MVT_FMV, MVT_UMV).
 bool IsTableList(const CSnmpVarList& list);
 
+// Whether any item of the list is still to be read.
+bool HasReadable(const CSnmpVarList& list);
+
+// Every column of the list is read again: a walk starts over.
+void ReopenColumns(CSnmpVarList& list);
+
 // Item index's column OID text: its OID, then "." and the list's common
 // instance text when there is one.
 CString ColumnOidText(const CSnmpVarList& list, int index);

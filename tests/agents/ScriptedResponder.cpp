@@ -54,6 +54,10 @@ struct Script {
     std::string reportOid;
     bool setErrorStatus = false;
     long errorStatus = 0;
+    long errorIndex = 1;
+    size_t errorFrom = 0;  // the requests before this one (counted from 0) are answered without it
+    int getDelayMs = 0;
+    bool noSuchNameAfterTable = false;
     int bindings = -1;
     bool badType = false;
     bool silent = false;
@@ -127,8 +131,9 @@ void RenameBindings(netsnmp_pdu* answer)
 
 // The binding's successor in a client table of script.rows rows, as an agent
 // answers a get-next (RFC 1157, 4.1.3): the next row of the same column, or
-// the object after the table. Every row has a MAC of its own.
-void NextInTable(netsnmp_variable_list* v)
+// the object after the table. Every row has a MAC of its own. False when
+// it is the object after the table.
+bool NextInTable(netsnmp_variable_list* v)
 {
     const long rows = script.rows[std::min(setsSeen > 0 ? setsSeen - 1 : 0, script.rows.size() - 1)];
     const size_t prefix = OID_LENGTH(kEntry);
@@ -139,7 +144,7 @@ void NextInTable(netsnmp_variable_list* v)
     if (column < kFirstColumn || column > kLastColumn || (rows >= 0 && row > static_cast<oid>(rows))) {
         snmp_set_var_objid(v, kAfterTable, OID_LENGTH(kAfterTable));
         snmp_set_var_typed_integer(v, ASN_INTEGER, 0);
-        return;
+        return false;
     }
     std::vector<oid> name(kEntry, kEntry + prefix);
     name.push_back(column);
@@ -153,6 +158,28 @@ void NextInTable(netsnmp_variable_list* v)
     } else {
         snmp_set_var_typed_integer(v, ASN_INTEGER, 1);
     }
+    return true;
+}
+
+// A get-next in the client table. With noSuchNameAfterTable, one that runs
+// past the table is answered as an SNMPv1 agent whose MIB ends there does,
+// whatever the request's version: noSuchName, the bindings as asked, the
+// error index naming the first that has no successor (RFC 1157, 4.1.3).
+void AnswerInTable(const netsnmp_pdu* request, netsnmp_pdu* answer)
+{
+    long position = 0;
+    long failed = 0;
+    for (netsnmp_variable_list* v = answer->variables; v; v = v->next_variable) {
+        ++position;
+        if (!NextInTable(v) && failed == 0)
+            failed = position;
+    }
+    if (!script.noSuchNameAfterTable || failed == 0)
+        return;
+    snmp_free_varbind(answer->variables);
+    answer->variables = snmp_clone_varbind(request->variables);
+    answer->errstat = SNMP_ERR_NOSUCHNAME;
+    answer->errindex = failed;
 }
 
 void FillValues(netsnmp_pdu* answer)
@@ -179,15 +206,13 @@ netsnmp_pdu* MakeAnswer(const netsnmp_pdu* request)
         ReplaceBindings(answer, script.bindings);
     if (!script.answerOids.empty())
         RenameBindings(answer);
-    if (!script.rows.empty() && request->command == SNMP_MSG_GETNEXT) {
-        for (netsnmp_variable_list* v = answer->variables; v; v = v->next_variable)
-            NextInTable(v);
-    } else {
+    if (!script.rows.empty() && request->command == SNMP_MSG_GETNEXT)
+        AnswerInTable(request, answer);
+    else
         FillValues(answer);
-    }
-    if (script.setErrorStatus) {
+    if (script.setErrorStatus && requestsSeen >= script.errorFrom) {
         answer->errstat = script.errorStatus;
-        answer->errindex = 1;
+        answer->errindex = script.errorIndex;
     }
     std::vector<oid> report;
     if (!script.reportOid.empty() && ParseOid(script.reportOid, &report)) {
@@ -254,12 +279,20 @@ void Send(void* session, netsnmp_pdu* answer)
         snmp_free_pdu(answer);
 }
 
+// Answers wait in the order they are due, whatever their delays.
+void Queue(const Pending& answer)
+{
+    const auto later = std::upper_bound(pending.begin(), pending.end(), answer,
+                                        [](const Pending& a, const Pending& b) { return a.due < b.due; });
+    pending.insert(later, answer);
+}
+
 // Counts a request on another address than the first; the second since the
 // held answer was kept sends it.
 void CountOtherRequest()
 {
     if (held.answer != nullptr && ++held.othersSince >= 2) {
-        pending.push_back({Clock::now(), held.answer, held.session});
+        Queue({Clock::now(), held.answer, held.session});
         held.answer = nullptr;
     }
 }
@@ -284,10 +317,11 @@ int OnRequest(int op, netsnmp_session*, int, netsnmp_pdu* request, void* magic)
         ++requestsSeen;
         return 1;
     }
+    const int delayMs = get && script.getDelayMs > 0 ? script.getDelayMs : script.delayMs;
     for (int i = 0; i < script.copies; ++i) {
         netsnmp_pdu* answer = MakeAnswer(request);
         if (answer)
-            pending.push_back({Clock::now() + std::chrono::milliseconds(script.delayMs), answer, sessions[address]});
+            Queue({Clock::now() + std::chrono::milliseconds(delayMs), answer, sessions[address]});
     }
     ++requestsSeen;
     return 1;
@@ -393,7 +427,13 @@ int main(int argc, char** argv)
     app.add_option("--copies", script.copies, "send each answer this many times");
     app.add_option("--request-id-offset", script.requestIdOffset, "answer with the request id plus this");
     app.add_option("--report", script.reportOid, "answer with a report PDU holding this counter OID");
-    app.add_option("--error-status", script.errorStatus, "answer with this error status (error index 1)");
+    app.add_option("--error-status", script.errorStatus, "answer with this error status");
+    app.add_option("--error-index", script.errorIndex, "the error index of --error-status (default 1)");
+    app.add_option("--error-from", script.errorFrom,
+                   "answer with --error-status from the N-th request on (counted from 0; default 0)");
+    app.add_option("--get-delay", script.getDelayMs, "answer gets this many milliseconds late (instead of --delay)");
+    app.add_flag("--no-such-name-after-table", script.noSuchNameAfterTable,
+                 "answer a get-next past the --rows table with noSuchName, in any version");
     app.add_option("--bindings", script.bindings, "answer with this many bindings");
     app.add_flag("--bad-type", script.badType, "answer with a value of a type no SNMP syntax has");
     app.add_flag("--silent", script.silent, "never answer");

@@ -88,6 +88,17 @@ TEST_F(ProgramsTest, TheSimulatedAccessPointServesTheClientsItIsGiven)
     EXPECT_EQ(macs, Macs(again->Port()));
 }
 
+// An SNMPv1 walk of a table whose last column ends first, in the last two
+// rows: every row, the cells missing from it empty.
+TEST_F(ProgramsTest, FetchWalksEveryRowWhenAColumnEndsFirst)
+{
+    auto agent = krwtest::StartApSim({"--end-mib-with-table", "--hole", "2:7", "--hole", "3:7"});
+    const CRun run = Fetch(
+        agent->Port(), {"-v", "1", "-f", "tsv", "--walk", "0", "127.0.0.1", kColumn + ".2:macaddress", kColumn + ".7"});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ(kColumn + ".2\t" + kColumn + ".7\n000D88123456\t1\nA0B1C2D3E4F5\t\n0C8BFD0A1B2C\t\n", run.out);
+}
+
 TEST_F(ProgramsTest, CommunitiesAndDelaysBehaveAsAnAgentsWould)
 {
     auto agent = krwtest::StartApSim({"-c", "look", "-w", "touch", "--delay", "200"});

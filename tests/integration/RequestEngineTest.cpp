@@ -39,9 +39,11 @@ struct CWalk {
     std::vector<std::string> last;  // the list of the final completion
     std::vector<std::string> lastInstances;
     CSnmpRequest* request = nullptr;
+    unsigned short port = 0;  // when set, each step goes there: walks that share a request object
 };
 
-CWalk* g_walk = nullptr;
+// The walks in progress, by the userData of their requests.
+CWalk* g_walks[2] = {};
 
 std::vector<std::string> Values(const CSnmpVarList& list)
 {
@@ -61,9 +63,9 @@ std::vector<std::string> Instances(const CSnmpVarList& list)
 
 // A walk's completion: keeps the row and asks for the next, as the caller
 // of a table walk does.
-void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
+void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD which)
 {
-    CWalk& walk = *g_walk;
+    CWalk& walk = *g_walks[which];
     ++walk.completions;
     walk.code = result->code;
     walk.message = result->message;
@@ -75,7 +77,9 @@ void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD)
     }
     walk.rows.push_back(Values(*list));
     walk.request->varList = *list;
-    walk.request->AsyncGet(OnStep, FALSE, 0);
+    if (walk.port != 0)
+        walk.request->targetParams.port = walk.port;
+    walk.request->AsyncGet(OnStep, FALSE, which);
 }
 
 class RequestEngineTest : public ::testing::Test {
@@ -90,7 +94,7 @@ protected:
             ADD_FAILURE() << static_cast<const char*>(e->GetText());
             e->Delete();
         }
-        g_walk = &walk;
+        g_walks[0] = &walk;
     }
 
     void TearDown() override
@@ -98,7 +102,8 @@ protected:
         request.reset();
         CSnmpSession::Stop();
         krwtest::RemoveScratchFolder(folder);
-        g_walk = nullptr;
+        g_walks[0] = nullptr;
+        g_walks[1] = nullptr;
     }
 
     std::unique_ptr<krwtest::CScriptedResponder> StartResponder(std::vector<std::string> script)
@@ -170,14 +175,13 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         std::vector<std::string> options;
         int version;
         size_t rows;
-        bool lastRowKept;  // else every column of the final list has ended
     } cases[] = {
-        {"an object after the table", {}, 1, 3, false},
-        {"no clients", {"--generate", "0"}, 1, 0, false},
-        {"SNMPv1 end of MIB", {"--end-mib-with-table"}, 0, 3, true},
-        {"SNMPv1 end of MIB at the first step", {"--end-mib-with-table", "--generate", "0"}, 0, 0, false},
-        {"SNMPv2c end of MIB", {"--end-mib-with-table"}, 1, 3, false},
-        {"a hole in one column", {"--hole", "2:7"}, 1, 3, false},
+        {"an object after the table", {}, 1, 3},
+        {"no clients", {"--generate", "0"}, 1, 0},
+        {"SNMPv1 end of MIB", {"--end-mib-with-table"}, 0, 3},
+        {"SNMPv1 end of MIB at the first step", {"--end-mib-with-table", "--generate", "0"}, 0, 0},
+        {"SNMPv2c end of MIB", {"--end-mib-with-table"}, 1, 3},
+        {"a hole in one column", {"--hole", "2:7"}, 1, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -190,11 +194,95 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         EXPECT_EQ(static_cast<int>(c.rows) + 1, walk.completions);
         for (size_t r = 0; r < c.rows; ++r)
             EXPECT_EQ(kSampleMacs[r], walk.rows[r][0]) << r;
-        const std::vector<std::string> ended(2, kNotDoneText);
-        EXPECT_EQ(c.lastRowKept ? walk.rows.back() : ended, walk.last);
+        // Every column of the final list has ended.
+        EXPECT_EQ(std::vector<std::string>(2, kNotDoneText), walk.last);
         ClientTable(agent->Port(), c.version);
         EXPECT_EQ(walk.rows, WalkBlocking());
     }
+}
+
+// Columns whose objects end before the others': the others keep their rows,
+// and the ended column has no value in the rows after its end. An SNMPv1
+// agent whose MIB ends with the table says so with noSuchName for the
+// column; an SNMPv2c agent may do the same. The same request object walks
+// again from the start, every column included.
+TEST_F(RequestEngineTest, AColumnThatEndsFirstLeavesTheOthersTheirRows)
+{
+    const std::vector<std::pair<std::string, int>> columns = {{std::string(kColumn) + ".2", SYNTAX_MACADDRESS},
+                                                              {std::string(kColumn) + ".5", SYNTAX_INTEGER},
+                                                              {std::string(kColumn) + ".7", SYNTAX_DISPLAYSTR}};
+    const std::vector<std::vector<std::string>> full = {{kSampleMacs[0], "-48", "1"},
+                                                        {kSampleMacs[1], "-61", "2"},
+                                                        {kSampleMacs[2], "-70", "1"}};
+    const std::vector<std::string> lastOnly = {"--end-mib-with-table", "--hole", "3:7"};
+    const std::vector<std::string> lastTwo = {"--end-mib-with-table", "--hole", "2:7", "--hole", "3:7"};
+    const std::vector<std::string> middle = {"--end-mib-with-table", "--hole", "3:5"};
+    const std::vector<std::string> allButMac = {
+        "--end-mib-with-table", "--hole", "3:3", "--hole", "3:4", "--hole", "3:5", "--hole", "3:6", "--hole", "3:7"};
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<std::pair<size_t, size_t>> ended;  // row, column
+    } cases[] = {
+        {"the last column in the last row", lastOnly, {{2, 2}}},
+        {"the last column in the last two rows", lastTwo, {{1, 2}, {2, 2}}},
+        {"a middle column", middle, {{2, 1}}},
+        {"every column of the last row but the MAC", allButMac, {{2, 1}, {2, 2}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::vector<std::string>> expected = full;
+        for (const auto& cell : c.ended)
+            expected[cell.first][cell.second] = kNotDoneText;
+        auto agent = StartApSim(c.options);
+        for (int version : {0, 1}) {
+            SCOPED_TRACE(std::string(c.what) + (version == 0 ? ", SNMPv1" : ", SNMPv2c"));
+            walk = CWalk();
+            Request(agent->Port(), columns, MVT_UMV, 0, version);
+            ASSERT_NO_FATAL_FAILURE(WalkAsync());
+            EXPECT_EQ(QV_OK, walk.code) << static_cast<const char*>(walk.message);
+            EXPECT_EQ(expected, walk.rows);
+            EXPECT_EQ(std::vector<std::string>(3, kNotDoneText), walk.last);
+            EXPECT_EQ(expected, WalkBlocking());
+            EXPECT_EQ(expected, WalkBlocking());
+        }
+    }
+    auto misbehaving = StartResponder({"--rows", "2", "--no-such-name-after-table"});
+    walk = CWalk();
+    Request(misbehaving->Port(), columns, MVT_UMV, 0, 1);
+    ASSERT_NO_FATAL_FAILURE(WalkAsync());
+    EXPECT_EQ(QV_OK, walk.code) << static_cast<const char*>(walk.message);
+    EXPECT_EQ(2u, walk.rows.size());
+    EXPECT_EQ(2u, WalkBlocking().size());
+}
+
+// Two walks of a keyed table on one request object, each answered at its own
+// pace: every row's keys and ended columns come from its own walk.
+TEST_F(RequestEngineTest, KeyedWalksOnOneObjectKeepTheirOwnRows)
+{
+    auto holed = StartApSim({"--hole", "3:7", "--delay", "100"});
+    auto slow = StartApSim({"--delay", "250"});
+    CSnmpRequest& r = Request(holed->Port(),
+                              {{std::string(kColumn) + ".1", SYNTAX_INTEGER},
+                               {std::string(kColumn) + ".2", SYNTAX_MACADDRESS},
+                               {std::string(kColumn) + ".7", SYNTAX_DISPLAYSTR}},
+                              MVT_FMV, 1);
+    r.varList.GetItem(0)->access = ACCESS_NOTACCESS;
+    CWalk other;
+    other.request = &r;
+    other.port = slow->Port();
+    walk.port = holed->Port();
+    g_walks[1] = &other;
+    r.AsyncGet(OnStep, TRUE, 0);
+    r.targetParams.port = slow->Port();
+    r.AsyncGet(OnStep, TRUE, 1);
+    ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return walk.done && other.done; }, kGenerousMs));
+    const std::vector<std::vector<std::string>> rows = {{"1", kSampleMacs[0], "1"},
+                                                        {"2", kSampleMacs[1], "2"},
+                                                        {"3", kSampleMacs[2], "1"}};
+    EXPECT_EQ(rows, other.rows);
+    std::vector<std::vector<std::string>> holedRows = rows;
+    holedRows[2][2] = kNotDoneText;
+    EXPECT_EQ(holedRows, walk.rows);
 }
 
 // A table with a hole: every value stays in its own row, asynchronously and
@@ -432,6 +520,25 @@ TEST_F(RequestEngineTest, WalksEndWhateverTheAgentAnswers)
         {"sub-identifiers, not text", {"--answer-oids", c + ".9," + c + ".10," + c + ".10"}, 100, 3, 2, QV_OK},
         {"every answer twice", {"--copies", "2", "--answer-oids", c + ".1," + c + ".2,1.4"}, 100, 3, 2, QV_OK},
         {"an answer after the time-out", {"--delay", "300"}, 10, 1, 0, QV_CODE_BASE_SNMPCLASS + SNMP_CLASS_TIMEOUT},
+        {"noSuchName naming no binding",
+         {"--error-status", "2", "--error-index", "0"},
+         100,
+         1,
+         0,
+         QV_CODE_NO_SUCH_NAME},
+        {"noSuchName past the bindings",
+         {"--error-status", "2", "--error-index", "2"},
+         100,
+         1,
+         0,
+         QV_CODE_NO_SUCH_NAME},
+        {"genErr for the binding",
+         {"--answer-oids", c + ".1", "--error-status", "5", "--error-from", "1"},
+         100,
+         2,
+         1,
+         QV_CODE_BASE_PDU - 5},
+        {"noSuchName for the column's end in SNMPv2c", {"--rows", "2", "--no-such-name-after-table"}, 100, 3, 2, QV_OK},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);

@@ -87,10 +87,10 @@ protected:
         return static_cast<const char*>(*request.varList.GetItem(index)->instance);
     }
 
-    CSnmpRequest::Outcome Apply(const std::vector<std::pair<std::string, int>>& bindings, int code = QV_OK)
+    CSnmpRequest::Outcome Apply(const std::vector<std::pair<std::string, int>>& bindings)
     {
         Pdu pdu = Response(bindings);
-        return request.ApplyRow(code, pdu, request.varList);
+        return request.ApplyRow(pdu, request.varList);
     }
 
     std::deque<std::string> oids;  // stays where it is while it grows
@@ -195,22 +195,18 @@ TEST_F(SnmpRequestTest, ResponsesThatEndOrBreakAWalk)
         const char* what;
         int keyCount;
         std::vector<std::pair<std::string, int>> bindings;
-        int code;
         CSnmpRequest::Outcome outcome;
         int raised;
     } cases[] = {
-        {"an empty table", 0, {{"2", 0}, {"3", 0}}, QV_OK, CSnmpRequest::OUTCOME_FINISHED, 0},
-        {"fewer bindings than columns", 0, {{"1.4", 4}}, QV_OK, CSnmpRequest::OUTCOME_ROW, 0},
-        {"no binding at all", 0, {}, QV_OK, CSnmpRequest::OUTCOME_FINISHED, 0},
-        {"noSuchName for the OID asked for", 0, {{"1", 0}}, QV_CODE_NO_SUCH_NAME, CSnmpRequest::OUTCOME_TABLE_END, 0},
-        {"noSuchName for another OID", 0, {{"1.1", 0}}, QV_CODE_NO_SUCH_NAME, CSnmpRequest::OUTCOME_TABLE_ERROR, 0},
+        {"an empty table", 0, {{"2", 0}, {"3", 0}}, CSnmpRequest::OUTCOME_FINISHED, 0},
+        {"fewer bindings than columns", 0, {{"1.4", 4}}, CSnmpRequest::OUTCOME_ROW, 0},
+        {"no binding at all", 0, {}, CSnmpRequest::OUTCOME_FINISHED, 0},
         {"an instance too short for the keys",
          2,
          {{"1.4", 4}, {"2.4", 1}},
-         QV_OK,
          CSnmpRequest::OUTCOME_ROW,
          QV_ERR_BAD_KEY_COUNT},
-        {"more keys than columns", 3, {{"1.4", 4}, {"2.4", 1}}, QV_OK, CSnmpRequest::OUTCOME_ROW, QV_ERR_BAD_KEY_COUNT},
+        {"more keys than columns", 3, {{"1.4", 4}, {"2.4", 1}}, CSnmpRequest::OUTCOME_ROW, QV_ERR_BAD_KEY_COUNT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -221,7 +217,7 @@ TEST_F(SnmpRequestTest, ResponsesThatEndOrBreakAWalk)
             *request.varList.GetItem(i)->instance =
                 std::string(kTable).append(".").append(std::to_string(i + 1)).c_str();
         CSnmpRequest::Outcome outcome = CSnmpRequest::OUTCOME_FINISHED;
-        EXPECT_EQ(c.raised, RaisedCode([&] { outcome = Apply(c.bindings, c.code); }));
+        EXPECT_EQ(c.raised, RaisedCode([&] { outcome = Apply(c.bindings); }));
         if (c.raised == 0) {
             EXPECT_EQ(c.outcome, outcome);
         }
@@ -231,6 +227,62 @@ TEST_F(SnmpRequestTest, ResponsesThatEndOrBreakAWalk)
     MakeList(MVT_FMV, 0, {ACCESS_READONLY, ACCESS_READONLY});
     EXPECT_EQ(CSnmpRequest::OUTCOME_ROW, Apply({{"1.4", 4}}));
     EXPECT_EQ((std::vector<std::string>{"4", kNotDoneText}), Values());
+}
+
+// noSuchName in a walk ends the column its error index names, counted among
+// the columns still read, when that binding is the one asked for; anything
+// else is an error of the request, and changes nothing.
+TEST_F(SnmpRequestTest, NoSuchNameEndsTheColumnItNames)
+{
+    const struct {
+        const char* what;
+        bool firstStep;   // the columns asked for themselves, else after row 4
+        int endedBefore;  // a column that ended earlier, or -1
+        int errorIndex;
+        const char* named;  // the failed binding's OID, relative to kTable; null: as asked
+        CSnmpRequest::Outcome outcome;
+        int ends;  // the column that ends, or -1
+    } cases[] = {
+        {"the middle column", false, -1, 2, nullptr, CSnmpRequest::OUTCOME_ASK_AGAIN, 1},
+        {"the last column at the first step", true, -1, 3, nullptr, CSnmpRequest::OUTCOME_ASK_AGAIN, 2},
+        {"counted among the columns still read", false, 0, 1, nullptr, CSnmpRequest::OUTCOME_ASK_AGAIN, 1},
+        {"the one column left", false, -1, 1, nullptr, CSnmpRequest::OUTCOME_TABLE_END, 0},
+        {"index 0", false, -1, 0, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
+        {"an index past the bindings", false, -1, 4, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
+        {"a negative index", false, -1, -1, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
+        {"a binding not asked for", false, -1, 2, "2.5", CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        definitions.clear();
+        const bool alone = c.outcome == CSnmpRequest::OUTCOME_TABLE_END;
+        MakeList(MVT_UMV, 0,
+                 alone ? std::vector<int>{ACCESS_READONLY}
+                       : std::vector<int>{ACCESS_READONLY, ACCESS_READONLY, ACCESS_READONLY});
+        Pdu pdu;
+        for (int i = 0; i < request.varList.count; ++i) {
+            const std::string column = std::string(kTable) + "." + std::to_string(i + 1);
+            if (!c.firstStep)
+                *request.varList.GetItem(i)->instance = (column + ".4").c_str();
+            if (i == c.endedBefore) {
+                request.varList.GetItem(i)->access |= ACCESS_ENDED;
+                continue;
+            }
+            const bool named = c.named != nullptr && static_cast<int>(pdu.get_vb_count()) + 1 == c.errorIndex;
+            pdu += Vb(Oid(named ? (std::string(kTable) + "." + c.named).c_str()
+                                : (c.firstStep ? column : column + ".4").c_str()));
+        }
+        pdu.set_error_status(SNMP_ERROR_NO_SUCH_NAME);
+        pdu.set_error_index(c.errorIndex);
+        const std::vector<std::string> before = Values();
+        EXPECT_EQ(c.outcome, request.EndColumn(pdu, request.varList));
+        std::vector<std::string> expected = before;
+        if (c.ends >= 0)
+            expected[static_cast<size_t>(c.ends)] = kNotDoneText;
+        EXPECT_EQ(expected, Values());
+        for (int i = 0; i < request.varList.count; ++i)
+            EXPECT_EQ(i != c.ends && i != c.endedBefore, request.varList.IsReadable(i)) << i;
+    }
 }
 
 TEST_F(SnmpRequestTest, SingleInstanceListsKeepWhatIsNotAnswered)

@@ -61,7 +61,10 @@ std::vector<std::string> CFetchRequest::Values() const
     for (int i = 0; i < varList.count; ++i) {
         const size_t item = static_cast<size_t>(i);
         const bool exception = item < exceptions.size() && !exceptions[item].empty();
-        values.emplace_back(exception ? exceptions[item] : std::string(*varList.GetItem(i)->value));
+        const CString& value = *varList.GetItem(i)->value;
+        // A column that has run past the end of the table has no cell in the
+        // row: empty, as a cell missing from any other row.
+        values.emplace_back(exception ? exceptions[item] : value == kNotDoneText ? std::string() : std::string(value));
     }
     return values;
 }

@@ -18,7 +18,7 @@ public:
     CString DerivedNumberText(int syntax, double number) override;
 
     // The texts of the last response (or of the list as it is): the values,
-    // with those words in place.
+    // with those words in place, and a cell the row does not have empty.
     std::vector<std::string> Values() const;
     // Forgets the words of the last response before the next is asked for.
     void ForgetExceptions() { exceptions.clear(); }

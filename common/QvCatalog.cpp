@@ -115,6 +115,7 @@ const char* const kCatalog[] = {
     "(VaZARO++) Bad syntax for the history chart of log!",
     "(VaZARO++) Unknown error code!",
     "(VaZARO++) Init the timer error!",
+    "(VaZARO++) Too many rows in the SNMP table!",
     // Log-line templates
     "Get: [ERROR] Request:[VARLIST]. Receive at [TIME].",
     "Set: [ERROR] Request:[VARLIST]. Receive at [TIME].",
@@ -149,9 +150,9 @@ const int kCatalogSize = sizeof(kCatalog) / sizeof(kCatalog[0]);
 const int kCommonSize = sizeof(kCommonTexts) / sizeof(kCommonTexts[0]);
 
 // First index of each group in kCatalog, plus the end of the array.
-const int s_groupStart[QV_GROUP_COUNT + 1] = {0, 18, 35, 49, 72, 102, kCatalogSize};
+const int s_groupStart[QV_GROUP_COUNT + 1] = {0, 18, 35, 49, 72, 103, kCatalogSize};
 
-static_assert(kCatalogSize == 104, "the group starts assume 104 texts");
+static_assert(kCatalogSize == 105, "the group starts assume 105 texts");
 static_assert(kCommonSize == 19, "the common-services group has 19 texts");
 
 // Index into a translated group for code = base - (index + 1), or -1.

@@ -6,7 +6,7 @@
 //   -201..-217  SNMPv3 message processing
 //   -301..-314  SNMPv3 user-based security
 //   -401..-423  session and request results of the SNMP library
-//   -501..-529  the framework's own errors (below)
+//   -501..-530  the framework's own errors (below)
 
 enum {
     QV_OK = 0,
@@ -40,6 +40,8 @@ enum {
     QV_ERR_LOG_CHART_SYNTAX = -527,
     QV_ERR_UNKNOWN = -528,
     QV_ERR_TIMER_INIT = -529,
+    // A table walk given up at its bound of rows: the agent's table does not end.
+    QV_ERR_TOO_MANY_ROWS = -530,
 
     // The agent's noSuchName, translated: in SNMPv1 also the end of its MIB.
     QV_CODE_NO_SUCH_NAME = -102,

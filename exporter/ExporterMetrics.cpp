@@ -25,7 +25,8 @@ std::string Number(double value)
 
 void ClientSeries(std::string& out, const CHostReport& report)
 {
-    Family(out, "krw6180_client_rssi_dbm", "gauge", "Received signal strength of an associated client in dBm.");
+    Family(out, "krw6180_client_rssi_dbm", "gauge",
+           "Received signal strength of an associated client in dBm (0 when the access point gives none).");
     // Prometheus drops a series' second sample in one scrape and counts it as
     // an error; an agent's table may hold a client twice: the first row stands.
     std::set<std::tuple<std::string, std::string, std::string, std::string, std::string>> seen;

@@ -43,7 +43,7 @@ void BadRequest(httplib::Response& response, const std::string& reason)
 CHostReport NoReport(double waitSeconds)
 {
     return FailedReport("no report within " + Seconds(waitSeconds) +
-                        " s: the access point stopped answering, or the read community is wrong");
+                        " s: the access point answers too slowly for the scrape time-out");
 }
 
 }  // namespace

@@ -14,10 +14,10 @@ namespace {
 
 const char* const kColumns[] = {"MAC ADDRESS", "BAND", "AUTHENTICATION", "RSSI", "POWER SAVE", "SSID INDEX"};
 
-// A wrong read community is the usual cause: the refresh passes with the
-// write community, then the agent drops every read of the walk unanswered.
-const char kMissingHint[] = "no report usually means a wrong read community, or an access point that stopped "
-                            "answering in the middle of its walk";
+// Every retrieval ends in a report, a failed one included: one that has
+// not come is still going when the wait ends.
+const char kMissingHint[] = "no report means the retrieval was still going when the wait ended: a long client "
+                            "table, slow answers, or a -t budget close to --wait";
 
 std::vector<std::string> Cells(const CHostClient& c)
 {

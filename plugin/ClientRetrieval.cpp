@@ -1,5 +1,6 @@
 #include "plugin/ClientRetrieval.h"
 
+#include "common/QvCatalog.h"
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "plugin/ClientVarSet.h"
@@ -13,47 +14,69 @@
 
 namespace {
 
-// Value texts of the MAC column that hold no client.
+// Value texts of the MAC column that hold no client (the walk's marker of an
+// ended column is shown as the empty text).
 bool IsClientMac(const CString& mac)
 {
-    return mac != kNotDoneText && !mac.IsEmpty() && mac != "000000000000";
+    return !mac.IsEmpty() && mac != "000000000000";
 }
 
-void TargetStoredAgent(CSnmpRequest& request, const CString& address)
+// A cell without a value is empty in a report, whether its column has no
+// cell in this row or has run past the end of the table.
+CString CellText(const CSnmpVarList& row, int column)
 {
-    request.targetParams.address = address;
-    request.targetParams.port = StoredPortNumber();
-    request.targetParams.readCommunity = ReadCommunity;
-    request.targetParams.writeCommunity = WriteCommunity;
+    const CString& text = *row.GetItem(column)->value;
+    return text == kNotDoneText ? CString() : text;
 }
 
 CClientRow RowTexts(const CSnmpVarList& row, const CString& band)
 {
-    auto text = [&row](int column) { return *row.GetItem(column)->value; };
     return {band,
-            text(CLIENT_COLUMN_MAC),
-            text(CLIENT_COLUMN_AUTHENTICATION),
-            text(CLIENT_COLUMN_RSSI),
-            text(CLIENT_COLUMN_POWERSAVE),
-            text(CLIENT_COLUMN_SSIDINDEX)};
+            CellText(row, CLIENT_COLUMN_MAC),
+            CellText(row, CLIENT_COLUMN_AUTHENTICATION),
+            CellText(row, CLIENT_COLUMN_RSSI),
+            CellText(row, CLIENT_COLUMN_POWERSAVE),
+            CellText(row, CLIENT_COLUMN_SSIDINDEX)};
 }
 
-// A step that cannot be started ends the walk without a report, as a failed
-// step does. Once the module is unloading the request object is no longer
-// valid: a request still outstanding completes, and no further one starts.
+bool SharedRequestRuns()
+{
+    return SharedRequest != nullptr && SharedRequest->valid;
+}
+
+// A walk that cannot go on ends in one report of why, without clients, and
+// what was collected for the address goes with it: the next retrieval starts
+// from nothing instead of reporting clients that may have left since.
+void FailWalk(DWORD walk, const CString& message)
+{
+    const CClientWalk* record = FindClientWalk(walk);
+    if (record == nullptr)
+        return;
+    const DWORD context = record->context;
+    const CString address = record->target.address;
+    RemoveClientWalk(walk);
+    if (PendingClients* collected = FindPendingClients(address)) {
+        DetachPendingClients(collected);
+        FreePendingClients(collected);
+    }
+    ReportToHost(1, message, address, 0, nullptr, context);
+}
+
+// Once the module is unloading the request object is no longer valid: a
+// request still outstanding completes, and no further one starts.
 void ContinueWalk(DWORD walk, CClientWalk& record)
 {
-    if (SharedRequest == nullptr || !SharedRequest->valid) {
+    if (!SharedRequestRuns()) {
         RemoveClientWalk(walk);
         return;
     }
-    SharedRequest->targetParams.address = record.step.address;
+    SharedRequest->targetParams = record.target;
     SharedRequest->varList = std::move(record.row);
     try {
         SharedRequest->AsyncGet(OnClientRow, FALSE, walk);
     } catch (CQVException* e) {
+        FailWalk(walk, e->GetText());
         e->Delete();
-        RemoveClientWalk(walk);
     }
 }
 
@@ -77,11 +100,11 @@ void FinishRow(DWORD walk, const CString& band)
     if (record == nullptr)
         return;
     if (record->row.count != CLIENT_COLUMN_COUNT) {
-        RemoveClientWalk(walk);
+        FailWalk(walk, QvErrorText(QV_ERR_UNKNOWN));
         return;
     }
     const CClientRow texts = RowTexts(record->row, band);
-    if (IsClientMac(texts.macAddress) && !record->repeated)
+    if (IsClientMac(texts.macAddress))
         CollectClient(*PendingClientsFor(record->step.address), texts);
     if (!record->step.done) {
         ContinueWalk(walk, *record);
@@ -93,29 +116,22 @@ void FinishRow(DWORD walk, const CString& band)
     ReportCollected(step, context);
 }
 
-// Starts the band read of the walk's row on the shared request object. The
-// read takes the object's target for itself only: the walks' steps go on with
-// the target as it was. A read that cannot start is a failed one.
-void StartBandRead(DWORD walk, const CString& address)
+// Starts the band read of the walk's row on the shared request object, with
+// the retrieval's own target. A read that cannot start is a failed one.
+void StartBandRead(DWORD walk, const CClientWalk& record)
 {
-    if (SharedRequest == nullptr || !SharedRequest->valid) {
+    if (!SharedRequestRuns()) {
         FinishRow(walk, CString());
         return;
     }
-    const CSnmpTargetParams walkTarget = SharedRequest->targetParams;
     SharedRequest->varList = CSnmpVarList(kApBandDefinitions, MVT_SV, 0);
-    TargetStoredAgent(*SharedRequest, address);
-    SharedRequest->targetParams.timeout = RequestTimeout();
-    bool started = true;
+    SharedRequest->targetParams = record.target;
     try {
         SharedRequest->AsyncGet(OnBandRead, TRUE, walk);
     } catch (CQVException* e) {
         e->Delete();
-        started = false;
-    }
-    SharedRequest->targetParams = walkTarget;
-    if (!started)
         FinishRow(walk, CString());
+    }
 }
 
 }  // namespace
@@ -130,10 +146,17 @@ void StartClientRetrieval(const CString& address, DWORD context)
     // The number of the option "get": a text the option list does not hold
     // goes out as it stands.
     *refresh.GetItem(0)->value = "1";
-    TargetStoredAgent(*SharedRequest, address);
+    // What the object holds besides (version, retries, SNMPv3) is the
+    // session's defaults, which nothing changes.
+    CSnmpTargetParams target = SharedRequest->targetParams;
+    target.address = address;
+    target.port = StoredPortNumber();
+    target.readCommunity = ReadCommunity;
+    target.writeCommunity = WriteCommunity;
+    target.timeout = RequestTimeout();
+    SharedRequest->targetParams = target;
     SharedRequest->varList = refresh;
-    SharedRequest->targetParams.timeout = RequestTimeout();
-    const DWORD walk = AddClientWalk(context);
+    const DWORD walk = AddClientWalk(context, target);
     try {
         SharedRequest->AsyncSet(OnRefreshDone, FALSE, CString(), nullptr, walk);
     } catch (CQVException*) {
@@ -144,7 +167,7 @@ void StartClientRetrieval(const CString& address, DWORD context)
 
 void OnRefreshDone(CSnmpResult* result, CSnmpVarList*, DWORD walk)
 {
-    const CClientWalk* record = FindClientWalk(walk);
+    CClientWalk* record = FindClientWalk(walk);
     if (record == nullptr)
         return;
     const DWORD context = record->context;
@@ -153,12 +176,13 @@ void OnRefreshDone(CSnmpResult* result, CSnmpVarList*, DWORD walk)
         ReportToHost(1, result->message, result->address, 0, nullptr, context);
         return;
     }
-    if (SharedRequest == nullptr || !SharedRequest->valid) {
+    if (!SharedRequestRuns()) {
         RemoveClientWalk(walk);
         return;
     }
+    record->target.address = result->address;
     try {
-        TargetStoredAgent(*SharedRequest, result->address);
+        SharedRequest->targetParams = record->target;
         SharedRequest->varList = CSnmpVarList(kClientTableDefinitions, MVT_UMV, 0);
         SharedRequest->AsyncGet(OnClientRow, TRUE, walk);
     } catch (CQVException* e) {
@@ -173,17 +197,18 @@ void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD walk)
     CClientWalk* record = FindClientWalk(walk);
     if (record == nullptr)
         return;
-    if (result->code != 0 || (!result->done && ++record->rows > kMaxClientRows)) {
-        RemoveClientWalk(walk);
+    if (result->code != 0) {
+        FailWalk(walk, result->message);
+        return;
+    }
+    if (!result->done && ++record->rows > kMaxClientRows) {
+        FailWalk(walk, QvErrorText(QV_ERR_TOO_MANY_ROWS));
         return;
     }
     record->step = *result;
-    const CString macCell = row->count > CLIENT_COLUMN_MAC ? *row->GetItem(CLIENT_COLUMN_MAC)->instance : CString();
-    record->repeated = result->done && macCell == record->lastMacCell;
-    record->lastMacCell = macCell;
     // The engine's list goes when this returns: the walk takes its items.
     record->row = std::move(*row);
-    StartBandRead(walk, result->address);
+    StartBandRead(walk, *record);
 }
 
 void OnBandRead(CSnmpResult* result, CSnmpVarList* band, DWORD walk)

@@ -20,7 +20,7 @@ void StartClientRetrieval(const CString& address, DWORD context);
 void OnRefreshDone(CSnmpResult* result, CSnmpVarList* list, DWORD walk);
 
 // Completion of every table step: a delivered row has the access point's
-// band read for it; a failed step ends the walk without a report.
+// band read for it; a failed step ends the retrieval in a report of the failure.
 void OnClientRow(CSnmpResult* result, CSnmpVarList* row, DWORD walk);
 
 // Completion of a band read (the empty band when it failed): collects the

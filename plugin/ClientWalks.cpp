@@ -9,13 +9,13 @@ DWORD LastIdentifier = 0;
 
 }  // namespace
 
-DWORD AddClientWalk(DWORD context)
+DWORD AddClientWalk(DWORD context, const CSnmpTargetParams& target)
 {
     // Identifiers wrap after 2^32 retrievals; one still in use is skipped.
     do
         ++LastIdentifier;
     while (Walks.count(LastIdentifier) != 0);
-    Walks.emplace(LastIdentifier, CClientWalk{context, 0, CSnmpResult(), CSnmpVarList(), CString(), false});
+    Walks.emplace(LastIdentifier, CClientWalk{context, target, 0, CSnmpResult(), CSnmpVarList()});
     return LastIdentifier;
 }
 

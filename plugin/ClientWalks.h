@@ -9,24 +9,28 @@
 // the band of a delivered row is read, that row.
 
 // Rows one retrieval takes at most. A real access point has far fewer
-// clients; an agent that never ends its table stops here, and the walk ends
-// as a failed step does.
-const int kMaxClientRows = 65536;
+// clients; an agent that never ends its table stops here, and the walk fails
+// as a failed step does. (The tests build the module once more with a small
+// bound, to reach it quickly.)
+#ifndef KRW_MAX_CLIENT_ROWS
+#define KRW_MAX_CLIENT_ROWS 65536
+#endif
+const int kMaxClientRows = KRW_MAX_CLIENT_ROWS;
 
 struct CClientWalk {
-    DWORD context;     // the host's, for every report of the retrieval
+    DWORD context;  // the host's, for every report of the retrieval
+    // Where and how every request of the retrieval goes: the parameters as
+    // they were at its start, whatever the host sets while it runs. From the
+    // refresh's answer on, the address is the agent's dotted one.
+    CSnmpTargetParams target;
     int rows;          // rows delivered by the walk so far
     CSnmpResult step;  // the completion that delivered row
     CSnmpVarList row;  // the row waiting for its band read
-    // The name of the MAC cell of the row delivered before. At the end of an
-    // SNMPv1 agent's MIB the walk ends with that row once more, and it is no
-    // other client, whatever its band read gives this time.
-    CString lastMacCell;
-    bool repeated;
 };
 
-// A new record for a retrieval reporting with context; returns its identifier.
-DWORD AddClientWalk(DWORD context);
+// A new record for a retrieval reporting with context and sending to
+// target; returns its identifier.
+DWORD AddClientWalk(DWORD context, const CSnmpTargetParams& target);
 
 // The record of identifier, or null once the retrieval has ended.
 CClientWalk* FindClientWalk(DWORD identifier);

@@ -107,8 +107,8 @@ TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
          "1.5",
          200,
          {"krw6180_probe_success 0",
-          "krw6180_probe_failure_info{message=\"no report within 1.0 s: the access point stopped answering, or "
-          "the read community is wrong\"} 1"}},
+          "krw6180_probe_failure_info{message=\"no report within 1.0 s: the access point answers too slowly for "
+          "the scrape time-out\"} 1"}},
         {"no target", {}, "/probe", "", 400, {"give one target parameter"}},
         {"two targets", {}, "/probe?target=127.0.0.1&target=127.0.0.2", "", 400, {"give one target parameter"}},
         {"a target with a NUL in it",

@@ -83,6 +83,19 @@ std::vector<CRecordedClient> Without(std::vector<CRecordedClient> clients, size_
     return clients;
 }
 
+// The sample clients with the cells of rows (from 0) that the agent leaves out.
+std::vector<CRecordedClient> WithHoles(const std::vector<size_t>& rows, bool ssidIndex, bool allButMac = false)
+{
+    std::vector<CRecordedClient> clients = SampleClients("2.4GHz");
+    for (size_t row : rows) {
+        if (ssidIndex)
+            clients[row].ssidIndex.clear();
+        if (allButMac)
+            clients[row] = {"2.4GHz", clients[row].macAddress, "", 0, "", ""};
+    }
+    return clients;
+}
+
 // The clients of the scripted responder's table of rows rows.
 std::vector<CRecordedClient> ResponderClients(int rows, const std::string& band)
 {
@@ -123,6 +136,18 @@ TEST_F(PluginRetrievalTest, ReportsListTheClientsOfTheTableOnce)
         {"an SNMPv1 MIB that ends with a row of an empty MAC",
          {"--end-mib-with-table", "--cell", "3:2:s:"},
          Without(SampleClients("2.4GHz"), 2)},
+        // A column that ends first leaves the other columns their rows; a
+        // missing cell is empty, the last row's too.
+        {"the last row without its SSID index", {"--hole", "3:7"}, WithHoles({2}, true)},
+        {"SNMPv1: the last row without its SSID index",
+         {"--end-mib-with-table", "--hole", "3:7"},
+         WithHoles({2}, true)},
+        {"SNMPv1: the last two rows without their SSID index",
+         {"--end-mib-with-table", "--hole", "2:7", "--hole", "3:7"},
+         WithHoles({1, 2}, true)},
+        {"SNMPv1: the last row with nothing but its MAC",
+         {"--end-mib-with-table", "--hole", "3:3", "--hole", "3:4", "--hole", "3:5", "--hole", "3:6", "--hole", "3:7"},
+         WithHoles({2}, false, true)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -317,18 +342,62 @@ TEST_F(PluginRetrievalTest, TwoRetrievalsOfOneAccessPointShareTheirClients)
     EXPECT_NE(host.reports[0].context, host.reports[1].context);
 }
 
-// A walk whose agent falls silent after two rows ends without a report; a
-// later retrieval of the same address (another agent on another port)
-// reports those two rows with its own, without duplicates.
-TEST_F(PluginRetrievalTest, AWalkThatStopsLeavesItsClientsToTheNextRetrieval)
+// A walk that fails part-way ends in one report of why, without clients,
+// and leaves nothing behind: the next retrieval of the address (another
+// agent, with one client) reports its own client only.
+TEST_F(PluginRetrievalTest, AWalkThatFailsPartWayIsReportedOnceAndLeavesNothing)
 {
-    auto stopping = StartApSim({"--stop-after", "2", "--log-requests"});
-    auto other = StartApSim({"--zero-mac-row", "1"});
-    ASSERT_TRUE(stopping && other);
-    host.SetParameters("public", "private", stopping->Port(), 20);
-    host.Retrieve("127.0.0.1", 1);
-    ASSERT_NO_FATAL_FAILURE(WaitForLogged(*stopping, "dropped get-next", 1));
-    ExpectTheNextRetrievalToReportAll(other->Port(), 100);
+    const std::string one = WriteScratchFile("one.csv", "A0B1C2D3E4F5,0,7,-61,1,2\n");
+    auto next = StartApSim({"--clients", one});
+    ASSERT_TRUE(next);
+    const struct {
+        const char* what;
+        std::vector<std::string> apsim;      // empty: the scripted responder
+        std::vector<std::string> responder;  // its script
+        const char* message;
+        int32_t timeout = 200;
+    } cases[] = {
+        {"the agent falls silent after two rows", {"--stop-after", "2"}, {}, kTimedOut, 20},
+        // Requests 0 to 4: the refresh, two rows and their band reads.
+        {"the agent answers a step with an error",
+         {},
+         {"--rows", "3", "--error-status", "5", "--error-from", "5"},
+         "(SNMP) Cannot perform operation, General Error!"},
+        {"noSuchName that names no binding",
+         {},
+         {"--rows", "3", "--error-status", "2", "--error-index", "9", "--error-from", "3"},
+         "(SNMP) Variable does not exist!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<CApSimAgent> agent;
+        std::unique_ptr<krwtest::CScriptedResponder> responder;
+        int32_t port = 0;
+        if (!c.apsim.empty()) {
+            agent = StartApSim(c.apsim);
+            ASSERT_TRUE(agent);
+            port = agent->Port();
+        } else {
+            responder = std::make_unique<krwtest::CScriptedResponder>(c.responder);
+            std::string error;
+            ASSERT_TRUE(responder->Start(&error)) << error;
+            port = responder->Port();
+        }
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+        host.SetParameters("public", "private", port, c.timeout);
+        host.Retrieve("127.0.0.1", 1);
+        ASSERT_TRUE(host.WaitForReports(1));
+        ExpectFailure(host.reports[0], c.message, "127.0.0.1");
+        EXPECT_EQ(1u, host.reports[0].context);
+        host.SetParameters("public", "private", next->Port(), 100);
+        host.Retrieve("127.0.0.1", 2);
+        ASSERT_TRUE(host.WaitForReports(2));
+        host.Unload();
+        ASSERT_EQ(2u, host.reports.size());
+        ExpectSuccess(host.reports[1], "127.0.0.1", {SampleClients("2.4GHz")[1]});
+    }
 }
 
 // A report takes the clients it lists along: the next retrieval of the
@@ -365,21 +434,48 @@ TEST_F(PluginRetrievalTest, ABandReadNeverHoldsUpAnotherAccessPoint)
         ExpectSuccess(report, report.context == 1 ? "127.0.0.1" : "127.0.0.2", ResponderClients(3, "5GHz"));
 }
 
-// The stored port changes to 0 before the refresh has been answered: the
-// first step of the walk cannot be sent, which ends the retrieval in one report.
-TEST_F(PluginRetrievalTest, AFirstStepThatCannotStartIsReportedOnce)
+// A host that sets other parameters between two retrievals, and again while
+// both run: each retrieval sends every request (the refresh, the steps, the
+// band reads) to its own access point with the parameters it started with.
+TEST_F(PluginRetrievalTest, EachRetrievalKeepsTheParametersItStartedWith)
 {
-    auto agent = StartApSim({});
-    ASSERT_TRUE(agent);
-    host.SetParameters("public", "private", agent->Port(), 100);
-    host.Retrieve("127.0.0.1", 4);
-    host.SetParameters("public", "private", 0, 100);
-    ASSERT_TRUE(host.WaitForReports(1));
-    host.Unload();
-    ASSERT_EQ(1u, host.reports.size());
-    ExpectFailure(host.reports[0], "(SNMPClass) Transport operation failed!", "127.0.0.1");
-    EXPECT_FALSE(host.reports[0].synchronous);
-    EXPECT_EQ(4u, host.reports[0].context);
+    const std::string one = WriteScratchFile("one.csv", "A0B1C2D3E4F5,0,7,-61,1,2\n");
+    auto first = StartApSim({"-c", "ro-a", "-w", "rw-a", "--delay", "30", "--log-requests"});
+    // Both answer late, so that the two retrievals' requests interleave.
+    auto second = StartApSim({"-c", "ro-b", "-w", "rw-b", "--band", "1", "--clients", one, "--addresses", "2",
+                              "--delay", "45", "--log-requests"});
+    ASSERT_TRUE(first && second);
+    host.SetParameters("ro-a", "rw-a", first->Port(), 100);
+    host.Retrieve("127.0.0.1", 1);
+    host.SetParameters("ro-b", "rw-b", second->Port(), 100);
+    host.Retrieve("127.0.0.2", 2);
+    host.SetParameters("wrong", "wrong", 0, 1);
+    ASSERT_TRUE(host.WaitForReports(2));
+    for (const CRecordedReport& report : host.reports) {
+        if (report.context == 1)
+            ExpectSuccess(report, "127.0.0.1", SampleClients("2.4GHz"));
+        else
+            ExpectSuccess(report, "127.0.0.2", {SampleClients("5GHz")[1]});
+    }
+    // On the wire: the refresh, a step per row and one past the last, and a
+    // band read for each step.
+    for (const auto& [agent, rows] : {std::make_pair(first.get(), 3), std::make_pair(second.get(), 1)}) {
+        EXPECT_EQ(1, agent->Logged("request set"));
+        EXPECT_EQ(rows + 1, agent->Logged("request get-next"));
+        EXPECT_EQ(rows + 1, agent->Logged("request get "));
+    }
+}
+
+// A band read has half the budget, as every request of a retrieval has: the
+// band, 3 s late, comes after both its attempts of 1 s have ended.
+TEST_F(PluginRetrievalTest, ABandReadHasHalfTheBudgetPerAttempt)
+{
+    krwtest::CScriptedResponder agent({"--rows", "1", "--get-delay", "3000"});
+    std::string error;
+    ASSERT_TRUE(agent.Start(&error)) << error;
+    const std::vector<CRecordedReport> reports = RetrieveAndUnload(agent.Port(), 200);
+    ASSERT_EQ(1u, reports.size());
+    ExpectSuccess(reports[0], "127.0.0.1", ResponderClients(1, ""));
 }
 
 const char kRefreshOid[] = "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.1.1.1.1";
@@ -422,7 +518,7 @@ TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
           "1.3.6.1.4.1.32473.10.37.37.2.1.3.3.4.2.1.2.0"},
          0,
          kOk,
-         {{"5GHz", "(NULL)", "(NOTDONE)", 0, "(NOTDONE)", "(NOTDONE)"}}},
+         {{"5GHz", "(NULL)", "", 0, "", ""}}},
         {"a report", {}, {"--report", "1.3.6.1.6.3.15.1.1.2.0"}, 1, "(SNMPv3USM) Message not in TimeWindow!", {}},
         {"an error status beyond the protocol's",
          {},

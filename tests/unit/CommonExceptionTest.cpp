@@ -26,9 +26,9 @@ TEST(CommonQVException, RaisedCodeCarriesItsCatalogueText)
 TEST(CommonQVException, CodeWithoutAnEntryKeepsItsCodeAndGetsTheUnknownText)
 {
     try {
-        ThrowQVException(-530);
+        ThrowQVException(-531);
     } catch (CQVException* e) {
-        EXPECT_EQ(e->m_nCode, -530);
+        EXPECT_EQ(e->m_nCode, -531);
         EXPECT_STREQ(static_cast<const char*>(e->GetText()), "(VaZARO++) Unknown error code!");
         e->Delete();
     }

@@ -72,7 +72,7 @@ CSnmpVarList ConsumeVarList(FuzzedDataProvider& in, bool table)
         definition.oid = oids.back().c_str();
         definition.name = "item";
         definition.syntax = ConsumeSyntax(in);
-        definition.access = in.ConsumeIntegralInRange(0, 127);
+        definition.access = in.ConsumeIntegralInRange(0, 255);
         definition.options = ConsumeOptions(in);
         definition.getExpression = in.ConsumeIntegralInRange(0, 7) == 0 ? ConsumeExpression(in) : nullptr;
         definitions.push_back(definition);

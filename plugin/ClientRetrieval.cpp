@@ -46,7 +46,9 @@ bool SharedRequestRuns()
 
 // A walk that cannot go on ends in one report of why, without clients, and
 // what was collected for the address goes with it: the next retrieval starts
-// from nothing instead of reporting clients that may have left since.
+// from nothing instead of reporting clients that may have left since. While
+// another walk of the address collects into the same record, that walk's
+// report takes it.
 void FailWalk(DWORD walk, const CString& message)
 {
     const CClientWalk* record = FindClientWalk(walk);
@@ -55,7 +57,8 @@ void FailWalk(DWORD walk, const CString& message)
     const DWORD context = record->context;
     const CString address = record->target.address;
     RemoveClientWalk(walk);
-    if (PendingClients* collected = FindPendingClients(address)) {
+    PendingClients* collected = IsWalkingAddress(address) ? nullptr : FindPendingClients(address);
+    if (collected != nullptr) {
         DetachPendingClients(collected);
         FreePendingClients(collected);
     }

@@ -30,6 +30,15 @@ void RemoveClientWalk(DWORD identifier)
     Walks.erase(identifier);
 }
 
+bool IsWalkingAddress(const CString& address)
+{
+    for (const auto& walk : Walks) {
+        if (walk.second.target.address == address)
+            return true;
+    }
+    return false;
+}
+
 void RemoveAllClientWalks()
 {
     Walks.clear();

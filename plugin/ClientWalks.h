@@ -38,5 +38,8 @@ CClientWalk* FindClientWalk(DWORD identifier);
 // Ends the retrieval's record.
 void RemoveClientWalk(DWORD identifier);
 
+// Whether a retrieval in progress sends to address.
+bool IsWalkingAddress(const CString& address);
+
 // Ends every record, at unload: their requests no longer reach the module.
 void RemoveAllClientWalks();

@@ -83,7 +83,9 @@ void CSnmpRequest::OnResponse(int reason, Pdu& pdu, SnmpTarget& target, CSnmpReq
     // failure: it must not reach the library's event processing.
     try {
         if (ApplyResponse(pdu, context, result) == OUTCOME_ASK_AGAIN) {
-            // The completion comes with the step asked again.
+            // The completion comes with the step asked again. It is the same
+            // step, so it goes out even while this object is being
+            // destroyed; the destructor's wait covers it.
             AskAgain(context);
             Settle(context);
             return;
@@ -214,8 +216,11 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
 // binding asked for is an error of the request.
 CSnmpRequest::Outcome CSnmpRequest::EndColumn(const Pdu& pdu, CSnmpVarList& list)
 {
-    const int failed = pdu.get_error_index() - 1;
-    const Vb* vb = failed >= 0 ? pdu.vb_at(failed) : nullptr;
+    const int index = pdu.get_error_index();
+    if (index < 1 || index > pdu.get_vb_count())
+        return OUTCOME_TABLE_ERROR;
+    const int failed = index - 1;
+    const Vb* vb = pdu.vb_at(failed);
     int binding = 0;
     int item = 0;
     for (; item < list.count; ++item) {
@@ -228,7 +233,10 @@ CSnmpRequest::Outcome CSnmpRequest::EndColumn(const Pdu& pdu, CSnmpVarList& list
     const CString asked = column->instance->IsEmpty() ? ColumnOidText(list, item) : *column->instance;
     if (CString(vb->get_printable_oid()) != asked)
         return OUTCOME_TABLE_ERROR;
-    *column->value = kNotDoneText;
+    // A key keeps the previous row's value: it names the place the other
+    // columns are asked from again.
+    if (item >= list.keyCount)
+        *column->value = kNotDoneText;
     column->access |= ACCESS_ENDED;
     return HasReadable(list) ? OUTCOME_ASK_AGAIN : OUTCOME_TABLE_END;
 }

@@ -434,6 +434,27 @@ TEST_F(PluginRetrievalTest, ABandReadNeverHoldsUpAnotherAccessPoint)
         ExpectSuccess(report, report.context == 1 ? "127.0.0.1" : "127.0.0.2", ResponderClients(3, "5GHz"));
 }
 
+// A walk that fails beside another of the same address leaves the other the
+// clients both have collected: it reports every client of the table.
+TEST_F(PluginRetrievalTest, AFailedWalkLeavesAnotherWalkOfTheAddressItsClients)
+{
+    auto slow = StartApSim({"--delay", "100"});
+    auto stopping = StartApSim({"--stop-after", "2"});
+    ASSERT_TRUE(slow && stopping);
+    host.SetParameters("public", "private", slow->Port(), 400);
+    host.Retrieve("127.0.0.1", 1);
+    // It fails after 600 ms, when the other has collected some of its rows.
+    host.SetParameters("public", "private", stopping->Port(), 60);
+    host.Retrieve("127.0.0.1", 2);
+    ASSERT_TRUE(host.WaitForReports(2));
+    for (const CRecordedReport& report : host.reports) {
+        if (report.context == 2)
+            ExpectFailure(report, kTimedOut, "127.0.0.1");
+        else
+            ExpectSuccess(report, "127.0.0.1", SampleClients("2.4GHz"));
+    }
+}
+
 // A host that sets other parameters between two retrievals, and again while
 // both run: each retrieval sends every request (the refresh, the steps, the
 // band reads) to its own access point with the parameters it started with.
@@ -467,13 +488,14 @@ TEST_F(PluginRetrievalTest, EachRetrievalKeepsTheParametersItStartedWith)
 }
 
 // A band read has half the budget, as every request of a retrieval has: the
-// band, 3 s late, comes after both its attempts of 1 s have ended.
+// band, 6 s late, comes after both its attempts of 2 s have ended (attempts
+// of the whole budget would end after 8 s).
 TEST_F(PluginRetrievalTest, ABandReadHasHalfTheBudgetPerAttempt)
 {
-    krwtest::CScriptedResponder agent({"--rows", "1", "--get-delay", "3000"});
+    krwtest::CScriptedResponder agent({"--rows", "1", "--get-delay", "6000"});
     std::string error;
     ASSERT_TRUE(agent.Start(&error)) << error;
-    const std::vector<CRecordedReport> reports = RetrieveAndUnload(agent.Port(), 200);
+    const std::vector<CRecordedReport> reports = RetrieveAndUnload(agent.Port(), 400);
     ASSERT_EQ(1u, reports.size());
     ExpectSuccess(reports[0], "127.0.0.1", ResponderClients(1, ""));
 }

@@ -25,7 +25,11 @@ protected:
         host.Retrieve("127.0.0.1", 1);
         // The agent's lines are read while it runs, so that a full pipe never stops it.
         ASSERT_TRUE(krwtest::RunMessagesUntil(
-            [&] { return agent.Logged("request get-next") >= 0 && !host.reports.empty(); }, waitMs));
+            [&] {
+                agent.Logged("request get-next");
+                return !host.reports.empty();
+            },
+            waitMs));
         EXPECT_EQ(1, host.reports[0].status);
         EXPECT_EQ("(VaZARO++) Too many rows in the SNMP table!", host.reports[0].message);
         EXPECT_EQ(0, host.reports[0].count);

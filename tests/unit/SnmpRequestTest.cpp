@@ -250,6 +250,7 @@ TEST_F(SnmpRequestTest, NoSuchNameEndsTheColumnItNames)
         {"index 0", false, -1, 0, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
         {"an index past the bindings", false, -1, 4, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
         {"a negative index", false, -1, -1, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
+        {"the lowest index there is", false, -1, INT32_MIN, nullptr, CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
         {"a binding not asked for", false, -1, 2, "2.5", CSnmpRequest::OUTCOME_TABLE_ERROR, -1},
     };
     for (const auto& c : cases) {

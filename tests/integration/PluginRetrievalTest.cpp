@@ -47,12 +47,24 @@ protected:
         ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
     }
 
-    // Runs the message loop until the agent has logged count lines with prefix.
-    void WaitForLogged(CApSimAgent& agent, const std::string& prefix, int count)
+    // krw6180-apsim with these options or, without any, the scripted
+    // responder with its script, kept until the next; its port, 0 when it
+    // did not start.
+    int32_t StartAgent(const std::vector<std::string>& apsim, const std::vector<std::string>& script)
     {
-        ASSERT_TRUE(krwtest::RunMessagesUntil([&] { return agent.Logged(prefix) >= count; }, 30000))
-            << count << " x " << prefix;
+        agent.reset();
+        responder.reset();
+        if (!apsim.empty()) {
+            agent = StartApSim(apsim);
+            return agent ? agent->Port() : 0;
+        }
+        responder = std::make_unique<krwtest::CScriptedResponder>(script);
+        std::string error;
+        return responder->Start(&error) ? responder->Port() : 0;
     }
+
+    std::unique_ptr<CApSimAgent> agent;
+    std::unique_ptr<krwtest::CScriptedResponder> responder;
 };
 
 void ExpectSuccess(const CRecordedReport& report, const char* address, const std::vector<CRecordedClient>& clients)
@@ -370,19 +382,8 @@ TEST_F(PluginRetrievalTest, AWalkThatFailsPartWayIsReportedOnceAndLeavesNothing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::unique_ptr<CApSimAgent> agent;
-        std::unique_ptr<krwtest::CScriptedResponder> responder;
-        int32_t port = 0;
-        if (!c.apsim.empty()) {
-            agent = StartApSim(c.apsim);
-            ASSERT_TRUE(agent);
-            port = agent->Port();
-        } else {
-            responder = std::make_unique<krwtest::CScriptedResponder>(c.responder);
-            std::string error;
-            ASSERT_TRUE(responder->Start(&error)) << error;
-            port = responder->Port();
-        }
+        const int32_t port = StartAgent(c.apsim, c.responder);
+        ASSERT_NE(0, port);
         std::string error;
         ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
         host.reports.clear();
@@ -552,19 +553,8 @@ TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::unique_ptr<CApSimAgent> agent;
-        std::unique_ptr<krwtest::CScriptedResponder> responder;
-        int32_t port = 0;
-        if (!c.apsim.empty()) {
-            agent = StartApSim(c.apsim);
-            ASSERT_TRUE(agent);
-            port = agent->Port();
-        } else {
-            responder = std::make_unique<krwtest::CScriptedResponder>(c.responder);
-            std::string error;
-            ASSERT_TRUE(responder->Start(&error)) << error;
-            port = responder->Port();
-        }
+        const int32_t port = StartAgent(c.apsim, c.responder);
+        ASSERT_NE(0, port);
         std::string error;
         ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
         host.reports.clear();

@@ -227,7 +227,7 @@ CSnmpRequest::Outcome CSnmpRequest::EndColumn(const Pdu& pdu, CSnmpVarList& list
         if (list.IsReadable(item) && binding++ == failed)
             break;
     }
-    if (vb == nullptr || item == list.count)
+    if (item == list.count)
         return OUTCOME_TABLE_ERROR;
     SnmpVarItem* column = list.GetItem(item);
     const CString asked = column->instance->IsEmpty() ? ColumnOidText(list, item) : *column->instance;

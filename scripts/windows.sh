@@ -31,7 +31,12 @@ fetch_source() {
   local version=$1 folder=$2
   local apt="$cache/apt"
   mkdir -p "$apt/parts" "$apt/lists/partial"
-  sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$apt/parts/source.sources"
+  rm -f "$apt/parts/"*
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$apt/parts/source.sources"
+  else
+    sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$apt/parts/source.list"
+  fi
   local options=(-o Dir::Etc::sourcelist=/dev/null -o "Dir::Etc::sourceparts=$apt/parts"
     -o "Dir::State::Lists=$apt/lists")
   apt-get "${options[@]}" update -q >&2

@@ -47,6 +47,14 @@ protected:
         ExpectSuccess(host.reports[0], "127.0.0.1", SampleClients("2.4GHz"));
     }
 
+    // The plug-in loaded (again, after a case unloaded it), no report yet.
+    void LoadAgain()
+    {
+        std::string error;
+        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
+        host.reports.clear();
+    }
+
     // krw6180-apsim with these options or, without any, the scripted
     // responder with its script, kept until the next; its port, 0 when it
     // did not start.
@@ -165,9 +173,7 @@ TEST_F(PluginRetrievalTest, ReportsListTheClientsOfTheTableOnce)
         SCOPED_TRACE(c.what);
         auto agent = StartApSim(c.options);
         ASSERT_TRUE(agent);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         const std::vector<CRecordedReport> reports = RetrieveAndUnload(agent->Port());
         ASSERT_EQ(1u, reports.size());
         ExpectSuccess(reports[0], "127.0.0.1", c.clients);
@@ -199,9 +205,7 @@ TEST_F(PluginRetrievalTest, AFailedRefreshIsReportedOnce)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         const std::vector<CRecordedReport> reports = RetrieveAndUnload(c.port, c.timeout, "ro-secret", c.write);
         ASSERT_EQ(1u, reports.size());
         ExpectFailure(reports[0], c.message, "127.0.0.1");
@@ -226,9 +230,7 @@ TEST_F(PluginRetrievalTest, TheStoredParametersReachEveryRequest)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         host.SetParameters("ro-secret", "rw-secret", c.port, c.timeout);
         host.Retrieve("127.0.0.1", 7);
         ASSERT_TRUE(host.WaitForReports(1));
@@ -291,9 +293,7 @@ TEST_F(PluginRetrievalTest, HostileParametersEndInOneReportEach)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         host.SetParameters(c.read.c_str(), c.write.c_str(), c.port, c.timeout);
         host.Retrieve("127.0.0.1", 3);
         ASSERT_TRUE(host.WaitForReports(1));
@@ -384,9 +384,7 @@ TEST_F(PluginRetrievalTest, AWalkThatFailsPartWayIsReportedOnceAndLeavesNothing)
         SCOPED_TRACE(c.what);
         const int32_t port = StartAgent(c.apsim, c.responder);
         ASSERT_NE(0, port);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         host.SetParameters("public", "private", port, c.timeout);
         host.Retrieve("127.0.0.1", 1);
         ASSERT_TRUE(host.WaitForReports(1));
@@ -555,9 +553,7 @@ TEST_F(PluginRetrievalTest, MisbehavingAgentsEndInOneReport)
         SCOPED_TRACE(c.what);
         const int32_t port = StartAgent(c.apsim, c.responder);
         ASSERT_NE(0, port);
-        std::string error;
-        ASSERT_TRUE(host.Loaded() || host.Load(&error)) << error;
-        host.reports.clear();
+        ASSERT_NO_FATAL_FAILURE(LoadAgain());
         const std::vector<CRecordedReport> reports = RetrieveAndUnload(port, 40);
         ASSERT_EQ(1u, reports.size());
         if (c.status == 0)

@@ -1,6 +1,5 @@
 #include "platform/AfxApp.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -90,12 +89,4 @@ AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState)
 AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2()
 {
     afxdetail::SwapCurrentModuleState(m_pPrevState);
-}
-
-int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)
-{
-    (void)nType, (void)nIDHelp;
-    std::fprintf(stderr, "%s\n", lpszText != nullptr ? lpszText : "");
-    std::fflush(stderr);
-    return IDOK;
 }

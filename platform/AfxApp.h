@@ -88,5 +88,7 @@ typedef AFX_MAINTAIN_STATE2 AFX_MAINTAIN_STATE;
 
 #define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p)
 
-// Writes the text and a newline to standard error and returns IDOK.
+// Writes the text and a newline to standard error and returns IDOK. On
+// Windows the text goes to standard error when the process has one (a
+// console host, or Wine), and the message box is shown.
 int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -1,11 +1,15 @@
 #pragma once
-// Functions of the Microsoft C runtime that have no POSIX equivalent under the same name.
+// Functions of the Microsoft C runtime that have no POSIX equivalent under the
+// same name: the runtime's own on Windows.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#ifdef _WIN32
+#include <mbstring.h>
+#else
 // Copy allocated with malloc (release with free); null for a null text.
 char* _strdup(const char* strSource);
 
@@ -24,6 +28,7 @@ char* _ltoa(long value, char* buffer, int radix);
 char* _ultoa(unsigned long value, char* buffer, int radix);
 char* _i64toa(int64_t value, char* buffer, int radix);
 char* _ui64toa(uint64_t value, char* buffer, int radix);
+#endif
 
 // atoi and atol as the Windows runtime has them: int and long are 32 bits,
 // and a number beyond that range gives INT_MAX or INT_MIN rather than

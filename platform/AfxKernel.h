@@ -3,6 +3,8 @@
 
 #include "platform/AfxTypes.h"
 
+// Declared by windows.h on Windows.
+#ifndef _WIN32
 #define ERROR_SUCCESS 0u
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_INSUFFICIENT_BUFFER 122u
@@ -27,3 +29,4 @@ inline DWORD GetTempPath(DWORD nBufferLength, LPSTR lpBuffer)
 // Milliseconds of a monotonic clock; wraps around like Windows' tick count.
 DWORD GetTickCount();
 void Sleep(DWORD dwMilliseconds);
+#endif

@@ -7,6 +7,8 @@
 
 #include "platform/AfxTypes.h"
 
+// Declared by windows.h on Windows.
+#ifndef _WIN32
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
@@ -21,6 +23,7 @@ BOOL IsWindow(HWND hWnd);
 // A null window posts a thread message to the calling thread.
 BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int nExitCode);
+#endif
 
 // Lets a file descriptor wake the calling thread's message wait: while poll()
 // reports any of `events` on fd, GetMessage returns {hWnd, message, wParam = fd,

@@ -11,6 +11,8 @@
 
 #include "platform/AfxTypes.h"
 
+// Declared by windows.h on Windows.
+#ifndef _WIN32
 // The dynamic loader's reason why this thread's last LoadLibraryA that failed
 // with ERROR_MOD_NOT_FOUND could not open its module, where Windows would
 // format the last error's message.
@@ -20,3 +22,4 @@ inline HMODULE LoadLibrary(LPCSTR lpLibFileName)
 {
     return LoadLibraryA(lpLibFileName);
 }
+#endif

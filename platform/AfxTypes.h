@@ -1,10 +1,13 @@
 #pragma once
 // Windows type names and constants used by code written against the Win32 API.
 
-#include "platform/KRW6180Host.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#ifdef _WIN32
+#include "platform/win32/SystemHeaders.h"
+#else
+#include "platform/KRW6180Host.h"
 
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
@@ -76,3 +79,4 @@ typedef HICON__* HICON;
 #define HIBYTE(w) (static_cast<BYTE>((static_cast<ULONG_PTR>(w) >> 8) & 0xFF))
 #define MAKEWORD(a, b) (static_cast<WORD>((static_cast<BYTE>(a)) | (static_cast<WORD>(static_cast<BYTE>(b)) << 8)))
 #define MAKELONG(a, b) (static_cast<LONG>((static_cast<WORD>(a)) | (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
+#endif

@@ -93,17 +93,35 @@ protected:
 LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                             HICON hIcon = nullptr);
 
+#ifdef _WIN32
+// The window procedure of every class from AfxRegisterWndClass: hands the
+// messages of a CWnd's window to its WindowProc.
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+#endif
+
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
+#ifdef _WIN32
+    friend LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+#endif
 public:
     CWnd();
     ~CWnd() override;  // destroys the window if it still exists
 
     HWND m_hWnd;
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
+    HWND GetSafeHwnd() const
+    {
+        return m_hWnd;
+    }
+    operator HWND() const
+    {
+        return m_hWnd;
+    }
     static CWnd* FromHandlePermanent(HWND hWnd);
-    static CWnd* FromHandle(HWND hWnd) { return FromHandlePermanent(hWnd); }
+    static CWnd* FromHandle(HWND hWnd)
+    {
+        return FromHandlePermanent(hWnd);
+    }
 
     // Creates a window owned by the calling thread. The class must come from
     // AfxRegisterWndClass; a parent, when given, must be a window. The window is
@@ -120,9 +138,18 @@ public:
     // Only for a window of the calling thread; the message goes straight to WindowProc.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    void SetWindowText(LPCTSTR lpszString) { m_strWindowText = lpszString; }
-    void GetWindowText(CString& rString) const { rString = m_strWindowText; }
-    DWORD GetStyle() const { return m_dwStyle; }
+    void SetWindowText(LPCTSTR lpszString)
+    {
+        m_strWindowText = lpszString;
+    }
+    void GetWindowText(CString& rString) const
+    {
+        rString = m_strWindowText;
+    }
+    DWORD GetStyle() const
+    {
+        return m_dwStyle;
+    }
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -133,7 +160,10 @@ protected:
 
     afx_msg virtual void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnDestroy() {}
-    afx_msg void OnClose() { DestroyWindow(); }
+    afx_msg void OnClose()
+    {
+        DestroyWindow();
+    }
 
     DECLARE_MESSAGE_MAP()
 

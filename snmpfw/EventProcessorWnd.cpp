@@ -2,28 +2,14 @@
 
 #include "snmplib/Snmp.h"
 
-#include <poll.h>
-
 namespace {
 
 const UINT_PTR kTimerEvent = 0;
 const UINT kTickMilliseconds = 20;
-// Posted by the thread's message loop when the library's descriptor is
+// Posted by the thread's message loop when a descriptor of the library is
 // readable. A private message of the window (WM_APP and above); the offset
 // only keeps it apart from numbers a reader would take for others.
 const UINT kLibraryEventsMessage = WM_APP + 0x2E5;
-
-// The one descriptor the library asks a message loop to watch; it stays the
-// same for the life of the process.
-int LibraryDescriptor()
-{
-    static const int descriptor = [] {
-        std::vector<pollfd> fds;
-        SNMPGetPendingEvents(fds);
-        return fds.empty() ? -1 : fds.front().fd;
-    }();
-    return descriptor;
-}
 
 }  // namespace
 
@@ -32,7 +18,7 @@ BEGIN_MESSAGE_MAP(CEventProcessorWnd, CWnd)
     ON_MESSAGE(kLibraryEventsMessage, &CEventProcessorWnd::OnLibraryEvents)
 END_MESSAGE_MAP()
 
-CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_nWatchedFd(-1), m_bRunning(false) {}
+CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_bRunning(false) {}
 
 CEventProcessorWnd::~CEventProcessorWnd()
 {
@@ -98,18 +84,24 @@ void CEventProcessorWnd::StartTimer()
 
 void CEventProcessorWnd::StartWatching()
 {
-    // Stopped, nothing would read the descriptor, which would then wake the
+    // Stopped, nothing would read the descriptors, which would then wake the
     // loop again and again.
-    if (m_nWatchedFd >= 0 || !m_bRunning)
+    if (!m_watchedFds.empty() || !m_bRunning)
         return;
-    const int fd = LibraryDescriptor();
-    if (fd >= 0 && AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))
-        m_nWatchedFd = fd;
+    // Asked for every pass: where the system has no one descriptor for all
+    // the library's sockets, they change with its sessions.
+    std::vector<pollfd> fds;
+    SNMPGetPendingEvents(fds);
+    for (const pollfd& entry : fds) {
+        const int fd = static_cast<int>(entry.fd);
+        if (AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))
+            m_watchedFds.push_back(fd);
+    }
 }
 
 void CEventProcessorWnd::StopWatching()
 {
-    if (m_nWatchedFd >= 0)
-        AfxRemoveWaitHandle(m_nWatchedFd, m_hWnd);
-    m_nWatchedFd = -1;
+    for (const int fd : m_watchedFds)
+        AfxRemoveWaitHandle(fd, m_hWnd);
+    m_watchedFds.clear();
 }

@@ -2,8 +2,10 @@
 
 #include "platform/Afx.h"
 
+#include <vector>
+
 // The hidden window that lets the SNMP library process its pending events:
-// when the library's descriptor shows that a response has arrived, and about
+// when the library's descriptors show that a response has arrived, and about
 // every 20 ms on its timer, for retransmissions and time-outs. Every
 // asynchronous completion of the framework runs inside its message handling,
 // on the thread that created the window.
@@ -13,7 +15,7 @@ public:
     ~CEventProcessorWnd() override;
 
     // Creates the window (unless it already exists), starts the timer and
-    // watches the library's descriptor: the library's events are processed
+    // watches the library's descriptors: the library's events are processed
     // from now on. FALSE when the window cannot be created.
     BOOL Create();
 
@@ -33,6 +35,6 @@ private:
     void StopWatching();
 
     UINT_PTR m_nTimerId;
-    int m_nWatchedFd;  // -1 while not watching
-    bool m_bRunning;   // from Create to StopTimer
+    std::vector<int> m_watchedFds;  // empty while not watching
+    bool m_bRunning;                // from Create to StopTimer
 };

@@ -3,7 +3,7 @@
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "common/TextToValue.h"
-#include "platform/posix/FileLock.h"
+#include "platform/FileLock.h"
 #include "snmpfw/EventProcessorWnd.h"
 #include "snmplib/SnmpLib.h"
 

@@ -1,9 +1,6 @@
 #include "snmplib/Address.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "snmplib/Sockets.h"
 
 #include <algorithm>
 #include <cstring>
@@ -88,7 +85,7 @@ bool IpAddress::resolve(const std::string& host, unsigned char out[4])
         return false;
     in_addr addr{};
     if (inet_pton(AF_INET, host.c_str(), &addr) != 1) {
-        if (!IsHostName(host))
+        if (!IsHostName(host) || !StartSockets())
             return false;
         addrinfo hints{};
         hints.ai_family = AF_INET;

@@ -1,15 +1,12 @@
 #include "snmplib/BootCounter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "snmplib/BootCounterFiles.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <string>
-#include <strings.h>
 
 namespace {
 
@@ -90,7 +87,7 @@ bool IsEntryFor(const LineHead& line, const std::string& hexId)
     const std::string& t = line.text;
     if (t.empty() || t[0] == '#' || t.size() < hexId.size())
         return false;
-    if (strncasecmp(t.c_str(), hexId.c_str(), hexId.size()) != 0)
+    if (CompareNoCase(t.c_str(), hexId.c_str(), hexId.size()) != 0)
         return false;
     return t.size() == hexId.size() || IsBlank(t[hexId.size()]);
 }
@@ -126,22 +123,11 @@ FILE* CreateTempNextTo(const std::string& path, FILE* existing, std::string& tem
 {
     static std::atomic<unsigned int> sequence{0};
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        tempPath = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++sequence);
-        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return nullptr;
-        }
-        struct stat st;
-        if (existing != nullptr && fstat(fileno(existing), &st) == 0)
-            fchmod(fd, st.st_mode & 07777);
-        FILE* out = fdopen(fd, "w");
-        if (out == nullptr) {
-            close(fd);
-            unlink(tempPath.c_str());
-        }
-        return out;
+        tempPath = path + ".tmp" + std::to_string(CurrentProcessId()) + "-" + std::to_string(++sequence);
+        bool exists = false;
+        FILE* out = CreateNewFile(tempPath, existing, &exists);
+        if (out != nullptr || !exists)
+            return out;
     }
     return nullptr;
 }
@@ -228,14 +214,14 @@ int saveBootCounter(const OctetStr& file, const OctetStr& engineId, unsigned int
     const bool readFailed = in != nullptr && std::ferror(in) != 0;
     if (in != nullptr)
         std::fclose(in);
-    bool written = copied && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
+    bool written = copied && FlushToDisk(out);
     written = std::fclose(out) == 0 && written;
     if (readFailed || !written) {
-        unlink(tempPath.c_str());
+        std::remove(tempPath.c_str());
         return readFailed ? BOOTCOUNTER_FILE_READ_ERROR : BOOTCOUNTER_FILE_WRITE_ERROR;
     }
-    if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        unlink(tempPath.c_str());
+    if (!MoveOver(tempPath, path)) {
+        std::remove(tempPath.c_str());
         return BOOTCOUNTER_FILE_RENAME_ERROR;
     }
     return BOOTCOUNTER_OK;

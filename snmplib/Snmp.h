@@ -2,7 +2,7 @@
 
 #include "snmplib/SnmpErrors.h"
 
-#include <poll.h>
+#include "snmplib/Sockets.h"
 #include <vector>
 
 class Pdu;

@@ -1,4 +1,4 @@
-#include "platform/posix/FileLock.h"
+#include "platform/FileLock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -19,7 +19,7 @@ const auto kPause = std::chrono::milliseconds(2);
 
 CFileLock::CFileLock(const std::string& path)
 {
-    fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return;
     const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
@@ -27,16 +27,16 @@ CFileLock::CFileLock(const std::string& path)
         const bool busy = errno == EWOULDBLOCK || errno == EINTR;
         if (!busy || std::chrono::steady_clock::now() >= deadline) {
             close(fd);
-            fd = -1;
             return;
         }
         std::this_thread::sleep_for(kPause);
     }
+    handle = fd;
 }
 
 CFileLock::~CFileLock()
 {
     // Closing the last descriptor of the open file releases the lock.
-    if (fd >= 0)
-        close(fd);
+    if (Held())
+        close(static_cast<int>(handle));
 }

@@ -270,8 +270,7 @@ void CNetSnmpEngine::TickAll()
 
 int CNetSnmpEngine::PendingEvents(std::vector<pollfd>& fds)
 {
-    if (watch.Descriptor() >= 0)
-        fds.push_back(pollfd{watch.Descriptor(), POLLIN, 0});
+    watch.AddDescriptors(fds);
     if (!finished.empty())
         return 0;
     const CNetSnmpClock::time_point now = CNetSnmpClock::now();

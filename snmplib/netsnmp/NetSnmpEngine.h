@@ -14,7 +14,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <poll.h>
 #include <set>
 #include <unordered_map>
 #include <vector>

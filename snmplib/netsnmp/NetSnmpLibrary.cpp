@@ -1,5 +1,6 @@
 #include "snmplib/netsnmp/NetSnmpLibrary.h"
 
+#include "snmplib/Sockets.h"
 #include "snmplib/netsnmp/NetSnmp.h"
 #include "snmplib/netsnmp/NetSnmpStateFolder.h"
 
@@ -9,8 +10,11 @@
 // The table of textual conventions of Net-SNMP's MIB parser. Up to 5.9.3 a
 // new start allocates it afresh without freeing the old one (fixed upstream
 // in commit 08a23a1f43, "Free tclist before allocating"); shutting down frees
-// it here instead, which is safe with the fixed library as well.
+// it here instead, which is safe with the fixed library as well. A library
+// built without MIB loading (the Windows build) has no parser.
+#ifndef NETSNMP_DISABLE_MIB_LOADING
 extern "C" void* tclist;
+#endif
 
 namespace {
 
@@ -49,6 +53,26 @@ void SilenceLogging()
     snmp_enable_calllog();
 }
 
+// On Windows an empty value removes the variable; MIBS means nothing there,
+// where the library is built without MIB loading.
+void SetVariable(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    setenv(name, value, 1);
+#endif
+}
+
+void UnsetVariable(const char* name)
+{
+#ifdef _WIN32
+    _putenv_s(name, "");
+#else
+    unsetenv(name);
+#endif
+}
+
 // Identifiers are numeric throughout, so no MIB module is wanted; an empty
 // MIBS keeps the library from parsing whatever the system has installed. The
 // caller's own value is put back afterwards.
@@ -57,12 +81,12 @@ void InitWithoutMibs()
     const char* previous = getenv("MIBS");
     const bool hadPrevious = previous != nullptr;
     const std::string saved = hadPrevious ? previous : "";
-    setenv("MIBS", "", 1);
+    SetVariable("MIBS", "");
     init_snmp(kApplication);
     if (hadPrevious)
-        setenv("MIBS", saved.c_str(), 1);
+        SetVariable("MIBS", saved.c_str());
     else
-        unsetenv("MIBS");
+        UnsetVariable("MIBS");
 }
 
 bool LocalEngineIs(const std::string& engineId)
@@ -114,7 +138,7 @@ bool CNetSnmpLibrary::Shared() const
 
 bool CNetSnmpLibrary::Ensure()
 {
-    return running || Start(nullptr);
+    return (running || Start(nullptr)) && StartSockets();
 }
 
 bool CNetSnmpLibrary::StartWithEngine(const std::string& engineId, unsigned int engineBoots)
@@ -141,6 +165,8 @@ void CNetSnmpLibrary::Stop()
     if (others > 0)
         return;
     snmp_shutdown(kApplication);
+#ifndef NETSNMP_DISABLE_MIB_LOADING
     free(tclist);
     tclist = nullptr;
+#endif
 }

@@ -14,7 +14,8 @@ public:
     CNetSnmpLibrary(const CNetSnmpLibrary&) = delete;
     CNetSnmpLibrary& operator=(const CNetSnmpLibrary&) = delete;
 
-    // Starts the library if it is not running. False when it cannot start.
+    // Starts the library if it is not running, and the system's sockets
+    // (before the first session). False when either cannot start.
     bool Ensure();
     // Starts the library with this local engine identifier (or gives the
     // running library this identifier), then sets the engine-boots counter.

@@ -1,14 +1,13 @@
 #include "snmplib/netsnmp/NetSnmpSession.h"
 
 #include "snmplib/SnmpErrors.h"
+#include "snmplib/Sockets.h"
 #include "snmplib/netsnmp/NetSnmpErrors.h"
 #include "snmplib/netsnmp/NetSnmpWatch.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <tuple>
 #include <utility>
 
@@ -32,7 +31,7 @@ std::uint64_t FromMagic(void* magic)
 // Cheaper than a read of Net-SNMP's that finds nothing.
 bool DatagramWaits(int fd)
 {
-    pollfd watch{fd, POLLIN, 0};
+    pollfd watch = PollEntry(fd, POLLIN);
     return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLIN | POLLERR)) != 0;
 }
 
@@ -385,7 +384,7 @@ void CNetSnmpSession::WaitFor(const std::function<bool()>& done, CNetSnmpClock::
         int wait = MillisecondsToNextEvent();
         KeepEarlier(wait, kMaxWaitSliceMs);
         KeepEarlier(wait, MillisecondsUntil(deadline, now));
-        pollfd watchFd{fd, POLLIN, 0};
+        pollfd watchFd = PollEntry(fd, POLLIN);
         if (poll(&watchFd, 1, wait) > 0)
             Read();
         Tick();

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -15,13 +16,12 @@ class CNetSnmpStateFolder {
 public:
     explicit CNetSnmpStateFolder(const std::string& prefix)
     {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
-        if (mkdtemp(&pattern[0]) == nullptr)
+        const std::string folder = MakeFolder(prefix);
+        if (folder.empty())
             return;
         std::error_code ignored;
-        std::filesystem::create_directory(pattern + "/cert_indexes", ignored);
-        path = pattern;
+        std::filesystem::create_directory(folder + "/cert_indexes", ignored);
+        path = folder;
     }
     ~CNetSnmpStateFolder()
     {
@@ -36,5 +36,28 @@ public:
     const std::string& Path() const { return path; }
 
 private:
+#ifdef _WIN32
+    // In the user's temporary folder, under a name no other folder has.
+    static std::string MakeFolder(const std::string& prefix)
+    {
+        std::error_code error;
+        const std::filesystem::path parent = std::filesystem::temp_directory_path(error);
+        std::random_device random;
+        for (int attempt = 0; !error && attempt < 100; ++attempt) {
+            const std::filesystem::path folder = parent / (prefix + "-" + std::to_string(random()));
+            if (std::filesystem::create_directory(folder, error))
+                return folder.string();
+        }
+        return std::string();
+    }
+#else
+    static std::string MakeFolder(const std::string& prefix)
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
+        return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
+    }
+#endif
+
     std::string path;
 };

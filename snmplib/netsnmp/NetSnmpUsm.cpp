@@ -17,18 +17,25 @@ const ProtocolRow kAuthProtocols[] = {
     {SNMP_AUTHPROTOCOL_NONE, usmNoAuthProtocol, OID_LENGTH(usmNoAuthProtocol)},
     {SNMP_AUTHPROTOCOL_HMACMD5, usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)},
     {SNMP_AUTHPROTOCOL_HMACSHA, usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)},
+// A library built without OpenSSL (the Windows build) has MD5 alone.
+#ifdef HAVE_EVP_SHA224
     {SNMP_AUTHPROTOCOL_HMAC128SHA224, usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)},
     {SNMP_AUTHPROTOCOL_HMAC192SHA256, usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)},
+#endif
+#ifdef HAVE_EVP_SHA384
     {SNMP_AUTHPROTOCOL_HMAC256SHA384, usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)},
     {SNMP_AUTHPROTOCOL_HMAC384SHA512, usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)},
+#endif
 };
 
 const ProtocolRow kPrivProtocols[] = {
     {SNMP_PRIVPROTOCOL_NONE, usmNoPrivProtocol, OID_LENGTH(usmNoPrivProtocol)},
     {SNMP_PRIVPROTOCOL_DES, usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)},
     {SNMP_PRIVPROTOCOL_AES128, usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)},
+#ifdef NETSNMP_DRAFT_BLUMENTHAL_AES_04
     {SNMP_PRIVPROTOCOL_AES192, usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)},
     {SNMP_PRIVPROTOCOL_AES256, usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)},
+#endif
 };
 
 // Net-SNMP refuses to derive a key from a shorter passphrase (RFC 3414, 11.2).

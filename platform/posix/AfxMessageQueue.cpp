@@ -15,7 +15,7 @@
 #include "platform/AfxKernel.h"
 #include "platform/AfxMessages.h"
 #include "platform/AfxWindow.h"
-#include "platform/AfxWindowInternal.h"
+#include "platform/posix/AfxWindowInternal.h"
 
 namespace {
 

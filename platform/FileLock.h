@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-// An exclusive lock (flock) on a lock file, held for the object's life, so
+// An exclusive lock on a lock file (flock, or LockFileEx on Windows), held for the object's life, so
 // that processes that read, change and write a file beside it take turns. A
 // lock file that cannot be opened, or is held by another for more than a few
 // seconds, gives no lock: Held() says so.
@@ -13,8 +14,10 @@ public:
     CFileLock(const CFileLock&) = delete;
     CFileLock& operator=(const CFileLock&) = delete;
 
-    bool Held() const { return fd >= 0; }
+    bool Held() const { return handle != kNone; }
 
 private:
-    int fd = -1;
+    // The open lock file: a descriptor, or a Windows handle.
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle = kNone;
 };

@@ -53,6 +53,12 @@ void CNetSnmpWatch::Remove(int socket)
     keyOfSocket.erase(found);
 }
 
+void CNetSnmpWatch::AddDescriptors(std::vector<pollfd>& fds) const
+{
+    if (pollFd >= 0)
+        fds.push_back(PollEntry(pollFd, POLLIN));
+}
+
 void CNetSnmpWatch::Signal()
 {
     const std::uint64_t one = 1;

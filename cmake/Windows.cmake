@@ -24,3 +24,22 @@ add_subdirectory(common)
 add_subdirectory(snmpfw)
 add_subdirectory(plugin)
 add_subdirectory(host/windows)
+
+# The zip for Windows (cpack -G ZIP): the DLL, its public header, the
+# example host with its source, and the README, whose Windows section says
+# how a host loads the module.
+install(TARGETS krw6180plug RUNTIME DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/plugin/KRW6180Plug.h DESTINATION include)
+install(TARGETS list-clients-example RUNTIME DESTINATION example)
+install(FILES ${CMAKE_SOURCE_DIR}/host/example/ListClients.c DESTINATION example)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+set(CPACK_PACKAGE_NAME krw6180plug)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  set(CPACK_SYSTEM_NAME win64)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

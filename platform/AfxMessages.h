@@ -31,6 +31,8 @@ void PostQuitMessage(int nExitCode);
 // window of the calling thread, or null for a thread message. A registration
 // belongs to its (fd, hWnd) pair: registering the pair again replaces it, and
 // only that pair removes it, so that another owner's registration of the
-// same descriptor number is never touched.
+// same descriptor number is never touched. On Windows fd is a socket and
+// hWnd a window: Winsock posts the message (WSAAsyncSelect) while the
+// socket has a datagram to read, with wParam the socket and lParam its event.
 BOOL AfxAddWaitHandle(int fd, short events, HWND hWnd, UINT message);
 BOOL AfxRemoveWaitHandle(int fd, HWND hWnd);

@@ -2,6 +2,8 @@
 
 #include "snmplib/Snmp.h"
 
+#include <algorithm>
+
 namespace {
 
 const UINT_PTR kTimerEvent = 0;
@@ -18,7 +20,10 @@ BEGIN_MESSAGE_MAP(CEventProcessorWnd, CWnd)
     ON_MESSAGE(kLibraryEventsMessage, &CEventProcessorWnd::OnLibraryEvents)
 END_MESSAGE_MAP()
 
-CEventProcessorWnd::CEventProcessorWnd() : m_nTimerId(0), m_bRunning(false) {}
+CEventProcessorWnd::CEventProcessorWnd()
+    : m_nTimerId(0), m_nWatchedGeneration(0), m_bWatching(false), m_bRunning(false), m_bInPass(false)
+{
+}
 
 CEventProcessorWnd::~CEventProcessorWnd()
 {
@@ -38,7 +43,7 @@ BOOL CEventProcessorWnd::Create()
     }
     m_bRunning = true;
     StartTimer();
-    StartWatching();
+    SyncWatching();
     return TRUE;
 }
 
@@ -54,26 +59,37 @@ void CEventProcessorWnd::OnTimer(UINT_PTR /*nIDEvent*/)
     ProcessEvents();
 }
 
-LRESULT CEventProcessorWnd::OnLibraryEvents(WPARAM /*wParam*/, LPARAM /*lParam*/)
+LRESULT CEventProcessorWnd::OnLibraryEvents(WPARAM wParam, LPARAM /*lParam*/)
 {
+    // Inside a pass (a completion's nested message loop) the descriptor is
+    // left alone until the pass ends, when it is watched again and reports
+    // again whatever is still unread.
+    if (m_bInPass) {
+        const int fd = static_cast<int>(wParam);
+        AfxRemoveWaitHandle(fd, m_hWnd);
+        m_watchedFds.erase(std::remove(m_watchedFds.begin(), m_watchedFds.end(), fd), m_watchedFds.end());
+        m_pausedFds.push_back(fd);
+        return 0;
+    }
     ProcessEvents();
     return 0;
 }
 
 void CEventProcessorWnd::ProcessEvents()
 {
-    // Neither the timer nor the descriptor may start another pass while this
-    // one runs: a completion may run a nested message loop. Restarting both
-    // afterwards keeps the next tick 20 ms after the end of the pass.
+    // Neither the timer nor a descriptor may start another pass while this
+    // one runs: a completion may run a nested message loop. Restarting the
+    // timer afterwards keeps the next tick 20 ms after the end of the pass.
     KillTimer(m_nTimerId);
-    StopWatching();
+    m_bInPass = true;
     if (m_bRunning)
         SNMPProcessPendingEvents();
+    m_bInPass = false;
     // A completion may have stopped the session meanwhile.
     if (!m_bRunning)
         return;
     StartTimer();
-    StartWatching();
+    SyncWatching();
 }
 
 void CEventProcessorWnd::StartTimer()
@@ -82,18 +98,29 @@ void CEventProcessorWnd::StartTimer()
     m_nTimerId = SetTimer(kTimerEvent, kTickMilliseconds, nullptr);
 }
 
-void CEventProcessorWnd::StartWatching()
+// Registering costs a system call per descriptor on Windows, where every
+// session's socket is one: registrations stay from pass to pass while the
+// library's descriptors stay the same.
+void CEventProcessorWnd::SyncWatching()
 {
     // Stopped, nothing would read the descriptors, which would then wake the
     // loop again and again.
-    if (!m_watchedFds.empty() || !m_bRunning)
+    if (!m_bRunning)
         return;
-    // Asked for every pass: where the system has no one descriptor for all
-    // the library's sockets, they change with its sessions.
-    std::vector<pollfd> fds;
-    SNMPGetPendingEvents(fds);
-    for (const pollfd& entry : fds) {
-        const int fd = static_cast<int>(entry.fd);
+    const unsigned long generation = SNMPPendingEventsGeneration();
+    std::vector<int> wanted;
+    if (m_bWatching && generation == m_nWatchedGeneration) {
+        wanted.swap(m_pausedFds);
+    } else {
+        StopWatching();
+        std::vector<pollfd> fds;
+        SNMPGetPendingEvents(fds);
+        for (const pollfd& entry : fds)
+            wanted.push_back(static_cast<int>(entry.fd));
+        m_nWatchedGeneration = generation;
+        m_bWatching = true;
+    }
+    for (const int fd : wanted) {
         if (AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))
             m_watchedFds.push_back(fd);
     }
@@ -104,4 +131,6 @@ void CEventProcessorWnd::StopWatching()
     for (const int fd : m_watchedFds)
         AfxRemoveWaitHandle(fd, m_hWnd);
     m_watchedFds.clear();
+    m_pausedFds.clear();
+    m_bWatching = false;
 }

@@ -31,10 +31,14 @@ protected:
 private:
     void ProcessEvents();
     void StartTimer();
-    void StartWatching();
+    void SyncWatching();
     void StopWatching();
 
     UINT_PTR m_nTimerId;
-    std::vector<int> m_watchedFds;  // empty while not watching
-    bool m_bRunning;                // from Create to StopTimer
+    std::vector<int> m_watchedFds;
+    std::vector<int> m_pausedFds;        // quiet until the pass ends
+    unsigned long m_nWatchedGeneration;  // of the library's descriptors watched
+    bool m_bWatching;
+    bool m_bRunning;  // from Create to StopTimer
+    bool m_bInPass;
 };

@@ -55,3 +55,8 @@ int SNMPGetPendingEvents(std::vector<pollfd>& fds)
 {
     return CNetSnmpEngine::Instance().PendingEvents(fds);
 }
+
+unsigned long SNMPPendingEventsGeneration()
+{
+    return CNetSnmpEngine::Instance().PendingEventsGeneration();
+}

@@ -59,9 +59,17 @@ public:
 int SNMPProcessPendingEvents();
 
 // For a message loop that wants to sleep until the library has work: adds to
-// fds the one descriptor to watch for input, which stays the same for the
-// life of the process and is readable whenever a response or other work has
-// arrived, and returns the milliseconds until the next time-out or
-// retransmission is due (-1: nothing is pending, 0: call
-// SNMPProcessPendingEvents now).
+// fds the descriptors to watch for input, one of which is readable whenever
+// a response or other work has arrived, and returns the milliseconds until
+// the next time-out or retransmission is due (-1: nothing is pending, 0:
+// call SNMPProcessPendingEvents now). On Linux that is one descriptor, the
+// same for the life of the process; on Windows the sessions' sockets and one
+// of the library's own, which change as sessions come and go, so a loop
+// asks again when SNMPPendingEventsGeneration has changed.
 int SNMPGetPendingEvents(std::vector<pollfd>& fds);
+
+// Changes whenever the descriptors of SNMPGetPendingEvents change, a socket
+// closed and another opened under the same number included: a loop keeps
+// its registrations while it stays the same, and registers the descriptors
+// afresh when it changed. Always the same on Linux.
+unsigned long SNMPPendingEventsGeneration();

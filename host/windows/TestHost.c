@@ -6,13 +6,14 @@
  *   krw6180-testhost clients DLL PORT TIMEOUT ADDRESS...
  *       one retrieval per address, all at once; the clients on standard
  *       output as krw6180-clients -f csv prints them, one line per report on
- *       standard error ("report ADDRESS STATUS MESSAGE").
+ *       standard error ("report ADDRESS STATUS MESSAGE"), then the time
+ *       from the first request to the last report ("round SECONDS s").
  *       Exit 0 all completed, 1 one failed, 3 one sent no report, 4 the
  *       stack moved across the export calls, 5 a report for no request.
  *   krw6180-testhost unload DLL PORT ADDRESS
  *       starts a retrieval and unloads the module at once, then runs the
  *       message loop for two seconds. Exit 0 when no report came after
- *       FreeLibrary.
+ *       FreeLibrary returned.
  *   krw6180-testhost twice DLL
  *       loads the module twice: exit 0 when both loads give the same handle
  *       and the engine-boots counter grew by one.
@@ -24,6 +25,8 @@
 
 #include "KRW6180Plug.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -107,6 +110,7 @@ static int Clients(const char* dll, int port, int timeout, int count, char** lis
     KRW6180PlugSetSnmpParameterFunction set;
     KRW6180PlugGetClinetInforFunction get;
     uintptr_t mark;
+    LARGE_INTEGER frequency, start, end;
     int i;
     HMODULE module = Load(dll);
     if (module == NULL || !Exports(module, &set, &get))
@@ -117,6 +121,8 @@ static int Clients(const char* dll, int port, int timeout, int count, char** lis
     mark = StackMark();
     for (i = 0; i < 100; ++i)
         set(0, "public", "private", port, timeout);
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     for (i = 0; i < addressCount; ++i) {
         addresses[i] = list[i];
         get(addresses[i], OnReport, 0, (uint32_t)i);
@@ -126,6 +132,8 @@ static int Clients(const char* dll, int port, int timeout, int count, char** lis
         return 4;
     }
     PumpUntil(AllReported, WAIT_MILLISECONDS);
+    QueryPerformanceCounter(&end);
+    fprintf(stderr, "round %.3f s\n", (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart);
     FreeLibrary(module);
     if (strangers > 0)
         return 5;
@@ -142,7 +150,7 @@ static int Unload(const char* dll, int port, const char* address)
 {
     KRW6180PlugSetSnmpParameterFunction set;
     KRW6180PlugGetClinetInforFunction get;
-    int before;
+    int during;
     HMODULE module = Load(dll);
     if (module == NULL || !Exports(module, &set, &get))
         return 2;
@@ -150,11 +158,12 @@ static int Unload(const char* dll, int port, const char* address)
     addressCount = 1;
     set(0, "public", "private", port, 500);
     get(address, OnReport, 0, 0);
-    before = reports;
+    /* The unload waits for the request in flight, whose end may report. */
     FreeLibrary(module);
+    during = reports;
     PumpUntil(Never, 2000);
-    printf("reports before unload %d, after %d\n", before, reports - before);
-    return reports == before ? 0 : 1;
+    printf("reports during the unload %d, after it %d\n", during, reports - during);
+    return reports == during ? 0 : 1;
 }
 
 /* The engine-boots counter in the temporary folder, or -1 without one. */
@@ -216,6 +225,9 @@ static int LoadOnce(const char* dll, const char* temp)
 
 int main(int argc, char** argv)
 {
+    /* Lines end in LF, as krw6180-clients writes them. */
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     setvbuf(stdout, NULL, _IONBF, 0);
     if (argc >= 6 && strcmp(argv[1], "clients") == 0)
         return Clients(argv[2], atoi(argv[3]), atoi(argv[4]), argc - 5, argv + 5);

@@ -48,6 +48,7 @@ public:
 
     void ProcessEvents();
     int PendingEvents(std::vector<pollfd>& fds);
+    unsigned long PendingEventsGeneration() const { return watch.Generation(); }
 
     int AddUser(const std::string& securityName, const CUsmCredentials& credentials);
     bool StartMessageProcessing(const std::string& engineId, unsigned int engineBoots);

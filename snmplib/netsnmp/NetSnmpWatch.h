@@ -28,6 +28,8 @@ public:
     // them). On Linux always the same one; on Windows they change with the
     // sessions.
     void AddDescriptors(std::vector<pollfd>& fds) const;
+    // Changes with every change of those descriptors.
+    unsigned long Generation() const { return generation; }
 
     bool Add(int socket, CNetSnmpSession* session);
     void Remove(int socket);
@@ -38,6 +40,7 @@ public:
     std::vector<CNetSnmpSession*> TakeReady();
 
 private:
+    unsigned long generation = 0;
 #ifdef _WIN32
     bool OpenSignal();
     void DrainSignal();

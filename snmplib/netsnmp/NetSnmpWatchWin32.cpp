@@ -43,6 +43,7 @@ bool CNetSnmpWatch::OpenSignal()
         return false;
     }
     signalSocket = static_cast<int>(s);
+    ++generation;
     return true;
 }
 
@@ -65,6 +66,7 @@ bool CNetSnmpWatch::Add(int socket, CNetSnmpSession* session)
     if (socket < 0 || !OpenSignal())
         return false;
     sessionOfSocket[socket] = session;
+    ++generation;
     // The message loop watches the sockets it was given; the signal makes it
     // ask again, and so watch this one too.
     Signal();
@@ -73,7 +75,8 @@ bool CNetSnmpWatch::Add(int socket, CNetSnmpSession* session)
 
 void CNetSnmpWatch::Remove(int socket)
 {
-    sessionOfSocket.erase(socket);
+    if (sessionOfSocket.erase(socket) != 0)
+        ++generation;
 }
 
 void CNetSnmpWatch::Signal()

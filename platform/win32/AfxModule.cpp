@@ -102,7 +102,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpRes
 {
     switch (dwReason) {
     case DLL_PROCESS_ATTACH:
-        DisableThreadLibraryCalls(hInstance);
         return StartModule(hInstance);
     case DLL_PROCESS_DETACH:
         // At the end of the process (lpReserved set) other threads are gone

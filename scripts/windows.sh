@@ -19,6 +19,8 @@
 # outside the clone, keyed by version and target, so a machine builds it once:
 #   ${KRW_CACHE:-~/.cache/krw6180}/netsnmp-VERSION-TARGET/{include,lib}
 set -euo pipefail
+# A failure inside $(...) fails the script as well.
+shopt -s inherit_errexit
 top=$(cd "$(dirname "$0")/.." && pwd)
 command=${1:-build}
 cache="${KRW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/krw6180}"
@@ -90,12 +92,15 @@ try_wine32() {
   local had_i386=no
   dpkg --print-foreign-architectures | grep -qx i386 && had_i386=yes
   as_root dpkg --add-architecture i386
-  if as_root apt-get update -q >&2 &&
+  # Installed only when apt sees the whole of it through: a failed
+  # simulation changes nothing.
+  if as_root apt-get update -q >&2 && as_root apt-get install -s -q --no-install-recommends wine32 >/dev/null &&
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine32 >&2; then
     return 0
   fi
   echo "wine32 cannot be installed here: the 32-bit DLL is checked but not run" >&2
   if [ "$had_i386" = no ]; then
+    as_root apt-get purge -y -q '?architecture(i386)' >&2 || true
     as_root dpkg --remove-architecture i386
     as_root apt-get update -q >&2
   fi
@@ -116,9 +121,14 @@ netsnmp_folders() {
         fetch_source "$version" "$source_folder"
         mkdir "$source_folder/done"
       fi
+      local source
+      source=$(find "$source_folder" -mindepth 1 -maxdepth 1 -type d -name 'net-snmp-*')
+      [ -d "$source" ] || {
+        echo "no Net-SNMP source in $source_folder" >&2
+        return 1
+      }
       rm -rf "$prefix.partial"
-      build_netsnmp "$version" "$target" "$(find "$source_folder" -mindepth 1 -maxdepth 1 -type d -name 'net-snmp-*')" \
-        "$prefix"
+      build_netsnmp "$version" "$target" "$source" "$prefix"
     fi
     echo "$prefix"
   done

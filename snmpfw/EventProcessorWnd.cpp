@@ -51,7 +51,7 @@ BOOL CEventProcessorWnd::StopTimer()
 {
     m_bRunning = false;
     StopWatching();
-    return KillTimer(m_nTimerId);
+    return KillTick();
 }
 
 void CEventProcessorWnd::OnTimer(UINT_PTR /*nIDEvent*/)
@@ -64,10 +64,16 @@ LRESULT CEventProcessorWnd::OnLibraryEvents(WPARAM wParam, LPARAM /*lParam*/)
     // Inside a pass (a completion's nested message loop) the descriptor is
     // left alone until the pass ends, when it is watched again and reports
     // again whatever is still unread.
+    // A message still queued for a descriptor no longer watched (on Windows
+    // a socket closed since, whose number may be another's by now) is left
+    // alone.
     if (m_bInPass) {
         const int fd = static_cast<int>(wParam);
+        const auto watched = std::find(m_watchedFds.begin(), m_watchedFds.end(), fd);
+        if (watched == m_watchedFds.end())
+            return 0;
         AfxRemoveWaitHandle(fd, m_hWnd);
-        m_watchedFds.erase(std::remove(m_watchedFds.begin(), m_watchedFds.end(), fd), m_watchedFds.end());
+        m_watchedFds.erase(watched);
         m_pausedFds.push_back(fd);
         return 0;
     }
@@ -80,7 +86,9 @@ void CEventProcessorWnd::ProcessEvents()
     // Neither the timer nor a descriptor may start another pass while this
     // one runs: a completion may run a nested message loop. Restarting the
     // timer afterwards keeps the next tick 20 ms after the end of the pass.
-    KillTimer(m_nTimerId);
+    if (m_bInPass)
+        return;
+    KillTick();
     m_bInPass = true;
     if (m_bRunning)
         SNMPProcessPendingEvents();
@@ -90,6 +98,13 @@ void CEventProcessorWnd::ProcessEvents()
         return;
     StartTimer();
     SyncWatching();
+}
+
+// By the identifier the timer was set with: for identifier 0 Windows gives
+// back 1, which names no timer of the window.
+BOOL CEventProcessorWnd::KillTick()
+{
+    return CWnd::KillTimer(kTimerEvent);
 }
 
 void CEventProcessorWnd::StartTimer()
@@ -112,7 +127,12 @@ void CEventProcessorWnd::SyncWatching()
     if (m_bWatching && generation == m_nWatchedGeneration) {
         wanted.swap(m_pausedFds);
     } else {
-        StopWatching();
+        // The descriptors the library no longer names it has closed, which
+        // ended their registrations; cancelling by number could hit a socket
+        // of someone else's that has the number now. The others are
+        // registered afresh.
+        m_watchedFds.clear();
+        m_pausedFds.clear();
         std::vector<pollfd> fds;
         SNMPGetPendingEvents(fds);
         for (const pollfd& entry : fds)

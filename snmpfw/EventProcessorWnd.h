@@ -31,6 +31,7 @@ protected:
 private:
     void ProcessEvents();
     void StartTimer();
+    BOOL KillTick();
     void SyncWatching();
     void StopWatching();
 

@@ -75,7 +75,7 @@ BOOL StartModule(HINSTANCE instance)
     module.state.m_lpszCurrentAppName = app->m_pszAppName;
     if (!CallInit(app, &module.state)) {
         CallExit(app, &module.state);
-        afxdetail::UnregisterWindowClasses();
+        afxdetail::ReleaseWindowClasses();
         return FALSE;
     }
     module.started = true;
@@ -90,7 +90,7 @@ void StopModule()
     module.started = false;
     if (CWinApp* app = module.state.m_pCurrentWinApp)
         CallExit(app, &module.state);
-    afxdetail::UnregisterWindowClasses();
+    afxdetail::ReleaseWindowClasses();
 }
 
 }  // namespace

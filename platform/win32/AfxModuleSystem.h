@@ -8,8 +8,9 @@ namespace afxdetail {
 
 // The DLL's instance handle, from its start-up on.
 HINSTANCE ModuleInstance();
-// Every class of AfxRegisterWndClass goes with the DLL: its window
-// procedure would be gone.
-void UnregisterWindowClasses();
+// The windows of CWnd objects and the classes of AfxRegisterWndClass go
+// with the DLL, whose window procedure would be gone: the windows are
+// destroyed, then the classes unregistered.
+void ReleaseWindowClasses();
 
 }  // namespace afxdetail

@@ -13,6 +13,7 @@ namespace {
 struct ClassRegistry {
     std::mutex mutex;
     std::set<std::string> names;
+    std::set<HWND> windows;  // of CWnd objects, alive
 };
 
 // Never destroyed: class names are handed out for the life of the module.
@@ -25,8 +26,13 @@ ClassRegistry& Classes()
 bool RegisterClassNamed(const std::string& name, UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
 {
     WNDCLASSA wc{};
-    if (GetClassInfoA(afxdetail::ModuleInstance(), name.c_str(), &wc))
-        return true;
+    if (GetClassInfoA(afxdetail::ModuleInstance(), name.c_str(), &wc)) {
+        if (wc.lpfnWndProc == AfxWndProc)
+            return true;
+        // Left by an earlier module at this address, with its procedure.
+        UnregisterClassA(name.c_str(), afxdetail::ModuleInstance());
+        wc = WNDCLASSA{};
+    }
     wc.style = nClassStyle;
     wc.lpfnWndProc = AfxWndProc;
     wc.hInstance = afxdetail::ModuleInstance();
@@ -39,6 +45,32 @@ bool RegisterClassNamed(const std::string& name, UINT nClassStyle, HCURSOR hCurs
 
 }  // namespace
 
+namespace {
+
+void NoteWindow(HWND hWnd, bool alive)
+{
+    ClassRegistry& classes = Classes();
+    std::lock_guard<std::mutex> lock(classes.mutex);
+    if (alive)
+        classes.windows.insert(hWnd);
+    else
+        classes.windows.erase(hWnd);
+}
+
+// An exception must not unwind through user32's frames, which cannot pass
+// it on: it ends the message's handling, as the class library's own
+// window procedure does.
+LRESULT CallWindowProcOf(CWnd* wnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return wnd->WindowProc(nMsg, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace
+
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     CWnd* wnd = nullptr;
@@ -46,15 +78,17 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
         wnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(wnd));
         wnd->m_hWnd = hWnd;
+        NoteWindow(hWnd, true);
     } else {
         wnd = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     }
     // Messages before WM_NCCREATE have no CWnd yet.
     if (wnd == nullptr)
         return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
-    const LRESULT result = wnd->WindowProc(nMsg, wParam, lParam);
+    const LRESULT result = CallWindowProcOf(wnd, nMsg, wParam, lParam);
     if (nMsg == WM_NCDESTROY) {
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        NoteWindow(hWnd, false);
         wnd->m_hWnd = nullptr;
         wnd->PostNcDestroy();
     }
@@ -75,8 +109,22 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
 
 namespace afxdetail {
 
-void UnregisterWindowClasses()
+void ReleaseWindowClasses()
 {
+    std::set<HWND> windows;
+    {
+        ClassRegistry& classes = Classes();
+        std::lock_guard<std::mutex> lock(classes.mutex);
+        windows = classes.windows;
+    }
+    // A window of another thread cannot be destroyed from here: it gets the
+    // system's procedure instead of this module's, which is going.
+    for (HWND hWnd : windows) {
+        if (!::DestroyWindow(hWnd)) {
+            SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
+            NoteWindow(hWnd, false);
+        }
+    }
     ClassRegistry& classes = Classes();
     std::lock_guard<std::mutex> lock(classes.mutex);
     for (const std::string& name : classes.names)

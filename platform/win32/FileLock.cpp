@@ -39,7 +39,11 @@ CFileLock::CFileLock(const std::string& path)
 
 CFileLock::~CFileLock()
 {
-    // Closing the handle releases the lock.
-    if (Held())
-        CloseHandle(reinterpret_cast<HANDLE>(handle));
+    // Closing alone would release the lock only when the system gets to it.
+    if (!Held())
+        return;
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED whole{};
+    UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+    CloseHandle(file);
 }

@@ -2,9 +2,10 @@
 // On Windows the stand-ins give way to the system's own declarations. Winsock
 // 2 comes first: windows.h would otherwise bring the first Winsock's.
 
-#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include <windows.h>
 
 #define _T(x) x
 

@@ -60,8 +60,9 @@ exports_are_the_two() {
 }
 
 imports_only_windows() {
-  local dll
-  for dll in $($(objdump_of "$2") -p "$1" | awk '/DLL Name:/ {print $3}'); do
+  local dll headers
+  headers=$($(objdump_of "$2") -p "$1") || return 1
+  for dll in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
     case ${dll,,} in
       kernel32.dll | user32.dll | ws2_32.dll | advapi32.dll | msvcrt.dll | iphlpapi.dll) ;;
       *)
@@ -73,11 +74,17 @@ imports_only_windows() {
 }
 
 # On 32-bit x86 the exports are stdcall: the compiler names them NAME@BYTES,
-# and the .def file maps the undecorated names onto those.
-stdcall_names() {
-  local def=$1/plugin/KRW6180Plug.def
-  grep -q '^ *KRW6180PlugSetSnmpParameter = KRW6180PlugSetSnmpParameter@20$' "$def" &&
-    grep -q '^ *KRW6180PlugGetClinetInfor = KRW6180PlugGetClinetInfor@16$' "$def"
+# and every return of theirs removes that many bytes of arguments.
+removes_arguments() {
+  local dll=$1 name=$2 bytes=$3 returns
+  returns=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$dll" |
+    awk -v label="<_$name@$bytes>:" '$2 == label {inside = 1; next} inside && /^$/ {exit} inside && /\tret/ {print $NF}')
+  [ -n "$returns" ] && [ "$(sort -u <<<"$returns")" = "$(printf '$0x%x' "$bytes")" ]
+}
+
+stdcall_exports() {
+  local dll=$1/bin/krw6180plug.dll
+  removes_arguments "$dll" KRW6180PlugSetSnmpParameter 20 && removes_arguments "$dll" KRW6180PlugGetClinetInfor 16
 }
 
 zip_holds_the_module() {
@@ -95,7 +102,7 @@ for build in "$@"; do
   for exe in list-clients-example krw6180-testhost; do
     check "$target: $exe imports only Windows' own DLLs" imports_only_windows "$build/bin/$exe.exe" "$target"
   done
-  [[ $target == *x86 ]] && check "$target: stdcall exports @20 and @16" stdcall_names "$build"
+  [[ $target == *x86 ]] && check "$target: stdcall exports, removing 20 and 16 bytes" stdcall_exports "$build"
   check "$target: the zip holds the DLL, its header, the example host and the README" zip_holds_the_module "$build"
   "$(objdump_of "$target" | sed 's/objdump$/strip/')" -o "$work/stripped.dll" "$dll"
   echo "      $target: krw6180plug.dll is $(stat -c %s "$work/stripped.dll") bytes stripped (as in the zip)"
@@ -192,5 +199,9 @@ reports during the unload 1, after it 0"
   check "$target: a refused start-up fails the load, with the message box's text" \
     test "$?" = 1 -a "$(grep -c '^(VaZARO++) Error when saving SNMP engine boots counter!$' "$work/refuse")" = 1
 done
+
+# The agents may be built with the sanitizers: a report of theirs fails the run.
+no_sanitizer_report() { ! grep -q 'Sanitizer' "$work"/agent-*; }
+check "the agents ran without a sanitizer's report" no_sanitizer_report
 
 [ "$failures" -eq 0 ]

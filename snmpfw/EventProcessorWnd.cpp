@@ -3,6 +3,7 @@
 #include "snmplib/Snmp.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -52,6 +53,23 @@ BOOL CEventProcessorWnd::StopTimer()
     m_bRunning = false;
     StopWatching();
     return KillTick();
+}
+
+// Only those not watched yet: the descriptors the library names all come
+// from sends since the last pass, whose end registers them all afresh (a
+// number closed and opened again among them included).
+void CEventProcessorWnd::WatchNewDescriptors()
+{
+    if (m_bInPass || !m_bWatching || SNMPPendingEventsGeneration() == m_nWatchedGeneration)
+        return;
+    std::vector<pollfd> fds;
+    SNMPGetPendingEvents(fds);
+    const std::set<int> watched(m_watchedFds.begin(), m_watchedFds.end());
+    for (const pollfd& entry : fds) {
+        const int fd = static_cast<int>(entry.fd);
+        if (watched.count(fd) == 0 && AfxAddWaitHandle(fd, POLLIN, m_hWnd, kLibraryEventsMessage))
+            m_watchedFds.push_back(fd);
+    }
 }
 
 void CEventProcessorWnd::OnTimer(UINT_PTR /*nIDEvent*/)

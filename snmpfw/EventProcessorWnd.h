@@ -23,6 +23,12 @@ public:
     // window stays, and processes nothing until created again.
     BOOL StopTimer();
 
+    // After a request has been sent: watches at once what the library has
+    // opened for it (on Windows a new session's socket), rather than from the
+    // end of the next pass on. Nothing to do when the library's descriptors
+    // are the ones watched, or inside a pass, which looks after the end.
+    void WatchNewDescriptors();
+
 protected:
     afx_msg void OnTimer(UINT_PTR nIDEvent) override;
     afx_msg LRESULT OnLibraryEvents(WPARAM wParam, LPARAM lParam);

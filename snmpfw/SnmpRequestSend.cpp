@@ -4,6 +4,7 @@
 #include "common/QvException.h"
 #include "common/SnmpStatus.h"
 #include "common/TextToValue.h"
+#include "snmpfw/EventProcessorWnd.h"
 #include "snmpfw/SnmpSession.h"
 #include "snmplib/SnmpLib.h"
 
@@ -251,4 +252,5 @@ void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* conte
     ThrowIfFailed(status);
     pendingContexts.insert(owned.release());
     ++outstanding;
+    CSnmpSession::GetEventProcessor().WatchNewDescriptors();
 }

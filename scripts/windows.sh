@@ -164,8 +164,12 @@ for target in $targets; do
 done
 [ "$command" = build ] && exit 0
 
-if try_wine32; then echo "Wine: wine64 runs the 64-bit DLL, wine32 the 32-bit one" >&2; else
+if ! try_wine32; then
   echo "Wine: wine64 runs the 64-bit DLL" >&2
+elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "Wine: wine64 runs the 64-bit DLL, wine32 the 32-bit one" >&2
+else
+  echo "Wine: wine64 runs the 64-bit DLL; wine32 is installed, but this kernel runs no 32-bit programs" >&2
 fi
 linux=${KRW_LINUX_BUILD:-$top/build}
 if [ ! -x "$linux/bin/krw6180-apsim" ] || [ ! -x "$linux/bin/krw6180-clients" ]; then

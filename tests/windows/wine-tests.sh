@@ -112,9 +112,11 @@ done
 
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# The Wine that runs a target here: the 32-bit one needs wine32 and a
+# kernel that runs 32-bit programs.
 wine_for() {
   case $1 in
-    *x86) command -v wine 2>/dev/null && dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q 'ok installed' ;;
+    *x86) /usr/lib/wine/wine --version >/dev/null 2>&1 && echo /usr/lib/wine/wine ;;
     *) [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64 ;;
   esac
 }

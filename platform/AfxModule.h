@@ -11,7 +11,8 @@
 
 #include "platform/AfxTypes.h"
 
-// Declared by windows.h on Windows.
+// Linux only: on Windows, windows.h declares LoadLibrary, and a host formats
+// GetLastError's message itself.
 #ifndef _WIN32
 // The dynamic loader's reason why this thread's last LoadLibraryA that failed
 // with ERROR_MOD_NOT_FOUND could not open its module, where Windows would

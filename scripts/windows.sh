@@ -23,6 +23,17 @@ set -euo pipefail
 shopt -s inherit_errexit
 top=$(cd "$(dirname "$0")/.." && pwd)
 command=${1:-build}
+case $command in
+  build | test | netsnmp) ;;
+  -h | --help)
+    sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"
+    exit 0
+    ;;
+  *)
+    echo "usage: scripts/windows.sh [build | test | netsnmp]" >&2
+    exit 2
+    ;;
+esac
 cache="${KRW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/krw6180}"
 targets="i686-w64-mingw32 x86_64-w64-mingw32"
 
@@ -150,12 +161,6 @@ if [ "$command" = netsnmp ]; then
   echo "$folders"
   exit 0
 fi
-case $command in build | test) ;; *)
-  echo "usage: scripts/windows.sh [build | test | netsnmp]" >&2
-  exit 2
-  ;;
-esac
-
 builds=()
 for target in $targets; do
   case $target in i686-*) arch=i686 name=x86 ;; *) arch=x86_64 name=x64 ;; esac

@@ -1,11 +1,3 @@
-# Cross build for Windows with Debian's MinGW-w64 (x86_64, POSIX thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# The Windows build for x86_64 (scripts/windows.sh).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(KRW_MINGW_TARGET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KRW_MINGW_TARGET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KRW_MINGW_TARGET}-g++-posix)
-set(CMAKE_RC_COMPILER ${KRW_MINGW_TARGET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KRW_MINGW_TARGET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -90,3 +90,24 @@ AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2()
 {
     afxdetail::SwapCurrentModuleState(m_pPrevState);
 }
+
+// ---- the loader's calls
+
+BOOL afxdetail::CallInit(CWinApp* pApp, AFX_MODULE_STATE* pState)
+{
+    AFX_MAINTAIN_STATE2 guard(pState);
+    try {
+        return pApp->InitInstance();
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+void afxdetail::CallExit(CWinApp* pApp, AFX_MODULE_STATE* pState)
+{
+    AFX_MAINTAIN_STATE2 guard(pState);
+    try {
+        pApp->ExitInstance();
+    } catch (...) {
+    }
+}

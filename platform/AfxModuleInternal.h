@@ -15,4 +15,10 @@ AFX_MODULE_STATE* SwapCurrentModuleState(AFX_MODULE_STATE* pState);
 void AttachApp(CWinApp* pApp);
 void DetachApp(CWinApp* pApp);
 
+// What the loader runs: InitInstance or ExitInstance under the module's own
+// state. An exception leaving the application counts as a refusal; the
+// loader must stay consistent.
+BOOL CallInit(CWinApp* pApp, AFX_MODULE_STATE* pState);
+void CallExit(CWinApp* pApp, AFX_MODULE_STATE* pState);
+
 }  // namespace afxdetail

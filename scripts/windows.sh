@@ -111,7 +111,10 @@ try_wine32() {
   fi
   echo "wine32 cannot be installed here: the 32-bit DLL is checked but not run" >&2
   if [ "$had_i386" = no ]; then
-    as_root apt-get purge -y -q '?architecture(i386)' >&2 || true
+    local installed
+    installed=$(dpkg-query -W -f='${binary:Package}\n' 2>/dev/null | grep ':i386$' || true)
+    # shellcheck disable=SC2086
+    [ -z "$installed" ] || as_root apt-get purge -y -q $installed >&2 || true
     as_root dpkg --remove-architecture i386
     as_root apt-get update -q >&2
   fi

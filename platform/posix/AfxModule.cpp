@@ -120,27 +120,6 @@ ModuleRecord* FindRecord(Modules& modules, void* handle)
     return it != modules.records.end() ? &it->second : nullptr;
 }
 
-// Runs InitInstance or ExitInstance under the module's own state. An exception
-// leaving the application counts as a refusal; the loader must stay consistent.
-BOOL CallInit(CWinApp* app, AFX_MODULE_STATE* state)
-{
-    AFX_MAINTAIN_STATE2 guard(state);
-    try {
-        return app->InitInstance();
-    } catch (...) {
-        return FALSE;
-    }
-}
-
-void CallExit(CWinApp* app, AFX_MODULE_STATE* state)
-{
-    AFX_MAINTAIN_STATE2 guard(state);
-    try {
-        app->ExitInstance();
-    } catch (...) {
-    }
-}
-
 void EraseRecord(Modules& modules, void* handle)
 {
     std::lock_guard<std::mutex> lock(modules.mutex);
@@ -258,8 +237,8 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName)
     }
 
     CWinApp* app = record->state.m_pCurrentWinApp;
-    if (app != nullptr && !CallInit(app, &record->state)) {
-        CallExit(app, &record->state);
+    if (app != nullptr && !afxdetail::CallInit(app, &record->state)) {
+        afxdetail::CallExit(app, &record->state);
         EraseRecord(modules, handle);
         ::dlclose(handle);
         SetLastError(ERROR_DLL_INIT_FAILED);
@@ -307,7 +286,7 @@ BOOL FreeLibrary(HMODULE hLibModule)
             return TRUE;
     }
     if (CWinApp* app = record->state.m_pCurrentWinApp)
-        CallExit(app, &record->state);
+        afxdetail::CallExit(app, &record->state);
     EraseRecord(modules, handle);
     ::dlclose(handle);
     return TRUE;

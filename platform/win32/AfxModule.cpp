@@ -39,26 +39,6 @@ char* FileTitle(HINSTANCE instance)
     return _strdup(title.c_str());
 }
 
-// An exception leaving the application counts as a refusal.
-BOOL CallInit(CWinApp* app, AFX_MODULE_STATE* state)
-{
-    AFX_MAINTAIN_STATE2 guard(state);
-    try {
-        return app->InitInstance();
-    } catch (...) {
-        return FALSE;
-    }
-}
-
-void CallExit(CWinApp* app, AFX_MODULE_STATE* state)
-{
-    AFX_MAINTAIN_STATE2 guard(state);
-    try {
-        app->ExitInstance();
-    } catch (...) {
-    }
-}
-
 // What the class library's start-up of a regular DLL does: the application
 // object's InitInstance, whose refusal fails the load (ExitInstance runs
 // first, as on a refused load of the Linux loader).
@@ -73,8 +53,8 @@ BOOL StartModule(HINSTANCE instance)
     if (app->m_pszAppName == nullptr)
         app->m_pszAppName = FileTitle(instance);
     module.state.m_lpszCurrentAppName = app->m_pszAppName;
-    if (!CallInit(app, &module.state)) {
-        CallExit(app, &module.state);
+    if (!afxdetail::CallInit(app, &module.state)) {
+        afxdetail::CallExit(app, &module.state);
         afxdetail::ReleaseWindowClasses();
         return FALSE;
     }
@@ -89,7 +69,7 @@ void StopModule()
         return;
     module.started = false;
     if (CWinApp* app = module.state.m_pCurrentWinApp)
-        CallExit(app, &module.state);
+        afxdetail::CallExit(app, &module.state);
     afxdetail::ReleaseWindowClasses();
 }
 

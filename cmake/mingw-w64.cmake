@@ -1,0 +1,12 @@
+# Cross build for Windows with Debian's MinGW-w64 (POSIX thread model), for
+# the processor that the including toolchain file sets in
+# CMAKE_SYSTEM_PROCESSOR (i686 or x86_64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(KRW_MINGW_TARGET ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+set(CMAKE_C_COMPILER ${KRW_MINGW_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KRW_MINGW_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${KRW_MINGW_TARGET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KRW_MINGW_TARGET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

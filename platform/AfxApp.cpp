@@ -91,6 +91,24 @@ AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2()
     afxdetail::SwapCurrentModuleState(m_pPrevState);
 }
 
+// ---- the thread's current module state
+
+namespace {
+thread_local AFX_MODULE_STATE* t_currentState = nullptr;
+}
+
+AFX_MODULE_STATE* afxdetail::CurrentModuleState()
+{
+    return t_currentState != nullptr ? t_currentState : ProcessModuleState();
+}
+
+AFX_MODULE_STATE* afxdetail::SwapCurrentModuleState(AFX_MODULE_STATE* pState)
+{
+    AFX_MODULE_STATE* previous = t_currentState;
+    t_currentState = pState;
+    return previous;
+}
+
 // ---- the loader's calls
 
 BOOL afxdetail::CallInit(CWinApp* pApp, AFX_MODULE_STATE* pState)

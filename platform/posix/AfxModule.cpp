@@ -40,7 +40,6 @@ Modules& TheModules()
     return *modules;
 }
 
-thread_local AFX_MODULE_STATE* t_currentState = nullptr;
 thread_local LoadContext* t_loading = nullptr;
 // Why this thread's last LoadLibraryA could not open its module.
 thread_local std::string t_openError;
@@ -133,18 +132,6 @@ namespace afxdetail {
 AFX_MODULE_STATE* ProcessModuleState()
 {
     return &TheModules().processState;
-}
-
-AFX_MODULE_STATE* CurrentModuleState()
-{
-    return t_currentState != nullptr ? t_currentState : ProcessModuleState();
-}
-
-AFX_MODULE_STATE* SwapCurrentModuleState(AFX_MODULE_STATE* pState)
-{
-    AFX_MODULE_STATE* previous = t_currentState;
-    t_currentState = pState;
-    return previous;
 }
 
 AFX_MODULE_STATE* ModuleStateForAddress(const void* address)

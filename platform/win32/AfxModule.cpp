@@ -22,8 +22,6 @@ Module& TheModule()
     return *module;
 }
 
-thread_local AFX_MODULE_STATE* t_currentState = nullptr;
-
 // The module's file name without folder and extension.
 char* FileTitle(HINSTANCE instance)
 {
@@ -104,18 +102,6 @@ HINSTANCE ModuleInstance()
 AFX_MODULE_STATE* ProcessModuleState()
 {
     return &TheModule().state;
-}
-
-AFX_MODULE_STATE* CurrentModuleState()
-{
-    return t_currentState != nullptr ? t_currentState : ProcessModuleState();
-}
-
-AFX_MODULE_STATE* SwapCurrentModuleState(AFX_MODULE_STATE* pState)
-{
-    AFX_MODULE_STATE* previous = t_currentState;
-    t_currentState = pState;
-    return previous;
 }
 
 AFX_MODULE_STATE* ModuleStateForAddress(const void* /*address*/)

@@ -11,6 +11,12 @@ const char kExpositionContentType[] = "text/plain; version=0.0.4; charset=utf-8"
 
 namespace {
 
+const char kCompiler[] = __VERSION__;
+
+}  // namespace
+
+namespace {
+
 void Family(std::string& out, const char* name, const char* type, const char* help)
 {
     out += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " " + type + "\n";
@@ -51,6 +57,34 @@ void Single(std::string& out, const char* name, const char* type, const char* he
 {
     Family(out, name, type, help);
     out += std::string(name) + " " + Number(value) + "\n";
+}
+
+void ServerMetrics(std::string& out, const CServerFigures& server)
+{
+    Single(out, "krw6180_exporter_http_connections", "gauge", "HTTP connections open.",
+           static_cast<double>(server.connectionsOpen));
+    Family(out, "krw6180_exporter_http_connections_closed_total", "counter",
+           "HTTP connections closed by the exporter, by reason.");
+    out += "krw6180_exporter_http_connections_closed_total{reason=\"limit\"} " +
+           std::to_string(server.connectionsRejected) + "\n";
+    out += "krw6180_exporter_http_connections_closed_total{reason=\"request_timeout\"} " +
+           std::to_string(server.connectionsTimedOut) + "\n";
+    Single(out, "krw6180_exporter_probes_waiting", "gauge", "Probes waiting for their report.",
+           static_cast<double>(server.probesWaiting));
+    Single(out, "krw6180_exporter_retrievals_running", "gauge",
+           "Retrievals the plug-in runs, those whose probes gave up included.",
+           static_cast<double>(server.retrievalsRunning));
+}
+
+void ConfigMetrics(std::string& out, const CExporterStats& stats)
+{
+    Single(out, "krw6180_exporter_config_last_reload_successful", "gauge",
+           "Whether the last reading of the configuration file took.", stats.lastReloadFailed ? 0 : 1);
+    Family(out, "krw6180_exporter_config_reloads_total", "counter",
+           "Readings of the configuration file after the first, by outcome.");
+    out += "krw6180_exporter_config_reloads_total{outcome=\"success\"} " + std::to_string(stats.reloads.load()) + "\n";
+    out += "krw6180_exporter_config_reloads_total{outcome=\"failure\"} " + std::to_string(stats.failedReloads.load()) +
+           "\n";
 }
 
 void ProcessMetrics(std::string& out)
@@ -101,14 +135,19 @@ std::string ProbeMetrics(const CHostReport& report, double seconds)
     return out;
 }
 
-std::string ExporterMetrics(const CExporterStats& stats)
+std::string ExporterMetrics(const CExporterStats& stats, const CServerFigures& server)
 {
     std::string out;
+    Family(out, "krw6180_exporter_build_info", "gauge", "The exporter's version and compiler, as labels.");
+    out += "krw6180_exporter_build_info{version=\"" KRW_VERSION "\",compiler=\"" + LabelValue(kCompiler) + "\"} 1\n";
+    ServerMetrics(out, server);
+    ConfigMetrics(out, stats);
     Family(out, "krw6180_exporter_probes_total", "counter", "Probes answered, by outcome.");
     Counter(out, "success", stats.success.load());
     Counter(out, "failure", stats.failure.load());
     Counter(out, "no_report", stats.noReport.load());
     Counter(out, "bad_target", stats.badTarget.load());
+    Counter(out, "bad_auth", stats.badAuth.load());
     ProcessMetrics(out);
     return out;
 }

@@ -22,7 +22,22 @@ struct CExporterStats {
     std::atomic<unsigned long long> failure{0};   // a report with a failure
     std::atomic<unsigned long long> noReport{0};  // no report in time
     std::atomic<unsigned long long> badTarget{0};
+    std::atomic<unsigned long long> badAuth{0};  // a profile the configuration does not have
+    // Readings of the configuration file after the first.
+    std::atomic<unsigned long long> reloads{0};
+    std::atomic<unsigned long long> failedReloads{0};
+    std::atomic<bool> lastReloadFailed{false};
 };
 
-// The exporter's own metrics: its probes and its process.
-std::string ExporterMetrics(const CExporterStats& stats);
+// What the HTTP server holds at a moment.
+struct CServerFigures {
+    size_t connectionsOpen = 0;
+    unsigned long long connectionsRejected = 0;  // over a bound
+    unsigned long long connectionsTimedOut = 0;  // late with a request
+    size_t probesWaiting = 0;
+    size_t retrievalsRunning = 0;
+};
+
+// The exporter's own metrics: its build, its probes, its server and its
+// process.
+std::string ExporterMetrics(const CExporterStats& stats, const CServerFigures& server);

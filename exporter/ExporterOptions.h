@@ -1,13 +1,23 @@
 #pragma once
 
+#include "exporter/ExporterLog.h"
 #include "host/HostPluginOptions.h"
 
+#include <cstddef>
 #include <string>
 
 // What krw6180-exporter is asked to do.
 struct CExporterOptions : CPluginOptions {
     std::string listenHost = "127.0.0.1";  // "0.0.0.0" for every address
     int listenPort = 9180;                 // 0 picks a free one
+    std::string webConfigFile;             // TLS and basic auth
+    std::string configFile;                // the SNMP profiles
+    size_t maxConnections = 4096;
+    size_t maxConnectionsPerAddress = 1024;
+    int readTimeoutSeconds = 30;
+    size_t historyLimit = 100;
+    CLogLevel logLevel = CLogLevel::info;
+    CLogFormat logFormat = CLogFormat::logfmt;
 };
 
 // Reads the command line. Returns -1 when the options are good; otherwise the

@@ -1,93 +1,159 @@
 #include "exporter/ExporterProbes.h"
 
+#include "host/HostAddresses.h"
+
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace {
 
 CExporterProbes* g_currentProbes = nullptr;
 
+template <class List>
+void DropFinished(List& list)
+{
+    list.erase(std::remove_if(list.begin(), list.end(), [](const auto& item) { return item.waiter->finished; }),
+               list.end());
+}
+
+CProbeOutcome Answer(const CHostReport& report)
+{
+    CProbeOutcome outcome;
+    outcome.report = report;
+    return outcome;
+}
+
 }  // namespace
 
-void CProbeWaiter::Complete(const CHostReport& report)
+CExporterProbes::CExporterProbes(DWORD loopThread, CPluginCalls plugin, CSnmpProfiles profiles)
+    : loopThread(loopThread), plugin(plugin), profiles(std::move(profiles))
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (done)
-            return;
-        done = true;
-        result = report;
-    }
-    completed.notify_all();
 }
 
-bool CProbeWaiter::Wait(CHostReport* report)
+bool CExporterProbes::Submit(CProbeRequest probe)
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    if (!completed.wait_until(lock, deadline, [this] { return done; }))
-        return false;
-    *report = result;
-    return true;
-}
-
-std::shared_ptr<CProbeWaiter> CExporterProbes::Submit(const std::string& address, CProbeClock::time_point deadline)
-{
-    auto waiter = std::make_shared<CProbeWaiter>(deadline);
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (closed)
-            return nullptr;
-        submitted.push_back({address, waiter});
+            return false;
+        submitted.push_back(std::move(probe));
     }
+    ++waitingCount;
     ::PostThreadMessage(loopThread, kMessage, 0, 0);
-    return waiter;
+    return true;
+}
+
+void CExporterProbes::Finish(CWaiter& waiter, const CProbeOutcome& outcome)
+{
+    if (waiter.finished)
+        return;
+    waiter.finished = true;
+    --waitingCount;
+    waiter.done(outcome);
 }
 
 void CExporterProbes::StartSubmitted(CProbeClock::time_point now)
 {
-    std::vector<CSubmitted> probes;
+    std::vector<CProbeRequest> probes;
     {
         std::lock_guard<std::mutex> lock(mutex);
         probes.swap(submitted);
     }
-    for (CSubmitted& probe : probes)
-        Start(std::move(probe), now);
+    for (CProbeRequest& probe : probes)
+        Begin(std::move(probe));
+    Expire(now);
+    DrainFreed();
 }
 
-bool CExporterProbes::Join(CSubmitted& probe, CProbeClock::time_point now)
+void CExporterProbes::Begin(CProbeRequest probe)
 {
-    const auto joined = contextOf.find(probe.address);
-    if (joined == contextOf.end())
-        return false;
-    CRetrieval& retrieval = running[joined->second];
-    if (now >= retrieval.started + kLifetime)
-        return false;
-    retrieval.expiry = std::max(retrieval.expiry, probe.waiter->Deadline());
-    retrieval.waiters.push_back(std::move(probe.waiter));
-    return true;
+    auto waiter = std::make_shared<CWaiter>(CWaiter{probe.deadline, std::move(probe.done)});
+    const auto profile = profiles.find(probe.auth);
+    if (profile == profiles.end()) {
+        CProbeOutcome outcome;
+        outcome.kind = CProbeOutcome::unknownAuth;
+        return Finish(*waiter, outcome);
+    }
+    deadlines.emplace(waiter->deadline, waiter);
+    CQueued queuedProbe{profile->second, waiter};
+    std::string address;
+    if (DottedAddressOf(probe.target, &address))
+        return Schedule(address, std::move(queuedProbe));
+    if (!MayBeHostName(probe.target))
+        return Finish(*waiter, Answer(FailedReport("the target is not an IPv4 address or a host name of one")));
+    if (!resolver.Start(probe.target))
+        return Finish(*waiter, Answer(FailedReport("too many host names are being resolved at once")));
+    resolving[probe.target].push_back(std::move(queuedProbe));
 }
 
-void CExporterProbes::Start(CSubmitted probe, CProbeClock::time_point now)
+void CExporterProbes::Schedule(const std::string& address, CQueued probe)
 {
-    if (Join(probe, now))
+    const auto current = contextOf.find(address);
+    if (current == contextOf.end())
+        return StartRetrieval(address, probe.profile, {std::move(probe.waiter)});
+    CRetrieval& retrieval = running[current->second];
+    if (retrieval.profile == probe.profile) {
+        retrieval.waiters.erase(std::remove_if(retrieval.waiters.begin(), retrieval.waiters.end(),
+                                               [](const CWaiterPtr& w) { return w->finished; }),
+                                retrieval.waiters.end());
+        retrieval.waiters.push_back(std::move(probe.waiter));
         return;
-    if (running.size() >= kMaxRunning)
-        return probe.waiter->Complete(FailedReport("too many access points are being probed at once"));
-    const uint32_t context = nextContext++;
-    const CProbeClock::time_point expiry = std::max(now + kLifetime, probe.waiter->Deadline());
-    running[context] = CRetrieval{probe.address, now, expiry, {std::move(probe.waiter)}};
-    contextOf[probe.address] = context;
-    // A retrieval that cannot start reports before the call returns.
-    start(probe.address.c_str(), TakeProbeReport, 0, context);
+    }
+    std::deque<CQueued>& waiting = queued[address];
+    DropFinished(waiting);
+    waiting.push_back(std::move(probe));
 }
 
-void CExporterProbes::Forget(std::map<uint32_t, CRetrieval>::iterator retrieval)
+void CExporterProbes::StartRetrieval(const std::string& address, const CSnmpProfile& profile,
+                                     std::vector<CWaiterPtr> waiters)
 {
-    const auto current = contextOf.find(retrieval->second.address);
-    if (current != contextOf.end() && current->second == retrieval->first)
-        contextOf.erase(current);
-    running.erase(retrieval);
+    if (running.size() >= kMaxRunning) {
+        for (const CWaiterPtr& waiter : waiters)
+            Finish(*waiter, Answer(FailedReport("too many access points are being probed at once")));
+        return;
+    }
+    const uint32_t context = nextContext++;
+    running[context] = CRetrieval{address, profile, std::move(waiters)};
+    contextOf[address] = context;
+    runningCount = running.size();
+    // The plug-in takes its parameters at a retrieval's start and keeps them
+    // for it. One that cannot start reports before the call returns.
+    ++starting;
+    plugin.setParameters(0, profile.readCommunity.c_str(), profile.writeCommunity.c_str(), profile.port,
+                         profile.timeout);
+    plugin.start(address.c_str(), TakeProbeReport, 0, context);
+    --starting;
+}
+
+void CExporterProbes::StartQueued(const std::string& address)
+{
+    const auto found = queued.find(address);
+    if (found == queued.end() || contextOf.count(address) != 0)
+        return;
+    std::deque<CQueued>& waiting = found->second;
+    DropFinished(waiting);
+    if (waiting.empty())
+        return static_cast<void>(queued.erase(found));
+    const CSnmpProfile profile = waiting.front().profile;
+    std::vector<CWaiterPtr> joining;
+    for (auto it = waiting.begin(); it != waiting.end();)
+        if (it->profile == profile) {
+            joining.push_back(std::move(it->waiter));
+            it = waiting.erase(it);
+        } else
+            ++it;
+    if (waiting.empty())
+        queued.erase(found);
+    StartRetrieval(address, profile, std::move(joining));
+}
+
+void CExporterProbes::DrainFreed()
+{
+    while (!freed.empty()) {
+        const std::string address = std::move(freed.back());
+        freed.pop_back();
+        StartQueued(address);
+    }
 }
 
 void CExporterProbes::Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries,
@@ -96,38 +162,96 @@ void CExporterProbes::Take(const HostResult* result, int32_t count, const HostCl
     const auto found = running.find(context);
     if (result == nullptr || found == running.end())
         return;
-    const CHostReport report = CopyHostReport(*result, count, entries);
-    for (const std::shared_ptr<CProbeWaiter>& waiter : found->second.waiters)
-        waiter->Complete(report);
-    Forget(found);
+    const CProbeOutcome outcome = Answer(CopyHostReport(*result, count, entries));
+    const std::vector<CWaiterPtr> waiters = std::move(found->second.waiters);
+    freed.push_back(found->second.address);
+    contextOf.erase(found->second.address);
+    running.erase(found);
+    runningCount = running.size();
+    for (const CWaiterPtr& waiter : waiters)
+        Finish(*waiter, outcome);
+    if (starting == 0)
+        DrainFreed();
+}
+
+void CExporterProbes::TakeResolved()
+{
+    for (const CExporterResolver::CResolved& done : resolver.Poll()) {
+        const auto found = resolving.find(done.name);
+        if (found == resolving.end())
+            continue;
+        std::vector<CQueued> probes = std::move(found->second);
+        resolving.erase(found);
+        for (CQueued& probe : probes) {
+            if (probe.waiter->finished)
+                continue;
+            if (done.resolved)
+                Schedule(done.address, std::move(probe));
+            else
+                Finish(*probe.waiter, Answer(FailedReport(done.reason)));
+        }
+    }
+}
+
+void CExporterProbes::Expire(CProbeClock::time_point now)
+{
+    while (!deadlines.empty() && deadlines.begin()->first <= now) {
+        if (const CWaiterPtr waiter = deadlines.begin()->second.lock()) {
+            CProbeOutcome outcome;
+            outcome.kind = CProbeOutcome::timedOut;
+            Finish(*waiter, outcome);
+        }
+        deadlines.erase(deadlines.begin());
+    }
+    // A name no probe waits for any longer is not worth its lookup.
+    for (auto it = resolving.begin(); it != resolving.end();) {
+        DropFinished(it->second);
+        if (!it->second.empty()) {
+            ++it;
+            continue;
+        }
+        resolver.Cancel(it->first);
+        it = resolving.erase(it);
+    }
 }
 
 void CExporterProbes::Sweep(CProbeClock::time_point now)
 {
-    for (auto it = running.begin(); it != running.end();) {
-        const auto next = std::next(it);
-        if (it->second.expiry <= now)
-            Forget(it);
-        it = next;
-    }
+    TakeResolved();
+    Expire(now);
+    DrainFreed();
+}
+
+void CExporterProbes::SetProfiles(CSnmpProfiles newProfiles)
+{
+    profiles = std::move(newProfiles);
 }
 
 void CExporterProbes::Close(const std::string& message)
 {
-    std::vector<CSubmitted> probes;
+    std::vector<CProbeRequest> probes;
     {
         std::lock_guard<std::mutex> lock(mutex);
         closed = true;
         probes.swap(submitted);
     }
-    const CHostReport report = FailedReport(message);
-    for (const CSubmitted& probe : probes)
-        probe.waiter->Complete(report);
+    const CProbeOutcome outcome = Answer(FailedReport(message));
+    for (CProbeRequest& probe : probes) {
+        CWaiter waiter{probe.deadline, std::move(probe.done)};
+        Finish(waiter, outcome);
+    }
+    for (auto& entry : resolving)
+        for (CQueued& probe : entry.second)
+            Finish(*probe.waiter, outcome);
+    for (auto& entry : queued)
+        for (CQueued& probe : entry.second)
+            Finish(*probe.waiter, outcome);
     for (auto& entry : running)
-        for (const std::shared_ptr<CProbeWaiter>& waiter : entry.second.waiters)
-            waiter->Complete(report);
-    running.clear();
-    contextOf.clear();
+        for (const CWaiterPtr& waiter : entry.second.waiters)
+            Finish(*waiter, outcome);
+    resolving.clear();
+    queued.clear();
+    deadlines.clear();
 }
 
 CHostReport FailedReport(const std::string& message)

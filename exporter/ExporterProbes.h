@@ -1,12 +1,16 @@
 #pragma once
 
+#include "exporter/ExporterAuths.h"
+#include "exporter/ExporterResolver.h"
 #include "host/HostReports.h"
 #include "platform/Afx.h"
 #include "plugin/KRW6180Plug.h"
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,83 +19,105 @@
 
 using CProbeClock = std::chrono::steady_clock;
 
-// One probe's wait for its report: a handler thread waits, the main thread
-// hands the report over.
-class CProbeWaiter {
-public:
-    explicit CProbeWaiter(CProbeClock::time_point deadline) : deadline(deadline) {}
-
-    CProbeClock::time_point Deadline() const { return deadline; }
-    void Complete(const CHostReport& report);
-    // False when the deadline passes first.
-    bool Wait(CHostReport* report);
-
-private:
-    const CProbeClock::time_point deadline;
-    std::mutex mutex;
-    std::condition_variable completed;
-    bool done = false;
-    CHostReport result;
+// How a probe ended.
+struct CProbeOutcome {
+    enum Kind { answered, timedOut, unknownAuth } kind = answered;
+    CHostReport report;  // answered: the report, or a failed one saying why there is none
 };
 
-// The probes of all handler threads, carried out on the thread that runs the
+// One probe as the HTTP side hands it over.
+struct CProbeRequest {
+    std::string target;  // an IPv4 address or a host name
+    std::string auth;    // the name of an SNMP profile
+    CProbeClock::time_point deadline;
+    std::function<void(const CProbeOutcome&)> done;  // called once, on the loop thread
+};
+
+// The plug-in's two calls.
+struct CPluginCalls {
+    KRW6180PlugSetSnmpParameterFunction setParameters = nullptr;
+    KRW6180PlugGetClinetInforFunction start = nullptr;
+};
+
+// The probes of the HTTP side, carried out on the thread that runs the
 // plug-in's message loop. Probes of one address share one retrieval while it
-// runs: the plug-in collects an address's clients in one record, so that two
-// walks of it at once would split them. A retrieval that never reports (a
-// walk that fails part-way does not) is joined only for its lifetime, and
-// forgotten once the waits of its probes are over too; the next probe starts
-// another.
+// runs, when their profiles match: the plug-in collects an address's clients
+// in one record, so that two walks of it at once would split them. A probe
+// with another profile waits for the running retrieval to end. A retrieval
+// counts against the bound until the plug-in reports it, which it does
+// within its time budget, however early its probes gave up.
 class CExporterProbes {
 public:
     static constexpr UINT kMessage = WM_APP + 1;
-    static constexpr std::chrono::seconds kLifetime{60};
-    // Retrievals that may run at once: each holds a socket, and probes that
-    // give up at once could start any number.
+    // Retrievals that may run at once: each holds a socket.
     static constexpr size_t kMaxRunning = 4096;
 
-    CExporterProbes(DWORD loopThread, KRW6180PlugGetClinetInforFunction start) : loopThread(loopThread), start(start) {}
+    CExporterProbes(DWORD loopThread, CPluginCalls plugin, CSnmpProfiles profiles);
 
-    // Any thread: hands a probe of address (dotted) to the loop thread; null
-    // once closed.
-    std::shared_ptr<CProbeWaiter> Submit(const std::string& address, CProbeClock::time_point deadline);
+    // Any thread: hands a probe to the loop thread; false once closed.
+    bool Submit(CProbeRequest probe);
 
-    // The loop thread, on kMessage: joins or starts the retrievals of the
+    // The loop thread, on kMessage: starts or joins the retrievals of the
     // probes handed over.
     void StartSubmitted(CProbeClock::time_point now);
     // The loop thread, from the plug-in's callback.
     void Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
-    // The loop thread: forgets retrievals whose time is over.
+    // The loop thread, often: names resolved, waits that are over.
     void Sweep(CProbeClock::time_point now);
-    // The loop thread: takes no more probes and ends the waits of those it
-    // has with a failed report of this message.
+    // The loop thread: the profiles of the probes to come.
+    void SetProfiles(CSnmpProfiles profiles);
+    // The loop thread: takes no more probes and ends those it has with a
+    // failed report of this message.
     void Close(const std::string& message);
 
-    size_t Running() const { return running.size(); }
+    // Any thread.
+    size_t Running() const { return runningCount; }
+    size_t Waiting() const { return waitingCount; }
 
 private:
-    struct CSubmitted {
-        std::string address;
-        std::shared_ptr<CProbeWaiter> waiter;
+    struct CWaiter {
+        CProbeClock::time_point deadline;
+        std::function<void(const CProbeOutcome&)> done;
+        bool finished = false;
+    };
+    using CWaiterPtr = std::shared_ptr<CWaiter>;
+    struct CQueued {
+        CSnmpProfile profile;
+        CWaiterPtr waiter;
     };
     struct CRetrieval {
         std::string address;
-        CProbeClock::time_point started;
-        CProbeClock::time_point expiry;  // the later of its lifetime's end and its probes' deadlines
-        std::vector<std::shared_ptr<CProbeWaiter>> waiters;
+        CSnmpProfile profile;
+        std::vector<CWaiterPtr> waiters;
     };
 
-    void Start(CSubmitted probe, CProbeClock::time_point now);
-    bool Join(CSubmitted& probe, CProbeClock::time_point now);
-    void Forget(std::map<uint32_t, CRetrieval>::iterator retrieval);
+    void Finish(CWaiter& waiter, const CProbeOutcome& outcome);
+    void Begin(CProbeRequest probe);
+    void Schedule(const std::string& address, CQueued probe);
+    void StartRetrieval(const std::string& address, const CSnmpProfile& profile, std::vector<CWaiterPtr> waiters);
+    void StartQueued(const std::string& address);
+    void DrainFreed();
+    void TakeResolved();
+    void Expire(CProbeClock::time_point now);
 
     const DWORD loopThread;
-    const KRW6180PlugGetClinetInforFunction start;
+    const CPluginCalls plugin;
     std::mutex mutex;  // guards submitted and closed
-    std::vector<CSubmitted> submitted;
+    std::vector<CProbeRequest> submitted;
     bool closed = false;
-    std::map<uint32_t, CRetrieval> running;  // by context
-    std::map<std::string, uint32_t> contextOf;
+
+    CSnmpProfiles profiles;
+    std::multimap<CProbeClock::time_point, std::weak_ptr<CWaiter>> deadlines;
+    CExporterResolver resolver;
+    std::map<std::string, std::vector<CQueued>> resolving;  // by host name
+    std::map<uint32_t, CRetrieval> running;                 // by context
+    std::map<std::string, uint32_t> contextOf;              // by address
+    std::map<std::string, std::deque<CQueued>> queued;      // by address: another profile than the running one
+    std::vector<std::string> freed;                         // addresses whose retrieval ended inside a start
+    int starting = 0;
     uint32_t nextContext = 1;
+    std::atomic<size_t> runningCount{0};
+    std::atomic<size_t> waitingCount{0};
 };
 
 // A failed report with this message.

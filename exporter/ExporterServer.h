@@ -1,44 +1,90 @@
 #pragma once
 
+#include "exporter/ExporterAuthWorker.h"
+#include "exporter/ExporterConnections.h"
+#include "exporter/ExporterHistory.h"
+#include "exporter/ExporterLog.h"
 #include "exporter/ExporterMetrics.h"
 #include "exporter/ExporterProbes.h"
+#include "exporter/ExporterWebConfig.h"
 
-#include <httplib.h>
+#include <microhttpd.h>
 
-#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <thread>
 
-// The HTTP side: /probe hands probes to the loop thread and waits for their
-// reports; /metrics and / are answered on the handler's own thread.
+// What the HTTP server is set up with.
+struct CServerSettings {
+    std::string host = "127.0.0.1";  // an address or name to listen on
+    int port = 9180;                 // 0 picks a free one
+    CExporterConnections::CLimits limits;
+    size_t historyLimit = 100;
+    CWebConfig web;
+};
+
+// Asks the loop thread to read the configuration file again; done(whether
+// it took, why not) is called there. False once the loop has ended.
+using CReloadRequest = std::function<bool(std::function<void(bool, const std::string&)> done)>;
+
+// The HTTP side, on one event thread of its own: a request waiting for its
+// probe holds no thread, only its connection (suspended until the loop
+// thread has the report). /metrics, / and the history are answered at once.
 class CExporterServer {
 public:
-    CExporterServer(CExporterProbes& probes, CExporterStats& stats);
-
+    CExporterServer(CExporterProbes& probes, CExporterStats& stats, CExporterLog& log, CServerSettings settings,
+                    CReloadRequest reload);
     ~CExporterServer();
     CExporterServer(const CExporterServer&) = delete;
     CExporterServer& operator=(const CExporterServer&) = delete;
 
-    // Binds host:port (port 0 picks one); false with the system's reason.
-    bool Bind(const std::string& host, int port, std::string* error);
+    // Listens and serves; false with the system's reason.
+    bool Start(std::string* error);
     int Port() const { return port; }
-    // Serves on a thread of its own until Stop. Should the server end by
-    // itself, it ends loopThread's message loop, and Failed() says so.
-    void Start(DWORD loopThread);
+    // Any thread, every second or so: ends connections late with a request.
+    void ShutDownLate() { connections.ShutDownLate(CExporterConnections::CClock::now()); }
+    // Closes every connection and ends the server's thread. The probes are
+    // closed first, so that their requests are answered.
     void Stop();
-    bool Failed() const { return failed; }
 
 private:
-    void Probe(const httplib::Request& request, httplib::Response& response);
+    struct CRequest;
+
+    static MHD_Result Handle(void* server, MHD_Connection* connection, const char* url, const char* method,
+                             const char* version, const char* upload, size_t* uploadSize, void** slot);
+    static void Completed(void* server, MHD_Connection* connection, void** slot, MHD_RequestTerminationCode reason);
+    static void Notify(void* server, MHD_Connection* connection, void** socketSlot,
+                       MHD_ConnectionNotificationCode code);
+
+    MHD_Result Begin(MHD_Connection* connection, CRequest& request);
+    MHD_Result Route(MHD_Connection* connection, CRequest& request);
+    MHD_Result Probe(MHD_Connection* connection, CRequest& request, bool head);
+    MHD_Result Reload(MHD_Connection* connection, CRequest& request);
+    MHD_Result History(MHD_Connection* connection);
+    MHD_Result AnswerProbe(MHD_Connection* connection, CRequest& request);
+    bool Authorize(MHD_Connection* connection, CRequest& request, MHD_Result* result);
+    MHD_Result Send(MHD_Connection* connection, int status, const std::string& body, const char* contentType,
+                    const char* allow = nullptr);
+    MHD_Result SendWithoutLength(MHD_Connection* connection, const char* contentType);
+    MHD_Result Queue(MHD_Connection* connection, int status, MHD_Response* response, const char* allow);
+    CServerFigures Figures() const;
 
     CExporterProbes& probes;
+    CExporterLog& log;
+    const CServerSettings settings;
+    const CReloadRequest reload;
     CExporterStats& stats;
-    httplib::Server server;
-    socket_t listening = -1;
+    CExporterConnections connections;
+    CExporterHistory history;
+    std::unique_ptr<CBasicAuth> basicAuth;
+    std::unique_ptr<CExporterAuthWorker> authWorker;
+    MHD_Daemon* daemon = nullptr;
     int port = 0;
-    std::thread serving;
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> failed{false};
+    std::mutex mutex;  // guards live
+    std::condition_variable answered;
+    size_t live = 0;  // requests between their header fields and their end
 };
 
 // How long a probe waits for its report: Prometheus' scrape time-out (the

@@ -8,18 +8,22 @@
 #include <cctype>
 #include <map>
 
-namespace {
-
-std::string Dotted(const in_addr& address)
+std::string DottedAddress(const in_addr& address)
 {
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &address, text, sizeof text);
     return text;
 }
 
-// Letters, digits, "-", "_" and ".", with a last label that is not all
-// digits: texts such as "1.2.3" or "0x7f.1" are broken addresses, which the
-// plug-in refuses, not names that the resolver may turn into addresses.
+bool DottedAddressOf(const std::string& text, std::string* dotted)
+{
+    in_addr address{};
+    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
+        return false;
+    *dotted = DottedAddress(address);
+    return true;
+}
+
 bool MayBeHostName(const std::string& name)
 {
     const std::string trimmed = !name.empty() && name.back() == '.' ? name.substr(0, name.size() - 1) : name;
@@ -35,15 +39,10 @@ bool MayBeHostName(const std::string& name)
     return false;
 }
 
-}  // namespace
-
 bool ResolveHostAddress(const std::string& name, std::string* dotted)
 {
-    in_addr address{};
-    if (inet_pton(AF_INET, name.c_str(), &address) == 1) {
-        *dotted = Dotted(address);
+    if (DottedAddressOf(name, dotted))
         return true;
-    }
     if (!MayBeHostName(name))
         return false;
     addrinfo hints{};
@@ -52,9 +51,8 @@ bool ResolveHostAddress(const std::string& name, std::string* dotted)
     addrinfo* found = nullptr;
     if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
         return false;
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    *dotted = DottedAddress(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr);
     freeaddrinfo(found);
-    *dotted = Dotted(address);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -10,6 +12,15 @@ struct CHostTarget {
     std::string address;
     std::vector<size_t> names;
 };
+
+// The address as dotted text.
+std::string DottedAddress(const in_addr& address);
+// text as a dotted IPv4 address (inet_pton's forms); false when it is none.
+bool DottedAddressOf(const std::string& text, std::string* dotted);
+// Letters, digits, "-", "_" and ".", with a last label that is not all
+// digits: texts such as "1.2.3" or "0x7f.1" are broken addresses, which the
+// plug-in refuses, not names that the resolver may turn into addresses.
+bool MayBeHostName(const std::string& name);
 
 // The dotted IPv4 address that name (an address or a host name) stands for;
 // false when it stands for none.

@@ -7,7 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$1; shift
 
-packages="cmake g++ make pkg-config libgtest-dev libgmock-dev libsnmp-dev snmpd snmp libcli11-dev nlohmann-json3-dev libcpp-httplib-dev help2man dpkg-dev file ${KRW_EXTRA_PACKAGES:-}"
+packages="cmake g++ make pkg-config libgtest-dev libgmock-dev libsnmp-dev snmpd snmp libcli11-dev nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev libgnutls28-dev libyaml-cpp-dev libcrypt-dev help2man dpkg-dev file ${KRW_EXTRA_PACKAGES:-}"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

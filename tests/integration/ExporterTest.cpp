@@ -3,6 +3,7 @@
 
 #include "tests/support/ApSimAgent.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ExporterChild.h"
 #include "tests/support/FreePort.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -22,56 +23,10 @@
 namespace {
 
 const auto kBound = std::chrono::seconds(30);
-const char kScrapeTimeout[] = "X-Prometheus-Scrape-Timeout-Seconds";
 
-struct CAnswer {
-    int status = -1;
-    std::string contentType;
-    std::string body;
-};
-
-// The exporter on a free loopback port, for agents on agentPort; stopped by
-// its process id.
-class CExporter {
-public:
-    CExporter(unsigned short agentPort, std::vector<std::string> options = {})
-    {
-        std::vector<std::string> argv{KRW_EXPORTER_PROGRAM, "--web.listen-address", "127.0.0.1:0", "-p",
-                                      std::to_string(agentPort)};
-        argv.insert(argv.end(), options.begin(), options.end());
-        port = krwtest::SpawnAnnouncingPort(argv, "listening on 127.0.0.1:", -1, &pid);
-        EXPECT_NE(0, port) << "krw6180-exporter did not start";
-    }
-    ~CExporter() { krwtest::StopChild(pid, kBound); }
-    CExporter(const CExporter&) = delete;
-    CExporter& operator=(const CExporter&) = delete;
-
-    unsigned short Port() const { return port; }
-    pid_t Pid() const { return pid; }
-
-    // GET path; the scrape time-out header when one is given.
-    CAnswer Get(const std::string& path, const std::string& scrapeTimeout = "") const
-    {
-        httplib::Client client("127.0.0.1", port);
-        client.set_read_timeout(kBound);
-        httplib::Headers headers;
-        if (!scrapeTimeout.empty())
-            headers.emplace(kScrapeTimeout, scrapeTimeout);
-        const httplib::Result result = client.Get(path.c_str(), headers);
-        if (!result)
-            return {};
-        return {result->status, result->get_header_value("Content-Type"), result->body};
-    }
-
-private:
-    pid_t pid = -1;
-    unsigned short port = 0;
-};
-
-bool Holds(const std::string& body, const std::string& line)
-{
-    return ("\n" + body).find("\n" + line + "\n") != std::string::npos;
-}
+using krwtest::CExporterChild;
+using krwtest::CHttpAnswer;
+using krwtest::HoldsLine;
 
 TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
 {
@@ -123,6 +78,7 @@ TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
          "",
          400,
          {"the target is not an IPv4 address or a host name of one"}},
+        {"a name that does not resolve", {}, "/probe?target=nosuch.invalid", "", 200, {"krw6180_probe_success 0"}},
         {"a broken address",
          {},
          "/probe?target=1.2.3",
@@ -133,11 +89,11 @@ TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto agent = krwtest::StartApSim(c.agent);
-        CExporter exporter(agent->Port(), {"-t", "1000"});
-        const CAnswer answer = exporter.Get(c.path, c.scrapeTimeout);
+        CExporterChild exporter(agent->Port(), {"-t", "1000"});
+        const CHttpAnswer answer = exporter.Get(c.path, c.scrapeTimeout);
         EXPECT_EQ(c.status, answer.status);
         for (const std::string& line : c.lines)
-            EXPECT_TRUE(Holds(answer.body, line)) << line << "\nnot in:\n" << answer.body;
+            EXPECT_TRUE(HoldsLine(answer.body, line)) << line << "\nnot in:\n" << answer.body;
         if (c.status == 200) {
             EXPECT_EQ("text/plain; version=0.0.4; charset=utf-8", answer.contentType);
         }
@@ -150,7 +106,7 @@ TEST(ExporterTest, AProbeAnswersWithTheClientsOrWhyNot)
 TEST(ExporterTest, ProbesOfOneAddressShareARetrievalUntilTheExporterStops)
 {
     auto agent = krwtest::StartApSim({"--log-requests", "--stop-after", "0", "--addresses", "2"});
-    CExporter exporter(agent->Port(), {"-t", "1000"});
+    CExporterChild exporter(agent->Port(), {"-t", "1000"});
     const auto probe = [&exporter](const char* target, const char* scrapeTimeout) {
         return std::async(std::launch::async, [&exporter, target, scrapeTimeout] {
             return exporter.Get(std::string("/probe?target=") + target, scrapeTimeout);
@@ -161,16 +117,16 @@ TEST(ExporterTest, ProbesOfOneAddressShareARetrievalUntilTheExporterStops)
     auto second = probe("127.0.0.1", "2");
     auto third = probe("localhost", "2");
     for (auto* answer : {&first, &second, &third})
-        EXPECT_TRUE(Holds(answer->get().body, "krw6180_probe_success 0"));
+        EXPECT_TRUE(HoldsLine(answer->get().body, "krw6180_probe_success 0"));
     EXPECT_EQ(1, agent->Logged("request set"));
-    const CAnswer metrics = exporter.Get("/metrics");
-    EXPECT_TRUE(Holds(metrics.body, "krw6180_exporter_probes_total{outcome=\"no_report\"} 3")) << metrics.body;
+    const CHttpAnswer metrics = exporter.Get("/metrics");
+    EXPECT_TRUE(HoldsLine(metrics.body, "krw6180_exporter_probes_total{outcome=\"no_report\"} 3")) << metrics.body;
     EXPECT_TRUE(std::regex_search(metrics.body, std::regex("\nprocess_open_fds [1-9][0-9]*\n"))) << metrics.body;
 
     auto last = probe("127.0.0.2", "60");
     ASSERT_TRUE(agent->WaitLogged("dropped get-next", 2, kBound));
     ASSERT_EQ(0, ::kill(exporter.Pid(), SIGTERM));
-    EXPECT_TRUE(Holds(last.get().body, "krw6180_probe_failure_info{message=\"the exporter is stopping\"} 1"));
+    EXPECT_TRUE(HoldsLine(last.get().body, "krw6180_probe_failure_info{message=\"the exporter is stopping\"} 1"));
     EXPECT_EQ(0, krwtest::WaitForExit(exporter.Pid(), kBound));
 }
 
@@ -179,7 +135,7 @@ TEST(ExporterTest, ProbesOfOneAddressShareARetrievalUntilTheExporterStops)
 TEST(ExporterTest, AStopSignalRightAfterTheStartEndsTheExporter)
 {
     for (int run = 0; run < 20; ++run) {
-        CExporter exporter(krwtest::FindFreeUdpPort());
+        CExporterChild exporter(krwtest::FindFreeUdpPort());
         ASSERT_EQ(0, ::kill(exporter.Pid(), run % 2 == 0 ? SIGTERM : SIGINT));
         ASSERT_EQ(0, krwtest::WaitForExit(exporter.Pid(), std::chrono::seconds(10))) << "run " << run;
     }
@@ -216,7 +172,7 @@ std::string QueryClients(unsigned short prometheusPort)
 TEST(ExporterTest, PrometheusScrapesTheAccessPointThroughTheExporter)
 {
     auto agent = krwtest::StartApSim({"--log-requests"});
-    CExporter exporter(agent->Port());
+    CExporterChild exporter(agent->Port());
     const std::filesystem::path folder = krwtest::MakeScratchFolder("krw-prometheus-");
     const std::string configuration = ScrapeConfiguration(exporter.Port());
     ASSERT_FALSE(configuration.empty()) << "README.md has no scrape configuration";

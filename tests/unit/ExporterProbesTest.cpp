@@ -1,6 +1,6 @@
-// How the exporter's probes share retrievals: for a retrieval's lifetime
-// only, whatever the waits of the probes that join it, and never more than
-// a bound at once.
+// How the exporter's probes share retrievals: only with the same SNMP
+// profile, a probe of another profile waiting for the running one; never
+// more than a bound at once, those whose probes gave up included.
 
 #include "exporter/ExporterProbes.h"
 
@@ -13,66 +13,116 @@ namespace {
 
 using std::chrono::seconds;
 
-std::vector<std::pair<std::string, uint32_t>> g_started;
+struct CStart {
+    std::string address;
+    uint32_t context;
+    std::string community;  // the read community set just before
+};
+std::vector<CStart> g_started;
+std::string g_community;
+
+int32_t KRW6180PLUG_API RecordParameters(uint32_t, const char* read, const char*, int32_t, int32_t)
+{
+    g_community = read;
+    return 0;
+}
 
 void KRW6180PLUG_API RecordStart(const char* address, HostCallback, uint32_t, uint32_t context)
 {
-    g_started.emplace_back(address, context);
+    g_started.push_back({address, context, g_community});
+}
+
+CSnmpProfile Profile(const std::string& community)
+{
+    CSnmpProfile profile;
+    profile.readCommunity = community;
+    return profile;
 }
 
 class ExporterProbesTest : public ::testing::Test {
 protected:
     void SetUp() override { g_started.clear(); }
 
-    std::shared_ptr<CProbeWaiter> Probe(const std::string& address, CProbeClock::time_point deadline,
-                                        CProbeClock::time_point now)
+    // A probe handed over and started; its outcome lands in *outcome.
+    void Probe(const std::string& target, const std::string& auth, CProbeClock::time_point deadline,
+               std::vector<CProbeOutcome>* outcomes)
     {
-        auto waiter = probes.Submit(address, deadline);
-        probes.StartSubmitted(now);
-        return waiter;
+        ASSERT_TRUE(
+            probes.Submit({target, auth, deadline, [outcomes](const CProbeOutcome& o) { outcomes->push_back(o); }}));
+        probes.StartSubmitted(t0);
     }
 
-    CExporterProbes probes{::GetCurrentThreadId(), RecordStart};
+    void Report(size_t start, int status = 0)
+    {
+        const HostResult result{status, "(VaZARO++) Ok!", g_started.at(start).address.c_str(), 0, "KRW-6180"};
+        probes.Take(&result, 0, nullptr, g_started.at(start).context);
+    }
+
     const CProbeClock::time_point t0 = CProbeClock::now();
+    CExporterProbes probes{::GetCurrentThreadId(),
+                           {RecordParameters, RecordStart},
+                           {{"default", Profile("public")}, {"same", Profile("public")}, {"lab", Profile("alpha")}}};
 };
 
-TEST_F(ExporterProbesTest, AProbeJoinsARetrievalOnlyWithinItsLifetime)
+TEST_F(ExporterProbesTest, ProbesShareARetrievalOnlyWithTheSameProfile)
 {
-    auto first = Probe("10.0.0.1", t0 + seconds(10), t0);
-    // A long wait extends when the retrieval is forgotten, not how long it
-    // may be joined.
-    auto joined = Probe("10.0.0.1", t0 + seconds(100), t0 + seconds(59));
-    auto late = Probe("10.0.0.1", t0 + seconds(10), t0 + seconds(61));
-    ASSERT_EQ(2u, g_started.size());
-    EXPECT_EQ(2u, probes.Running());
+    std::vector<CProbeOutcome> first, same, lab, lab2, unknown;
+    Probe("10.0.0.1", "default", t0 + seconds(10), &first);
+    Probe("10.0.0.1", "same", t0 + seconds(10), &same);
+    Probe("10.0.0.1", "lab", t0 + seconds(10), &lab);
+    Probe("10.0.0.1", "lab", t0 + seconds(10), &lab2);
+    Probe("10.0.0.1", "nosuch", t0 + seconds(10), &unknown);
+    ASSERT_EQ(1u, g_started.size());
+    EXPECT_EQ("public", g_started[0].community);
+    ASSERT_EQ(1u, unknown.size());
+    EXPECT_EQ(CProbeOutcome::unknownAuth, unknown[0].kind);
 
-    const HostResult result{0, "(VaZARO++) Ok!", "10.0.0.1", 0, "KRW-6180"};
-    probes.Take(&result, 0, nullptr, g_started[0].second);
-    CHostReport report;
-    for (auto* waiter : {&first, &joined}) {
-        ASSERT_TRUE((*waiter)->Wait(&report));
-        EXPECT_EQ(0, report.status);
-    }
-    EXPECT_EQ(1u, probes.Running());
-    probes.Sweep(t0 + seconds(121));
+    // The lab probes start together once the first retrieval has reported.
+    Report(0);
+    ASSERT_EQ(1u, first.size());
+    ASSERT_EQ(1u, same.size());
+    EXPECT_EQ(0, first[0].report.status);
+    EXPECT_TRUE(lab.empty());
+    ASSERT_EQ(2u, g_started.size());
+    EXPECT_EQ("alpha", g_started[1].community);
+    Report(1);
+    EXPECT_EQ(1u, lab.size());
+    EXPECT_EQ(1u, lab2.size());
     EXPECT_EQ(0u, probes.Running());
-    // A report after the retrieval was forgotten reaches no one.
-    probes.Take(&result, 0, nullptr, g_started[1].second);
-    auto again = Probe("10.0.0.1", t0 + seconds(10), t0 + seconds(122));
-    EXPECT_EQ(3u, g_started.size());
+    EXPECT_EQ(0u, probes.Waiting());
 }
 
-TEST_F(ExporterProbesTest, RetrievalsRunningAtOnceAreBounded)
+TEST_F(ExporterProbesTest, AProbeEndsAtItsDeadlineButItsRetrievalCountsUntilItReports)
 {
-    std::vector<std::shared_ptr<CProbeWaiter>> waiters;
+    std::vector<CProbeOutcome> outcomes;
     for (size_t i = 0; i < CExporterProbes::kMaxRunning; ++i)
-        waiters.push_back(
-            Probe("10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".1", t0 + seconds(10), t0));
-    auto refused = Probe("10.255.255.1", t0 + seconds(10), t0);
-    CHostReport report;
-    ASSERT_TRUE(refused->Wait(&report));
-    EXPECT_EQ("too many access points are being probed at once", report.message);
-    EXPECT_EQ(CExporterProbes::kMaxRunning, g_started.size());
+        Probe("10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".1", "default", t0 + seconds(1),
+              &outcomes);
+    probes.Sweep(t0 + seconds(2));
+    ASSERT_EQ(CExporterProbes::kMaxRunning, outcomes.size());
+    EXPECT_EQ(CProbeOutcome::timedOut, outcomes.back().kind);
+    EXPECT_EQ(CExporterProbes::kMaxRunning, probes.Running());
+
+    outcomes.clear();
+    Probe("10.255.255.1", "default", t0 + seconds(10), &outcomes);
+    ASSERT_EQ(1u, outcomes.size());
+    EXPECT_EQ("too many access points are being probed at once", outcomes[0].report.message);
+    // A late report frees its place.
+    Report(0);
+    Probe("10.255.255.1", "default", t0 + seconds(10), &outcomes);
+    EXPECT_EQ(CExporterProbes::kMaxRunning + 1, g_started.size());
+}
+
+TEST_F(ExporterProbesTest, ClosingEndsEveryWaitingProbe)
+{
+    std::vector<CProbeOutcome> outcomes;
+    Probe("10.0.0.1", "default", t0 + seconds(10), &outcomes);
+    Probe("10.0.0.1", "lab", t0 + seconds(10), &outcomes);
+    probes.Close("the exporter is stopping");
+    ASSERT_EQ(2u, outcomes.size());
+    for (const CProbeOutcome& outcome : outcomes)
+        EXPECT_EQ("the exporter is stopping", outcome.report.message);
+    EXPECT_FALSE(probes.Submit({"10.0.0.1", "default", t0, [](const CProbeOutcome&) {}}));
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace krwtest {
+
+// A fresh self-signed certificate for "localhost" and its key, as PEM.
+void MakeCertificate(std::string* certPem, std::string* keyPem);
+
+// A bcrypt hash of password, at the lowest cost, so that tests stay fast.
+std::string Bcrypt(const std::string& password);
+
+}  // namespace krwtest

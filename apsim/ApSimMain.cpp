@@ -7,6 +7,7 @@
 #include "apsim/ApSimTransports.h"
 #include "platform/posix/Descriptors.h"
 #include "snmplib/netsnmp/NetSnmpStateFolder.h"
+#include "tools/cli/CliAddress.h"
 #include "tools/cli/CliOutput.h"
 
 #include <CLI/CLI.hpp>
@@ -212,13 +213,13 @@ bool LoadClients(const COptions& options, std::vector<CApClient>* clients, std::
 // "a.b.c.d:port" and the count-1 addresses after a.b.c.d.
 bool ExpandAddresses(const std::string& first, int count, std::vector<std::string>* addresses, std::string* error)
 {
-    const size_t colon = first.rfind(':');
+    const CAddressPort split = SplitAddressPort(first);
     in_addr ip{};
-    if (colon == std::string::npos || inet_pton(AF_INET, first.substr(0, colon).c_str(), &ip) != 1) {
+    if (!split.hasPort || !split.valid || split.bracketed || inet_pton(AF_INET, split.address.c_str(), &ip) != 1) {
         *error = "--listen " + first + ": not ADDRESS:PORT";
         return false;
     }
-    const std::string port = first.substr(colon);
+    const std::string port = ":" + std::to_string(split.port);
     for (int i = 0; i < count; ++i) {
         in_addr next{};
         next.s_addr = htonl(ntohl(ip.s_addr) + static_cast<uint32_t>(i));

@@ -14,7 +14,9 @@
 #include "exporter/ExporterReloads.h"
 #include "exporter/ExporterServer.h"
 #include "exporter/ExporterWebConfig.h"
-#include "host/HostPlugin.h"
+#include "hostlib/HostCallback.h"
+#include "hostlib/HostMessageLoop.h"
+#include "hostlib/HostPlugin.h"
 #include "platform/Afx.h"
 #include "platform/posix/Descriptors.h"
 #include "tools/cli/CliOutput.h"
@@ -32,7 +34,8 @@ const char kProgram[] = "krw6180-exporter";
 // How often waits that are over and names resolved are looked at: a probe
 // is answered at most this late after its deadline.
 const UINT kSweepMs = 50;
-const int kSweepsPerSecond = 1000 / kSweepMs;
+// How often connections past their time are shut down.
+const UINT kTidyMs = 1000;
 
 sigset_t HandledSignals()
 {
@@ -88,9 +91,10 @@ public:
           server(probes, stats, log, std::move(settings),
                  [this](CExporterReloads::CDone done) { return reloads.Request(std::move(done)); })
     {
-        SetCurrentProbes(&probes);
+        SetReportHandler([this](const HostResult* result, int32_t count, const HostClientEntry* const* entries,
+                                uint32_t context) { probes.Take(result, count, entries, context); });
     }
-    ~CExporter() { SetCurrentProbes(nullptr); }
+    ~CExporter() { SetReportHandler(nullptr); }
 
     int Run()
     {
@@ -123,27 +127,13 @@ public:
 private:
     void RunMessages()
     {
-        const UINT_PTR sweep = ::SetTimer(nullptr, 0, kSweepMs, nullptr);
-        int sweeps = 0;
-        MSG msg;
-        while (::GetMessage(&msg, nullptr, 0, 0) > 0) {
-            if (msg.hwnd == nullptr && msg.message == CExporterProbes::kMessage)
-                probes.StartSubmitted(CProbeClock::now());
-            else if (msg.hwnd == nullptr && msg.message == CExporterReloads::kMessage)
-                reloads.Run([this](std::string* why) { return Reload(why); });
-            else if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == sweep)
-                Sweep(++sweeps);
-            else
-                ::DispatchMessage(&msg);
-        }
-        ::KillTimer(nullptr, sweep);
-    }
-
-    void Sweep(int number)
-    {
-        probes.Sweep(CProbeClock::now());
-        if (number % kSweepsPerSecond == 0)
-            server.ShutDownLate();
+        CHostMessageLoop loop;
+        loop.OnThreadMessage(CExporterProbes::kMessage, [this] { probes.StartSubmitted(CProbeClock::now()); });
+        loop.OnThreadMessage(CExporterReloads::kMessage,
+                             [this] { reloads.Run([this](std::string* why) { return Reload(why); }); });
+        loop.Every(kSweepMs, [this] { probes.Sweep(CProbeClock::now()); });
+        loop.Every(kTidyMs, [this] { server.Tidy(); });
+        loop.Run(CHostMessageLoop::kUnbounded);
     }
 
     bool Reload(std::string* why)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/HostReports.h"
+#include "hostlib/HostReports.h"
 
 #include <atomic>
 #include <string>

@@ -59,22 +59,13 @@ void AddOptions(CLI::App& app, CExporterOptions& o, std::string& listen)
 
 }  // namespace
 
-bool SplitListenAddress(const std::string& text, std::string* host, int* port)
+bool ListenAddressOf(const std::string& text, std::string* host, int* port)
 {
-    const size_t colon = text.rfind(':');
-    const std::string digits = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-    if (!AllDigits(digits) || digits.size() > 5)  // more digits than any port has
+    const CAddressPort split = SplitAddressPort(text);
+    if (!split.hasPort || !split.valid)
         return false;
-    const int number = std::stoi(digits);
-    std::string address = text.substr(0, colon);
-    if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
-        address = address.substr(1, address.size() - 2);
-    else if (address.find(':') != std::string::npos)
-        return false;
-    if (number > 65535)
-        return false;
-    *host = address.empty() ? "0.0.0.0" : address;
-    *port = number;
+    *host = split.address.empty() ? "0.0.0.0" : split.address;
+    *port = split.port;
     return true;
 }
 
@@ -103,7 +94,7 @@ int ParseExporterOptions(int argc, char** argv, CExporterOptions* o)
         app.parse(argc, argv);
         ParseLogLevel(level, &o->logLevel);
         ParseLogFormat(format, &o->logFormat);
-        if (!SplitListenAddress(listen, &o->listenHost, &o->listenPort))
+        if (!ListenAddressOf(listen, &o->listenHost, &o->listenPort))
             throw CLI::ValidationError("--web.listen-address", "ADDRESS:PORT, :PORT or [IPV6]:PORT, port 0 to 65535");
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e);

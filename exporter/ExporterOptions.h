@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exporter/ExporterLog.h"
-#include "host/HostPluginOptions.h"
+#include "hostlib/HostPluginOptions.h"
 
 #include <cstddef>
 #include <string>
@@ -24,6 +24,7 @@ struct CExporterOptions : CPluginOptions {
 // exit status after the help text (0) or a usage error (2) was printed.
 int ParseExporterOptions(int argc, char** argv, CExporterOptions* options);
 
-// "ADDRESS:PORT", ":PORT" (every address) or "[IPV6]:PORT" into its parts;
-// false when the text is none of them or the port is not 0 to 65535.
-bool SplitListenAddress(const std::string& text, std::string* host, int* port);
+// The address and port to listen on of "ADDRESS:PORT", ":PORT" (every IPv4
+// address) or "[IPV6]:PORT"; false when the text is none of them or the port
+// is not 0 to 65535.
+bool ListenAddressOf(const std::string& text, std::string* host, int* port);

@@ -1,13 +1,12 @@
 #include "exporter/ExporterProbes.h"
 
-#include "host/HostAddresses.h"
+#include "hostlib/HostAddresses.h"
+#include "hostlib/HostCallback.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-CExporterProbes* g_currentProbes = nullptr;
 
 template <class List>
 void DropFinished(List& list)
@@ -121,7 +120,7 @@ void CExporterProbes::StartRetrieval(const std::string& address, const CSnmpProf
     ++starting;
     plugin.setParameters(0, profile.readCommunity.c_str(), profile.writeCommunity.c_str(), profile.port,
                          profile.timeout);
-    plugin.start(address.c_str(), TakeProbeReport, 0, context);
+    plugin.start(address.c_str(), ForwardHostReport, 0, context);
     --starting;
 }
 
@@ -260,15 +259,4 @@ CHostReport FailedReport(const std::string& message)
     report.status = 1;
     report.message = message;
     return report;
-}
-
-void TakeProbeReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)
-{
-    if (g_currentProbes != nullptr)
-        g_currentProbes->Take(result, count, entries, context);
-}
-
-void SetCurrentProbes(CExporterProbes* probes)
-{
-    g_currentProbes = probes;
 }

@@ -2,7 +2,7 @@
 
 #include "exporter/ExporterAuths.h"
 #include "exporter/ExporterResolver.h"
-#include "host/HostReports.h"
+#include "hostlib/HostReports.h"
 #include "platform/Afx.h"
 #include "plugin/KRW6180Plug.h"
 
@@ -60,7 +60,8 @@ public:
     // The loop thread, on kMessage: starts or joins the retrievals of the
     // probes handed over.
     void StartSubmitted(CProbeClock::time_point now);
-    // The loop thread, from the plug-in's callback.
+    // The loop thread, from the plug-in's callback (ForwardHostReport, which
+    // the retrievals are started with).
     void Take(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
     // The loop thread, often: names resolved, waits that are over.
     void Sweep(CProbeClock::time_point now);
@@ -122,7 +123,3 @@ private:
 
 // A failed report with this message.
 CHostReport FailedReport(const std::string& message);
-
-// The plug-in's callback: hands the report to the current probes.
-void TakeProbeReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context);
-void SetCurrentProbes(CExporterProbes* probes);

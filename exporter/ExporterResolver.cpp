@@ -1,6 +1,6 @@
 #include "exporter/ExporterResolver.h"
 
-#include "host/HostAddresses.h"
+#include "hostlib/HostAddresses.h"
 
 #include <netinet/in.h>
 

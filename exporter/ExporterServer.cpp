@@ -1,8 +1,9 @@
 #include "exporter/ExporterServer.h"
 
 #include "exporter/ExporterTls.h"
-#include "host/HostAddresses.h"
+#include "hostlib/HostAddresses.h"
 
+#include <malloc.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -30,6 +31,8 @@ const size_t kSpareConnections = 64;
 const double kDefaultWaitSeconds = 10;
 const double kMarginSeconds = 0.5;
 const double kLongestWaitSeconds = 60;
+// Connections open at once beyond which their end gives memory back.
+const size_t kTrimAfterConnections = 256;
 // How long a stop waits for the answers of the requests under way.
 const auto kLastAnswersTime = std::chrono::seconds(2);
 
@@ -222,7 +225,7 @@ bool CExporterServer::Start(std::string* error)
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kConnectionMemory), nullptr},
         // The library's own time-out ends a connection idle that long, one
         // that reads no answer among them; a request's own time is ended
-        // before, by ShutDownLate.
+        // before, by Tidy.
         {MHD_OPTION_CONNECTION_TIMEOUT,
          static_cast<intptr_t>(2 *
                                std::chrono::duration_cast<std::chrono::seconds>(settings.limits.receiveTime).count()),
@@ -379,10 +382,7 @@ bool CExporterServer::Authorize(MHD_Connection* connection, CRequest& request, M
         MHD_resume_connection(connection);
     });
     if (!queued) {
-        request.phase = CRequest::prepared;
-        request.status = MHD_HTTP_SERVICE_UNAVAILABLE;
-        request.body = "too many passwords are being checked at once\n";
-        MHD_resume_connection(connection);
+        Prepare(connection, request, MHD_HTTP_SERVICE_UNAVAILABLE, "too many passwords are being checked at once\n");
     }
     *result = MHD_YES;
     return true;
@@ -479,10 +479,7 @@ MHD_Result CExporterServer::Probe(MHD_Connection* connection, CRequest& request,
                             MHD_resume_connection(connection);
                         }};
     if (!probes.Submit(std::move(probe))) {
-        request.phase = CRequest::prepared;
-        request.status = MHD_HTTP_SERVICE_UNAVAILABLE;
-        request.body = "the exporter is stopping\n";
-        MHD_resume_connection(connection);
+        Prepare(connection, request, MHD_HTTP_SERVICE_UNAVAILABLE, "the exporter is stopping\n");
     }
     return MHD_YES;
 }
@@ -528,18 +525,34 @@ MHD_Result CExporterServer::Reload(MHD_Connection* connection, CRequest& request
 {
     MHD_suspend_connection(connection);
     const bool asked = reload([this, connection, &request](bool done, const std::string& why) {
-        request.phase = CRequest::prepared;
-        request.status = done ? MHD_HTTP_OK : MHD_HTTP_INTERNAL_SERVER_ERROR;
-        request.body = done ? "configuration reloaded\n" : why + "\n";
-        MHD_resume_connection(connection);
+        Prepare(connection, request, done ? MHD_HTTP_OK : MHD_HTTP_INTERNAL_SERVER_ERROR,
+                done ? "configuration reloaded\n" : why + "\n");
     });
     if (!asked) {
-        request.phase = CRequest::prepared;
-        request.status = MHD_HTTP_SERVICE_UNAVAILABLE;
-        request.body = "the exporter is stopping\n";
-        MHD_resume_connection(connection);
+        Prepare(connection, request, MHD_HTTP_SERVICE_UNAVAILABLE, "the exporter is stopping\n");
     }
     return MHD_YES;
+}
+
+void CExporterServer::Prepare(MHD_Connection* connection, CRequest& request, int status, const std::string& body)
+{
+    request.phase = CRequest::prepared;
+    request.status = status;
+    request.body = body;
+    MHD_resume_connection(connection);
+}
+
+void CExporterServer::Tidy()
+{
+    connections.ShutDownLate(CExporterConnections::CClock::now());
+    // glibc keeps the heap that a crowd of connections freed: once most of
+    // them are gone, it goes back to the system.
+    const size_t open = connections.Open();
+    mostOpen = std::max(mostOpen, open);
+    if (mostOpen >= kTrimAfterConnections && open <= mostOpen / 2) {
+        malloc_trim(0);
+        mostOpen = open;
+    }
 }
 
 MHD_Result CExporterServer::Queue(MHD_Connection* connection, int status, MHD_Response* response, const char* allow)

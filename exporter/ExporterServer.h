@@ -43,8 +43,9 @@ public:
     // Listens and serves; false with the system's reason.
     bool Start(std::string* error);
     int Port() const { return port; }
-    // Any thread, every second or so: ends connections late with a request.
-    void ShutDownLate() { connections.ShutDownLate(CExporterConnections::CClock::now()); }
+    // The loop thread, every second: ends connections late with a request,
+    // and gives back the memory of many that ended.
+    void Tidy();
     // Closes every connection and ends the server's thread. The probes are
     // closed first, so that their requests are answered.
     void Stop();
@@ -68,6 +69,8 @@ private:
     MHD_Result Send(MHD_Connection* connection, int status, const std::string& body, const char* contentType,
                     const char* allow = nullptr);
     MHD_Result SendWithoutLength(MHD_Connection* connection, const char* contentType);
+    // Ends a suspension with this answer.
+    void Prepare(MHD_Connection* connection, CRequest& request, int status, const std::string& body);
     MHD_Result Queue(MHD_Connection* connection, int status, MHD_Response* response, const char* allow);
     CServerFigures Figures() const;
 
@@ -84,7 +87,8 @@ private:
     int port = 0;
     std::mutex mutex;  // guards live
     std::condition_variable answered;
-    size_t live = 0;  // requests between their header fields and their end
+    size_t live = 0;      // requests between their header fields and their end
+    size_t mostOpen = 0;  // connections open at once since memory was last given back
 };
 
 // How long a probe waits for its report: Prometheus' scrape time-out (the

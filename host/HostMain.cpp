@@ -10,8 +10,10 @@
 #include "host/HostDemo.h"
 #include "host/HostOptions.h"
 #include "host/HostOutput.h"
-#include "host/HostPlugin.h"
-#include "host/HostReports.h"
+#include "host/HostRound.h"
+#include "hostlib/HostCallback.h"
+#include "hostlib/HostMessageLoop.h"
+#include "hostlib/HostPlugin.h"
 #include "platform/Afx.h"
 #include "platform/posix/Descriptors.h"
 #include "tools/cli/CliOutput.h"
@@ -21,7 +23,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
@@ -31,37 +32,9 @@ const int kMissingStatus = 3;
 
 using Clock = std::chrono::steady_clock;
 
-// The longest one message kept the thread busy: for that long a host's
-// windows would not have answered.
-double g_longestDispatchMs = 0;
-
 UINT Milliseconds(double seconds)
 {
     return static_cast<UINT>(seconds * 1000.0 + 0.5);
-}
-
-// Runs the thread's message loop, which also carries the plug-in's work,
-// until done() holds or the time is over; tick() runs every kProgressMs.
-void RunMessages(const std::function<bool()>& done, double seconds, const std::function<void()>& tick)
-{
-    const UINT_PTR deadline = ::SetTimer(nullptr, 0, std::max<UINT>(Milliseconds(seconds), 1), nullptr);
-    const UINT_PTR progress = tick ? ::SetTimer(nullptr, 0, kProgressMs, nullptr) : 0;
-    MSG msg;
-    while (!done() && ::GetMessage(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == deadline)
-            break;
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == progress && progress != 0) {
-            tick();
-            continue;
-        }
-        const Clock::time_point start = Clock::now();
-        ::DispatchMessage(&msg);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        g_longestDispatchMs = std::max(g_longestDispatchMs, ms);
-    }
-    if (progress != 0)
-        ::KillTimer(nullptr, progress);
-    ::KillTimer(nullptr, deadline);
 }
 
 int Worse(int a, int b)
@@ -69,36 +42,36 @@ int Worse(int a, int b)
     return a == kMissingStatus || b == kMissingStatus ? kMissingStatus : std::max(a, b);
 }
 
-void PrintStats(const CHostRound& round, int number, double seconds)
+void PrintStats(const CHostRound& round, int number, double seconds, double longestDispatchMs)
 {
     size_t clients = 0;
     for (const CHostReport& report : round.Reports())
         clients += report.clients.size();
     fprintf(stderr, "krw6180-clients: round %d: %zu reports, %zu clients, %.3f s, longest dispatch %.1f ms\n", number,
-            round.Reports().size(), clients, seconds, g_longestDispatchMs);
+            round.Reports().size(), clients, seconds, longestDispatchMs);
 }
 
 int RunRound(const CHostOptions& options, CHostPlugin& plugin, uint32_t firstContext, int number)
 {
     const Clock::time_point start = Clock::now();
-    g_longestDispatchMs = 0;
     CHostRound round(options.addresses, GroupHostAddresses(options.addresses), firstContext);
-    SetCurrentHostRound(&round);
+    SetReportHandler([&round](const HostResult* result, int32_t count, const HostClientEntry* const* entries,
+                              uint32_t context) { round.Take(result, count, entries, context); });
     for (size_t i = 0; i < round.Targets().size(); ++i)
-        plugin.getClientInfo(round.Targets()[i].address.c_str(), CollectHostReport, 0, round.ContextOf(i));
+        plugin.getClientInfo(round.Targets()[i].address.c_str(), ForwardHostReport, 0, round.ContextOf(i));
     const bool progress = options.format == CHostFormat::table && ::isatty(STDOUT_FILENO);
     const size_t total = options.addresses.size();
-    std::function<void()> tick;
+    CHostMessageLoop loop;
     if (progress)
-        tick = [&round, total] { ShowProgress(round, total, stdout); };
-    RunMessages([&round] { return round.Outstanding() == 0; }, options.waitSeconds, tick);
+        loop.Every(kProgressMs, [&round, total] { ShowProgress(round, total, stdout); });
+    loop.Run(Milliseconds(options.waitSeconds), [&round] { return round.Outstanding() == 0; });
     if (progress)
         ClearProgress(stdout);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    SetCurrentHostRound(nullptr);
+    SetReportHandler(nullptr);
     PrintRound(round, options.format, options.waitSeconds, stdout, stderr);
     if (options.stats)
-        PrintStats(round, number, seconds);
+        PrintStats(round, number, seconds, loop.LongestDispatchMs());
     return round.ExitStatus();
 }
 
@@ -112,7 +85,7 @@ int Run(const CHostOptions& options, CHostPlugin& plugin)
     // Output that can no longer be written ends the rounds.
     for (int r = 0; r < options.repeat && !ferror(stdout); ++r) {
         if (r > 0)
-            RunMessages([] { return false; }, options.intervalSeconds, nullptr);
+            CHostMessageLoop().Run(Milliseconds(options.intervalSeconds));
         status = Worse(status, RunRound(options, plugin, static_cast<uint32_t>(r) * perRound + 1, r + 1));
     }
     return status;

@@ -42,12 +42,13 @@ void AddOptions(CLI::App& app, CHostOptions& o)
 }
 
 // The plug-in asks every access point on one port: an ADDRESS:PORT is
-// taken only when it names that port.
+// taken only when it names that port. An IPv6 address goes to the plug-in
+// as given, which reports that it asks IPv4 addresses only.
 void StripPorts(CHostOptions& o)
 {
     for (std::string& address : o.addresses) {
         const CAddressPort split = SplitAddressPort(address);
-        if (split.valid && split.port == 0)
+        if (!split.hasPort || split.address.find(':') != std::string::npos)
             continue;
         if (!split.valid || split.port != o.port)
             throw CLI::ValidationError("ADDRESS", address + ": every access point is asked on the one port of -p (" +

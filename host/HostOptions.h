@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/HostPluginOptions.h"
+#include "hostlib/HostPluginOptions.h"
 
 #include <string>
 #include <vector>

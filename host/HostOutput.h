@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/HostOptions.h"
-#include "host/HostReports.h"
+#include "host/HostRound.h"
 
 #include <cstdio>
 

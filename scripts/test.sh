@@ -3,8 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer into build-asan instead of build.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-# The exporter's tests run a real Prometheus server.
-export KRW_EXTRA_PACKAGES="prometheus ${KRW_EXTRA_PACKAGES:-}"
+# The exporter's tests run a real Prometheus server; its unit is checked by
+# systemd-analyze.
+export KRW_EXTRA_PACKAGES="prometheus systemd ${KRW_EXTRA_PACKAGES:-}"
 if [ "${KRW_SANITIZE:-0}" = 1 ]; then
   build="$top/build-asan"
   "$top/scripts/setup.sh" "$build" -DKRW_TESTS=ON -DKRW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

@@ -93,5 +93,33 @@ done
 dpkg-deb -x "$deb" "$work/root"
 check_programs "$work/root/usr/bin"
 unit="$work/root/usr/lib/systemd/system/krw6180-exporter.service"
-grep -q "^ExecStart=krw6180-exporter " "$unit" || fail "the exporter's unit: $(cat "$unit")"
+grep -q "^ExecStart=krw6180-exporter --config.file /etc/krw6180/exporter.yml " "$unit" ||
+  fail "the exporter's unit: $(cat "$unit")"
+[ -n "$(dpkg-deb -I "$deb" postinst)" ] || fail "the package has no postinst"
+[ -f "$work/root/usr/lib/sysusers.d/krw6180.conf" ] || fail "the package has no sysusers.d/krw6180.conf"
+
+echo "== the exporter's unit passes systemd-analyze verify"
+# Verified as installed, but with the program unpacked here: the unit names
+# it without a folder, which systemd looks up in /usr/bin.
+sed "s|^ExecStart=krw6180-exporter |ExecStart=$work/root/usr/bin/krw6180-exporter |" "$unit" \
+  >"$work/krw6180-exporter.service"
+systemd-analyze verify --man=no "$work/krw6180-exporter.service" >"$work/verify.txt" 2>&1 ||
+  fail "systemd-analyze verify: $(cat "$work/verify.txt")"
+
+echo "== the example configuration: refused while every user reads it, taken once private"
+examples="$work/root/usr/share/doc/krw6180/examples"
+chmod 0644 "$examples/exporter.yml"
+status=0
+env -i "$work/root/usr/bin/krw6180-exporter" --config.file "$examples/exporter.yml" \
+  --web.listen-address 127.0.0.1:0 2>"$work/refused.txt" || status=$?
+[ "$status" = 2 ] && grep -q "readable by every user" "$work/refused.txt" ||
+  fail "a readable secret file: status $status, $(cat "$work/refused.txt")"
+chmod 0600 "$examples/exporter.yml"
+coproc EXPORTER { exec env -i "$work/root/usr/bin/krw6180-exporter" --config.file "$examples/exporter.yml" \
+  --web.listen-address 127.0.0.1:0 2>&1; }
+exporter_pid=$EXPORTER_PID
+read -t 30 -r line <&"${EXPORTER[0]}" || line=""
+kill "$exporter_pid"
+wait "$exporter_pid" || true
+[[ "$line" == "listening on 127.0.0.1:"* ]] || fail "the example configuration: $line"
 echo "OK"

@@ -5,15 +5,13 @@
 #include "tests/support/ApSimAgent.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ExporterChild.h"
-#include "tests/support/FreePort.h"
+#include "tests/support/PrometheusChild.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestCredentials.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,18 +111,12 @@ std::string PrometheusConfiguration(unsigned short exporterPort)
     return configuration;
 }
 
-// Prometheus' answer to query, by job; empty until all three jobs have one.
-std::map<std::string, std::string> QueryByJob(unsigned short prometheusPort, const std::string& query)
+// The values of a query's series, by job.
+std::map<std::string, std::string> ByJob(const nlohmann::json& series)
 {
-    httplib::Client client("127.0.0.1", prometheusPort);
-    client.set_read_timeout(kBound);
-    const httplib::Result result = client.Get(("/api/v1/query?query=" + query).c_str());
-    const nlohmann::json answer = nlohmann::json::parse(result ? result->body : "", nullptr, false);
     std::map<std::string, std::string> values;
-    if (!answer.is_object() || answer.value("status", "") != "success")
-        return values;
-    for (const auto& series : answer["data"]["result"])
-        values[series["metric"].value("job", "")] = series["value"][1];
+    for (const auto& one : series)
+        values[one["metric"].value("job", "")] = one["value"][1];
     return values;
 }
 
@@ -145,23 +137,15 @@ TEST(ExporterConfigTest, PrometheusScrapesOverTlsWithBasicAuthOneJobPerProfile)
                   "\n  lab:\n    community: alpha\n    port: " + std::to_string(labAgent->Port()) + "\n");
     CExporterChild exporter(publicAgent->Port(), {"--config.file", (folder / "exporter.yml").string(),
                                                   "--web.config.file", (folder / "web.yml").string()});
-    WriteFile(folder / "prometheus.yml", PrometheusConfiguration(exporter.Port()));
-    const unsigned short port = krwtest::FindFreeTcpPort();
-    const int log = ::open((folder / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const pid_t prometheus = krwtest::Spawn(
-        {PROMETHEUS_PROGRAM, "--config.file=" + (folder / "prometheus.yml").string(),
-         "--storage.tsdb.path=" + (folder / "data").string(), "--web.listen-address=127.0.0.1:" + std::to_string(port)},
-        krwtest::EnvironmentWith({}), -1, log, log);
-    ::close(log);
-    ASSERT_GT(prometheus, 0);
+    krwtest::CPrometheusChild prometheus(folder, PrometheusConfiguration(exporter.Port()));
+    ASSERT_TRUE(prometheus.Started());
     std::map<std::string, std::string> clients, up;
     for (int scrape = 1; scrape <= 20 && (clients.size() < 2 || up.size() < 3); ++scrape) {
         if (!publicAgent->WaitLogged("request set", scrape, kBound))
             break;
-        clients = QueryByJob(port, "krw6180_clients");
-        up = QueryByJob(port, "up");
+        clients = ByJob(prometheus.Query("krw6180_clients"));
+        up = ByJob(prometheus.Query("up"));
     }
-    krwtest::StopChild(prometheus, kBound);
     EXPECT_EQ((std::map<std::string, std::string>{{"default", "3"}, {"lab", "3"}}), clients);
     EXPECT_EQ((std::map<std::string, std::string>{{"default", "1"}, {"lab", "1"}, {"wrong", "0"}}), up);
     krwtest::RemoveScratchFolder(folder);

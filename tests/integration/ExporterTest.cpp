@@ -5,13 +5,12 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ExporterChild.h"
 #include "tests/support/FreePort.h"
+#include "tests/support/PrometheusChild.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -161,14 +160,6 @@ std::string ScrapeConfiguration(unsigned short exporterPort)
     return "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n" + configuration;
 }
 
-std::string QueryClients(unsigned short prometheusPort)
-{
-    httplib::Client client("127.0.0.1", prometheusPort);
-    client.set_read_timeout(kBound);
-    const httplib::Result result = client.Get("/api/v1/query?query=krw6180_clients");
-    return result ? result->body : std::string();
-}
-
 TEST(ExporterTest, PrometheusScrapesTheAccessPointThroughTheExporter)
 {
     auto agent = krwtest::StartApSim({"--log-requests"});
@@ -176,27 +167,19 @@ TEST(ExporterTest, PrometheusScrapesTheAccessPointThroughTheExporter)
     const std::filesystem::path folder = krwtest::MakeScratchFolder("krw-prometheus-");
     const std::string configuration = ScrapeConfiguration(exporter.Port());
     ASSERT_FALSE(configuration.empty()) << "README.md has no scrape configuration";
-    std::ofstream(folder / "prometheus.yml") << configuration;
-    const unsigned short port = krwtest::FindFreeTcpPort();
-    const int log = ::open((folder / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const pid_t prometheus = krwtest::Spawn(
-        {PROMETHEUS_PROGRAM, "--config.file=" + (folder / "prometheus.yml").string(),
-         "--storage.tsdb.path=" + (folder / "data").string(), "--web.listen-address=127.0.0.1:" + std::to_string(port)},
-        krwtest::EnvironmentWith({}), -1, log, log);
-    ::close(log);
-    ASSERT_GT(prometheus, 0);
+    krwtest::CPrometheusChild prometheus(folder, configuration);
+    ASSERT_TRUE(prometheus.Started());
     // Each scrape refreshes the access point; after each, ask Prometheus
     // what it has stored.
     nlohmann::json found;
     for (int scrape = 1; scrape <= 20 && found.empty(); ++scrape) {
         if (!agent->WaitLogged("request set", scrape, kBound))
             break;
-        const nlohmann::json answer = nlohmann::json::parse(QueryClients(port), nullptr, false);
-        if (answer.is_object() && answer.value("status", "") == "success" && !answer["data"]["result"].empty())
-            found = answer["data"]["result"][0];
+        const nlohmann::json series = prometheus.Query("krw6180_clients");
+        if (!series.empty())
+            found = series[0];
     }
-    krwtest::StopChild(prometheus, kBound);
-    ASSERT_FALSE(found.empty()) << configuration << ReadFile(folder / "log");
+    ASSERT_FALSE(found.empty()) << configuration << prometheus.Log();
     EXPECT_EQ("127.0.0.1", found["metric"].value("instance", ""));
     EXPECT_EQ("3", found["value"][1]);
     krwtest::RemoveScratchFolder(folder);

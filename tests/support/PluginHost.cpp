@@ -1,6 +1,5 @@
 #include "tests/support/PluginHost.h"
 
-#include "platform/Afx.h"
 #include "tests/support/MessageLoop.h"
 
 namespace krwtest {
@@ -67,39 +66,23 @@ bool CPluginHost::Load(std::string* error)
 
 bool CPluginHost::Load(std::string* error, const std::string& path)
 {
-    HMODULE loaded = ::LoadLibraryA(path.c_str());
-    if (loaded == nullptr) {
-        *error = "LoadLibraryA refused " + path;
-        return false;
-    }
-    module = loaded;
-    setSnmpParameter =
-        reinterpret_cast<KRW6180PlugSetSnmpParameterFunction>(::GetProcAddress(loaded, "KRW6180PlugSetSnmpParameter"));
-    getClientInfo =
-        reinterpret_cast<KRW6180PlugGetClinetInforFunction>(::GetProcAddress(loaded, "KRW6180PlugGetClinetInfor"));
-    if (setSnmpParameter != nullptr && getClientInfo != nullptr)
-        return true;
-    *error = "an export is missing";
-    Unload();
-    return false;
+    return plugin.Load(path, error);
 }
 
 void CPluginHost::Unload()
 {
-    if (module != nullptr)
-        ::FreeLibrary(static_cast<HMODULE>(module));
-    module = nullptr;
+    plugin.Unload();
 }
 
 void CPluginHost::SetParameters(const char* read, const char* write, int32_t port, int32_t timeout)
 {
-    setSnmpParameter(0x0100007F, read, write, port, timeout);
+    plugin.setSnmpParameter(0x0100007F, read, write, port, timeout);
 }
 
 void CPluginHost::Retrieve(const char* address, uint32_t context, int callback, uint32_t ignored)
 {
     g_insideExport = true;
-    getClientInfo(address, callback == 0 ? FirstCallback : SecondCallback, ignored, context);
+    plugin.getClientInfo(address, callback == 0 ? FirstCallback : SecondCallback, ignored, context);
     g_insideExport = false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hostlib/HostPlugin.h"
 #include "plugin/KRW6180Plug.h"
 
 #include <cstdint>
@@ -33,8 +34,8 @@ struct CRecordedReport {
     std::vector<CRecordedClient> clients;
 };
 
-// A management host for the tests: loads the plug-in module with
-// LoadLibraryA, calls its exports and records every report. One at a time:
+// A management host for the tests: loads the plug-in module as the hosts do,
+// calls its exports and records every report. One at a time:
 // the reports of every module reach the host made last.
 class CPluginHost {
 public:
@@ -49,7 +50,7 @@ public:
     bool Load(std::string* error, const std::string& path);
     // Unloading waits for the plug-in's outstanding requests.
     void Unload();
-    bool Loaded() const { return module != nullptr; }
+    bool Loaded() const { return plugin.Loaded(); }
 
     void SetParameters(const char* read, const char* write, int32_t port, int32_t timeout);
     // callback 0 or 1 picks one of two distinct callback functions.
@@ -62,9 +63,7 @@ public:
     std::vector<CRecordedReport> reports;
 
 private:
-    void* module = nullptr;
-    KRW6180PlugSetSnmpParameterFunction setSnmpParameter = nullptr;
-    KRW6180PlugGetClinetInforFunction getClientInfo = nullptr;
+    CHostPlugin plugin;
 };
 
 // The sample clients of krw6180-apsim as a report lists them, for a device

@@ -65,11 +65,13 @@ TEST(ExporterTextsTest, ListenAddressesAreSplitOrRefused)
         {"::1:9180", false, "", 0},
         {"127.0.0.1:", false, "", 0},
         {"127.0.0.1:99999999999", false, "", 0},
+        {"[]:80", true, "0.0.0.0", 80},
+        {"[::1]", false, "", 0},
     };
     for (const auto& c : cases) {
         std::string host;
         int port = -1;
-        ASSERT_EQ(SplitListenAddress(c.text, &host, &port), c.good) << c.text;
+        ASSERT_EQ(ListenAddressOf(c.text, &host, &port), c.good) << c.text;
         if (c.good) {
             EXPECT_EQ(host, c.host) << c.text;
             EXPECT_EQ(port, c.port) << c.text;

@@ -10,7 +10,9 @@
 
 // Dependencies point one way: plugin -> snmpfw -> common -> (snmplib,
 // platform). Net-SNMP is behind snmplib/netsnmp/. A test of a layer uses
-// nothing of the layers above it, through the test helpers neither.
+// nothing of the layers above it, through the test helpers neither. The
+// programs share the hosts' library and the command-line helpers, never
+// each other's folders.
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,10 +30,23 @@ const std::map<std::string, std::set<std::string>> kBelow = {
     {"plugin", {"snmpfw", "common", "platform", "snmplib"}},
 };
 
+// What each program's folder, the hosts' library and the command-line
+// helpers may include besides themselves and the plug-in's public header
+// (headers outside the tree aside).
+const char kPublicHeader[] = "plugin/KRW6180Plug.h";
+const std::map<std::string, std::set<std::string>> kProgramUses = {
+    {"tools/cli", {}},
+    {"hostlib", {"tools/cli", "platform"}},
+    {"host", {"hostlib", "tools/cli", "platform"}},
+    {"exporter", {"hostlib", "tools/cli", "platform"}},
+    {"apsim", {"hostlib", "tools/cli", "platform", "snmplib"}},
+    {"tools/fetch", {"hostlib", "tools/cli", "platform", "snmpfw", "common", "snmplib"}},
+};
+
 // The layer a test belongs to, by the start of its name; the rest test the framework.
 const std::vector<std::pair<std::string, std::string>> kTestPrefixes = {
     {"Platform", "platform"}, {"Snmplib", "snmplib"},   {"Common", "common"},   {"ClientVarSet", "plugin"},
-    {"Plugin", "plugin"},     {"Layering", "platform"}, {"Exporter", "plugin"},
+    {"Plugin", "plugin"},     {"Layering", "platform"}, {"Exporter", "plugin"}, {"Host", "plugin"},
 };
 
 std::vector<std::string> IncludesOf(const fs::path& file)
@@ -76,6 +91,16 @@ std::set<std::string> Reached(const fs::path& file)
         }
     }
     return reached;
+}
+
+// The program folder or layer an include of the tree belongs to: the first
+// folder of its path, or the first two under tools/.
+std::string FolderOf(const std::string& include)
+{
+    const size_t slash = include.find('/');
+    if (include.rfind("tools/", 0) == 0)
+        return include.substr(0, include.find('/', slash + 1));
+    return include.substr(0, slash);
 }
 
 std::vector<fs::path> SourcesUnder(const std::string& folder)
@@ -128,7 +153,8 @@ TEST(Layering, EachLayerIncludesOnlyTheLayersBelowIt)
 TEST(Layering, OnlyTheAdapterReachesNetSnmp)
 {
     std::vector<std::string> wrong;
-    for (const char* folder : {"platform", "snmplib", "common", "snmpfw", "plugin", "host", "tools"})
+    for (const char* folder :
+         {"platform", "snmplib", "common", "snmpfw", "plugin", "hostlib", "host", "exporter", "tools"})
         for (const fs::path& file : SourcesUnder(folder)) {
             const std::string name = Relative(file);
             if (name.rfind("snmplib/netsnmp/", 0) == 0 ||
@@ -142,20 +168,35 @@ TEST(Layering, OnlyTheAdapterReachesNetSnmp)
 }
 
 // A host sees the plug-in through its public header, which holds nothing of
-// the framework; the reference host uses the platform besides.
-TEST(Layering, TheHostSeesThePluginThroughItsPublicHeaderOnly)
+// the framework; the hosts use the platform besides.
+TEST(Layering, TheHostsSeeThePluginThroughItsPublicHeaderOnly)
 {
-    const std::string header = "plugin/KRW6180Plug.h";
     std::vector<std::string> wrong;
-    for (const std::string& include : IncludesOf(kTop / header))
+    for (const std::string& include : IncludesOf(kTop / kPublicHeader))
         if (!LayerOf(include).empty())
-            wrong.push_back(header + " includes " + include);
-    for (const fs::path& file : SourcesUnder("host"))
-        for (const std::string& include : IncludesOf(file)) {
-            const std::string layer = LayerOf(include);
-            if (!layer.empty() && layer != "platform" && include != header)
+            wrong.push_back(std::string(kPublicHeader) + " includes " + include);
+    for (const char* folder : {"hostlib", "host", "exporter"})
+        for (const fs::path& file : SourcesUnder(folder))
+            for (const std::string& include : IncludesOf(file)) {
+                const std::string layer = LayerOf(include);
+                if (!layer.empty() && layer != "platform" && include != kPublicHeader)
+                    wrong.push_back(Relative(file) + " includes " + include);
+            }
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
+}
+
+TEST(Layering, ProgramsShareTheHostLibraryAndTheCommandLineHelpersOnly)
+{
+    std::vector<std::string> wrong;
+    for (const auto& program : kProgramUses)
+        for (const fs::path& file : SourcesUnder(program.first))
+            for (const std::string& include : IncludesOf(file)) {
+                const std::string folder = FolderOf(include);
+                if (!fs::is_regular_file(kTop / include) || folder == program.first || include == kPublicHeader ||
+                    program.second.count(folder) != 0)
+                    continue;
                 wrong.push_back(Relative(file) + " includes " + include);
-        }
+            }
     EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
 }
 

@@ -54,14 +54,15 @@ std::string Footer()
            "output that could not be written, 2 bad usage, 3 a walk stopped by --max-rows.";
 }
 
-// ADDRESS:PORT names the port itself, over -p.
+// ADDRESS:PORT names the port itself, over -p. An IPv6 address goes to the
+// framework as given, which refuses it.
 void TakePort(CFetchOptions& o, int* port)
 {
     const CAddressPort split = SplitAddressPort(o.address);
-    if (!split.valid)
-        throw CLI::ValidationError("ADDRESS", o.address + ": a port is from 1 to 65535");
-    if (split.port == 0)
+    if (!split.hasPort || split.address.find(':') != std::string::npos)
         return;
+    if (!split.valid || split.port == 0)
+        throw CLI::ValidationError("ADDRESS", o.address + ": a port is from 1 to 65535");
     o.address = split.address;
     *port = split.port;
 }

@@ -1,4 +1,4 @@
-#include "host/HostPluginOptions.h"
+#include "hostlib/HostPluginOptions.h"
 
 void AddPluginOptions(CLI::App& app, CPluginOptions& o)
 {

@@ -1,4 +1,6 @@
-#include "host/HostPlugin.h"
+#include "hostlib/HostPlugin.h"
+
+#include "hostlib/HostPluginOptions.h"
 
 #include <unistd.h>
 

@@ -1,34 +1,12 @@
 #pragma once
 
-#include "host/HostAddresses.h"
+#include "hostlib/HostAddresses.h"
+#include "hostlib/HostReports.h"
 #include "plugin/KRW6180Plug.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// One client as a report listed it.
-struct CHostClient {
-    std::string macAddress;
-    std::string band;
-    std::string authentication;
-    int rssi = 0;
-    std::string powerSave;
-    std::string ssidIndex;
-};
-
-// A copy of one report, with the address it was asked for.
-struct CHostReport {
-    std::string request;  // the address as given on the command line
-    int status = 0;
-    std::string message;
-    std::string address;
-    std::string model;
-    std::vector<CHostClient> clients;
-};
-
-// The report as the plug-in handed it over; entries may be null when count is 0.
-CHostReport CopyHostReport(const HostResult& result, int32_t count, const HostClientEntry* const* entries);
 
 // One retrieval of every address: the reports in the order they arrived, one
 // for each name given. Each retrieval has its own context value, unique
@@ -59,8 +37,3 @@ private:
     uint32_t firstContext;
     std::vector<CHostReport> reports;
 };
-
-// The callback the host hands to the plug-in: copies into the current round.
-void CollectHostReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries,
-                       uint32_t context);
-void SetCurrentHostRound(CHostRound* round);

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "host/HostPluginOptions.h"
 #include "platform/Afx.h"
 #include "plugin/KRW6180Plug.h"
 
 #include <string>
+
+struct CPluginOptions;
 
 // The plug-in, loaded as a management host loads it.
 class CHostPlugin {
@@ -20,6 +21,7 @@ public:
     void SetParameters(const CPluginOptions& options) const;
     // Unloads it; waits for its outstanding requests, as its unload does.
     void Unload();
+    bool Loaded() const { return module != nullptr; }
 
     KRW6180PlugSetSnmpParameterFunction setSnmpParameter = nullptr;
     KRW6180PlugGetClinetInforFunction getClientInfo = nullptr;

@@ -1,12 +1,31 @@
-#include "host/HostAddresses.h"
+#include "hostlib/HostAddresses.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <cctype>
+#include <algorithm>
 #include <map>
+
+namespace {
+
+// The plug-in's bounds of a host name (RFC 1123).
+const size_t kLongestName = 253;
+const size_t kLongestLabel = 63;
+
+bool IsLabelCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+bool IsLabel(const std::string& label)
+{
+    return !label.empty() && label.size() <= kLongestLabel && label.front() != '-' && label.back() != '-' &&
+           std::all_of(label.begin(), label.end(), IsLabelCharacter);
+}
+
+}  // namespace
 
 std::string DottedAddress(const in_addr& address)
 {
@@ -27,16 +46,18 @@ bool DottedAddressOf(const std::string& text, std::string* dotted)
 bool MayBeHostName(const std::string& name)
 {
     const std::string trimmed = !name.empty() && name.back() == '.' ? name.substr(0, name.size() - 1) : name;
-    if (trimmed.empty() || trimmed.size() > 253)
+    if (trimmed.empty() || trimmed.size() > kLongestName)
         return false;
-    for (const char c : trimmed)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
+    bool allDigits = true;
+    for (size_t start = 0; start <= trimmed.size();) {
+        const size_t end = std::min(trimmed.find('.', start), trimmed.size());
+        const std::string label = trimmed.substr(start, end - start);
+        if (!IsLabel(label))
             return false;
-    const std::string last = trimmed.substr(trimmed.rfind('.') + 1);
-    for (const char c : last)
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return true;
-    return false;
+        allDigits = std::all_of(label.begin(), label.end(), [](char c) { return c >= '0' && c <= '9'; });
+        start = end + 1;
+    }
+    return !allDigits;
 }
 
 bool ResolveHostAddress(const std::string& name, std::string* dotted)

@@ -17,9 +17,11 @@ struct CHostTarget {
 std::string DottedAddress(const in_addr& address);
 // text as a dotted IPv4 address (inet_pton's forms); false when it is none.
 bool DottedAddressOf(const std::string& text, std::string* dotted);
-// Letters, digits, "-", "_" and ".", with a last label that is not all
-// digits: texts such as "1.2.3" or "0x7f.1" are broken addresses, which the
-// plug-in refuses, not names that the resolver may turn into addresses.
+// The plug-in's own rule for a host name, so that a host resolves exactly the
+// names the plug-in would: dot-separated labels of 1 to 63 letters, digits,
+// "-" and "_", not beginning or ending with "-", 253 characters at most, an
+// optional final dot, and a last label that is not all digits (texts such as
+// "1.2.3" or "0x7f.1" are broken addresses, never names).
 bool MayBeHostName(const std::string& name);
 
 // The dotted IPv4 address that name (an address or a host name) stands for;

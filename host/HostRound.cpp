@@ -1,33 +1,6 @@
-#include "host/HostReports.h"
+#include "host/HostRound.h"
 
 #include <utility>
-
-namespace {
-
-CHostRound* g_currentRound = nullptr;
-
-std::string Text(const char* text)
-{
-    return text != nullptr ? text : "";
-}
-
-CHostClient CopyClient(const HostClientEntry& entry)
-{
-    return {Text(entry.macAddress), Text(entry.band),     Text(entry.authentication), entry.rssi,
-            Text(entry.powerSave),  Text(entry.ssidIndex)};
-}
-
-}  // namespace
-
-CHostReport CopyHostReport(const HostResult& result, int32_t count, const HostClientEntry* const* entries)
-{
-    CHostReport report{std::string(),        result.status,      Text(result.message),
-                       Text(result.address), Text(result.model), {}};
-    for (int32_t i = 0; entries != nullptr && i < count; ++i)
-        if (entries[i] != nullptr)
-            report.clients.push_back(CopyClient(*entries[i]));
-    return report;
-}
 
 CHostRound::CHostRound(const std::vector<std::string>& names, std::vector<CHostTarget> roundTargets, uint32_t first)
     : requests(names), targets(std::move(roundTargets)), reported(names.size(), false), firstContext(first)
@@ -66,15 +39,4 @@ int CHostRound::ExitStatus() const
         if (report.status != 0)
             return 1;
     return 0;
-}
-
-void CollectHostReport(const HostResult* result, int32_t count, const HostClientEntry* const* entries, uint32_t context)
-{
-    if (g_currentRound != nullptr)
-        g_currentRound->Take(result, count, entries, context);
-}
-
-void SetCurrentHostRound(CHostRound* round)
-{
-    g_currentRound = round;
 }

@@ -7,13 +7,19 @@ CExporterAuthWorker::~CExporterAuthWorker()
     Stop();
 }
 
-bool CExporterAuthWorker::Check(std::string user, std::string password, std::function<void(bool)> done)
+bool CExporterAuthWorker::Check(const std::string& address, std::string user, std::string password,
+                                std::function<void(CResult)> done)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (stopping || checks.size() >= kMaxQueued)
+        size_t& fromAddress = queuedFrom[address];
+        if (stopping || checks.size() >= kMaxQueued || fromAddress >= kMaxQueuedPerAddress) {
+            if (fromAddress == 0)
+                queuedFrom.erase(address);
             return false;
-        checks.push_back({std::move(user), std::move(password), std::move(done)});
+        }
+        ++fromAddress;
+        checks.push_back({address, std::move(user), std::move(password), std::move(done)});
     }
     ready.notify_one();
     return true;
@@ -28,8 +34,10 @@ void CExporterAuthWorker::Work()
             return;
         CCheck check = std::move(checks.front());
         checks.pop_front();
+        if (--queuedFrom[check.address] == 0)
+            queuedFrom.erase(check.address);
         lock.unlock();
-        check.done(auth.Verify(check.user, check.password));
+        check.done(auth.Verify(check.user, check.password) ? right : wrong);
         lock.lock();
     }
 }
@@ -46,5 +54,5 @@ void CExporterAuthWorker::Stop()
     if (thread.joinable())
         thread.join();
     for (CCheck& check : left)
-        check.done(false);
+        check.done(stopped);
 }

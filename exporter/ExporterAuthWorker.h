@@ -5,34 +5,41 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 
 // Password checks off the server's thread: one bcrypt takes tens of
 // milliseconds, in which the server would answer no one else. Checks waiting
-// are bounded, so that a client sending wrong passwords fast only has its
-// own requests refused.
+// are bounded in all and per client address, so that a client sending wrong
+// passwords fast has mostly its own requests refused; a known password needs
+// no check here (CBasicAuth::Known).
 class CExporterAuthWorker {
 public:
     static constexpr size_t kMaxQueued = 64;
+    static constexpr size_t kMaxQueuedPerAddress = 4;
 
     explicit CExporterAuthWorker(CBasicAuth& auth);
     ~CExporterAuthWorker();
     CExporterAuthWorker(const CExporterAuthWorker&) = delete;
     CExporterAuthWorker& operator=(const CExporterAuthWorker&) = delete;
 
-    // Queues a check; done(whether the password is right) is called on the
+    // How a check ended.
+    enum CResult { right, wrong, stopped };
+
+    // Queues a check for a client at address; done is called on the
     // worker's thread. False when too many wait, or once stopped.
-    bool Check(std::string user, std::string password, std::function<void(bool)> done);
-    // Ends the checks still queued with done(false) and the thread.
+    bool Check(const std::string& address, std::string user, std::string password, std::function<void(CResult)> done);
+    // Ends the checks still queued with done(stopped) and the thread.
     void Stop();
 
 private:
     struct CCheck {
+        std::string address;
         std::string user;
         std::string password;
-        std::function<void(bool)> done;
+        std::function<void(CResult)> done;
     };
 
     void Work();
@@ -41,6 +48,7 @@ private:
     std::mutex mutex;
     std::condition_variable ready;
     std::deque<CCheck> checks;
+    std::map<std::string, size_t> queuedFrom;  // by client address
     bool stopping = false;
     std::thread thread;
 };

@@ -106,6 +106,16 @@ bool CBasicAuth::Matches(const std::string& password, const std::string& hash)
     return same;
 }
 
+bool CBasicAuth::Known(const std::string& user, const std::string& password)
+{
+    const auto found = users.find(user);
+    if (found == users.end() || password.find('\0') != std::string::npos)
+        return false;
+    const std::string key = CacheKey(user, password, found->second);
+    std::lock_guard<std::mutex> lock(mutex);
+    return !key.empty() && verified.count(key) != 0;
+}
+
 bool CBasicAuth::Verify(const std::string& user, const std::string& password)
 {
     const auto found = users.find(user);
@@ -114,12 +124,9 @@ bool CBasicAuth::Verify(const std::string& user, const std::string& password)
         Matches(password, dummyHash);
         return false;
     }
+    if (Known(user, password))
+        return true;
     const std::string key = CacheKey(user, password, found->second);
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!key.empty() && verified.count(key))
-            return true;
-    }
     if (!Matches(password, found->second))
         return false;
     std::lock_guard<std::mutex> lock(mutex);

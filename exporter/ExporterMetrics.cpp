@@ -148,6 +148,7 @@ std::string ExporterMetrics(const CExporterStats& stats, const CServerFigures& s
     Counter(out, "no_report", stats.noReport.load());
     Counter(out, "bad_target", stats.badTarget.load());
     Counter(out, "bad_auth", stats.badAuth.load());
+    Counter(out, "refused", stats.refused.load());
     ProcessMetrics(out);
     return out;
 }

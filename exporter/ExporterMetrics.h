@@ -23,6 +23,7 @@ struct CExporterStats {
     std::atomic<unsigned long long> noReport{0};  // no report in time
     std::atomic<unsigned long long> badTarget{0};
     std::atomic<unsigned long long> badAuth{0};  // a profile the configuration does not have
+    std::atomic<unsigned long long> refused{0};  // stopping, or at a bound: 503
     // Readings of the configuration file after the first.
     std::atomic<unsigned long long> reloads{0};
     std::atomic<unsigned long long> failedReloads{0};

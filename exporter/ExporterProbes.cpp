@@ -22,6 +22,13 @@ CProbeOutcome Answer(const CHostReport& report)
     return outcome;
 }
 
+CProbeOutcome Refusal(const std::string& message)
+{
+    CProbeOutcome outcome = Answer(FailedReport(message));
+    outcome.kind = CProbeOutcome::refused;
+    return outcome;
+}
+
 }  // namespace
 
 CExporterProbes::CExporterProbes(DWORD loopThread, CPluginCalls plugin, CSnmpProfiles profiles)
@@ -47,6 +54,9 @@ void CExporterProbes::Finish(CWaiter& waiter, const CProbeOutcome& outcome)
     if (waiter.finished)
         return;
     waiter.finished = true;
+    if (waiter.timed)
+        deadlines.erase(waiter.deadlineEntry);
+    waiter.timed = false;
     --waitingCount;
     waiter.done(outcome);
 }
@@ -66,14 +76,15 @@ void CExporterProbes::StartSubmitted(CProbeClock::time_point now)
 
 void CExporterProbes::Begin(CProbeRequest probe)
 {
-    auto waiter = std::make_shared<CWaiter>(CWaiter{probe.deadline, std::move(probe.done)});
+    auto waiter = std::make_shared<CWaiter>(probe.deadline, std::move(probe.done));
     const auto profile = profiles.find(probe.auth);
     if (profile == profiles.end()) {
         CProbeOutcome outcome;
         outcome.kind = CProbeOutcome::unknownAuth;
         return Finish(*waiter, outcome);
     }
-    deadlines.emplace(waiter->deadline, waiter);
+    waiter->deadlineEntry = deadlines.emplace(waiter->deadline, waiter);
+    waiter->timed = true;
     CQueued queuedProbe{profile->second, waiter};
     std::string address;
     if (DottedAddressOf(probe.target, &address))
@@ -81,7 +92,7 @@ void CExporterProbes::Begin(CProbeRequest probe)
     if (!MayBeHostName(probe.target))
         return Finish(*waiter, Answer(FailedReport("the target is not an IPv4 address or a host name of one")));
     if (!resolver.Start(probe.target))
-        return Finish(*waiter, Answer(FailedReport("too many host names are being resolved at once")));
+        return Finish(*waiter, Refusal("too many host names are being resolved at once"));
     resolving[probe.target].push_back(std::move(queuedProbe));
 }
 
@@ -108,7 +119,7 @@ void CExporterProbes::StartRetrieval(const std::string& address, const CSnmpProf
 {
     if (running.size() >= kMaxRunning) {
         for (const CWaiterPtr& waiter : waiters)
-            Finish(*waiter, Answer(FailedReport("too many access points are being probed at once")));
+            Finish(*waiter, Refusal("too many access points are being probed at once"));
         return;
     }
     const uint32_t context = nextContext++;
@@ -194,13 +205,15 @@ void CExporterProbes::TakeResolved()
 
 void CExporterProbes::Expire(CProbeClock::time_point now)
 {
+    // A waiter's entry goes when it finishes: every entry left is a wait.
+    CProbeOutcome outcome;
+    outcome.kind = CProbeOutcome::timedOut;
     while (!deadlines.empty() && deadlines.begin()->first <= now) {
-        if (const CWaiterPtr waiter = deadlines.begin()->second.lock()) {
-            CProbeOutcome outcome;
-            outcome.kind = CProbeOutcome::timedOut;
+        const CWaiterPtr waiter = deadlines.begin()->second.lock();
+        if (waiter)
             Finish(*waiter, outcome);
-        }
-        deadlines.erase(deadlines.begin());
+        else
+            deadlines.erase(deadlines.begin());
     }
     // A name no probe waits for any longer is not worth its lookup.
     for (auto it = resolving.begin(); it != resolving.end();) {
@@ -234,9 +247,9 @@ void CExporterProbes::Close(const std::string& message)
         closed = true;
         probes.swap(submitted);
     }
-    const CProbeOutcome outcome = Answer(FailedReport(message));
+    const CProbeOutcome outcome = Refusal(message);
     for (CProbeRequest& probe : probes) {
-        CWaiter waiter{probe.deadline, std::move(probe.done)};
+        CWaiter waiter(probe.deadline, std::move(probe.done));
         Finish(waiter, outcome);
     }
     for (auto& entry : resolving)

@@ -21,8 +21,10 @@ using CProbeClock = std::chrono::steady_clock;
 
 // How a probe ended.
 struct CProbeOutcome {
-    enum Kind { answered, timedOut, unknownAuth } kind = answered;
-    CHostReport report;  // answered: the report, or a failed one saying why there is none
+    // refused: the exporter cannot take the probe now (it is stopping, or
+    // at a bound), which says nothing of the access point.
+    enum Kind { answered, timedOut, unknownAuth, refused } kind = answered;
+    CHostReport report;  // answered: the report, or a failed one saying why there is none; refused: why
 };
 
 // One probe as the HTTP side hands it over.
@@ -67,8 +69,8 @@ public:
     void Sweep(CProbeClock::time_point now);
     // The loop thread: the profiles of the probes to come.
     void SetProfiles(CSnmpProfiles profiles);
-    // The loop thread: takes no more probes and ends those it has with a
-    // failed report of this message.
+    // The loop thread: takes no more probes and refuses those it has with
+    // this message.
     void Close(const std::string& message);
 
     // Any thread.
@@ -76,12 +78,21 @@ public:
     size_t Waiting() const { return waitingCount; }
 
 private:
+    struct CWaiter;
+    using CWaiterPtr = std::shared_ptr<CWaiter>;
+    using CDeadlines = std::multimap<CProbeClock::time_point, std::weak_ptr<CWaiter>>;
     struct CWaiter {
+        CWaiter(CProbeClock::time_point deadline, std::function<void(const CProbeOutcome&)> done)
+            : deadline(deadline), done(std::move(done))
+        {
+        }
+
         CProbeClock::time_point deadline;
         std::function<void(const CProbeOutcome&)> done;
         bool finished = false;
+        bool timed = false;  // has an entry in deadlines, until it finishes
+        CDeadlines::iterator deadlineEntry;
     };
-    using CWaiterPtr = std::shared_ptr<CWaiter>;
     struct CQueued {
         CSnmpProfile profile;
         CWaiterPtr waiter;
@@ -108,7 +119,7 @@ private:
     bool closed = false;
 
     CSnmpProfiles profiles;
-    std::multimap<CProbeClock::time_point, std::weak_ptr<CWaiter>> deadlines;
+    CDeadlines deadlines;
     CExporterResolver resolver;
     std::map<std::string, std::vector<CQueued>> resolving;  // by host name
     std::map<uint32_t, CRetrieval> running;                 // by context

@@ -33,12 +33,14 @@ CExporterResolver::~CExporterResolver()
     for (auto& entry : pending)
         if (gai_cancel(&entry.second->request) == EAI_NOTCANCELED)
             running.push_back(&entry.second->request);
-    if (!running.empty() && gai_suspend(running.data(), static_cast<int>(running.size()), &kEndWait) != 0)
-        // A lookup still under way writes into its request when it ends:
-        // the request stays, as the process is ending anyway.
-        for (auto& entry : pending)
-            if (gai_error(&entry.second->request) == EAI_INPROGRESS)
-                entry.second.release();
+    if (!running.empty())
+        gai_suspend(running.data(), static_cast<int>(running.size()), &kEndWait);
+    // A lookup still under way writes into its request when it ends: the
+    // request stays, as the process is ending anyway.
+    static auto* const abandoned = new std::vector<std::unique_ptr<CLookup>>;
+    for (auto& entry : pending)
+        if (gai_error(&entry.second->request) == EAI_INPROGRESS)
+            abandoned->push_back(std::move(entry.second));
     for (auto& entry : pending)
         if (entry.second && gai_error(&entry.second->request) == 0)
             freeaddrinfo(entry.second->request.ar_result);

@@ -220,6 +220,9 @@ bool CExporterServer::Start(std::string* error)
         return false;
     unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
     std::vector<MHD_OptionItem> options = {
+        // First, so that the library's own messages of the options after it
+        // go to the log too.
+        {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&LogServer), &log},
         {MHD_OPTION_LISTEN_SOCKET, listening, nullptr},
         {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(settings.limits.total + kSpareConnections), nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kConnectionMemory), nullptr},
@@ -232,7 +235,6 @@ bool CExporterServer::Start(std::string* error)
          nullptr},
         {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Completed), this},
         {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Notify), this},
-        {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&LogServer), &log},
         {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
     };
     if (tls.enabled) {
@@ -373,17 +375,21 @@ bool CExporterServer::Authorize(MHD_Connection* connection, CRequest& request, M
         *result = Send(connection, MHD_HTTP_UNAUTHORIZED, "Unauthorized\n", kText);
         return true;
     }
+    if (basicAuth->Known(user, password))
+        return false;
     // Suspended before the check is queued: its end may come at once, and
     // resumes the connection.
     request.phase = CRequest::authorizing;
     MHD_suspend_connection(connection);
-    const bool queued = authWorker->Check(user, password, [this, connection, &request](bool right) {
-        request.authorized = right;
-        MHD_resume_connection(connection);
-    });
-    if (!queued) {
+    const bool queued = authWorker->Check(
+        PeerAddress(connection), user, password, [this, connection, &request](CExporterAuthWorker::CResult checked) {
+            if (checked == CExporterAuthWorker::stopped)
+                return Prepare(connection, request, MHD_HTTP_SERVICE_UNAVAILABLE, "the exporter is stopping\n");
+            request.authorized = checked == CExporterAuthWorker::right;
+            MHD_resume_connection(connection);
+        });
+    if (!queued)
         Prepare(connection, request, MHD_HTTP_SERVICE_UNAVAILABLE, "too many passwords are being checked at once\n");
-    }
     *result = MHD_YES;
     return true;
 }
@@ -487,6 +493,11 @@ MHD_Result CExporterServer::Probe(MHD_Connection* connection, CRequest& request,
 MHD_Result CExporterServer::AnswerProbe(MHD_Connection* connection, CRequest& request)
 {
     const CProbeOutcome& outcome = request.outcome;
+    // The exporter's own refusal fails the scrape, not the access point.
+    if (outcome.kind == CProbeOutcome::refused) {
+        ++stats.refused;
+        return Send(connection, MHD_HTTP_SERVICE_UNAVAILABLE, outcome.report.message + "\n", kText);
+    }
     if (outcome.kind == CProbeOutcome::unknownAuth) {
         ++stats.badAuth;
         return Send(connection, MHD_HTTP_BAD_REQUEST, "no auth \"" + request.auth + "\" in the configuration\n", kText);

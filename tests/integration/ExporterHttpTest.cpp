@@ -7,6 +7,7 @@
 #include "tests/support/ExporterChild.h"
 #include "tests/support/FreePort.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestCredentials.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 
 #include <fstream>
 #include <future>
+#include <map>
 #include <regex>
 
 namespace {
@@ -219,7 +221,8 @@ TEST(ExporterHttpTest, ManyConnectionsAtOnceAndOneReusedAreAllAnswered)
 }
 
 // Neither a client that trickles its request nor a probe that waits holds
-// the exporter past 5 s after SIGTERM; the probe is answered.
+// the exporter past 5 s after SIGTERM; the probe is refused, which fails
+// the scrape rather than saying the access point failed.
 TEST(ExporterHttpTest, AStopSignalEndsTheExporterWhateverClientsDo)
 {
     auto agent = krwtest::StartApSim({"--log-requests", "--stop-after", "0"});
@@ -233,7 +236,45 @@ TEST(ExporterHttpTest, AStopSignalEndsTheExporterWhateverClientsDo)
     const Clock::time_point sent = Clock::now();
     EXPECT_EQ(0, krwtest::WaitForExit(exporter.Pid(), std::chrono::seconds(5)));
     EXPECT_LT(Clock::now() - sent, std::chrono::seconds(5));
-    EXPECT_TRUE(HoldsLine(waiting.get().body, "krw6180_probe_failure_info{message=\"the exporter is stopping\"} 1"));
+    const krwtest::CHttpAnswer refused = waiting.get();
+    EXPECT_EQ(503, refused.status);
+    EXPECT_EQ("the exporter is stopping\n", refused.body);
+}
+
+// A password known from an earlier request is taken at once, however many
+// wrong ones another client has waiting for their bcrypt, and those wait in
+// a bounded number per client address.
+TEST(ExporterHttpTest, AKnownPasswordIsTakenWhileWrongOnesWait)
+{
+    auto agent = krwtest::StartApSim({});
+    const auto folder = krwtest::MakeScratchFolder("krw-exporter-auth-");
+    const std::string web = (folder / "web.yml").string();
+    std::ofstream(web) << "basic_auth_users:\n  prometheus: " << krwtest::Bcrypt("s3cret", 12) << "\n";
+    CExporterChild exporter(agent->Port(), {"--web.config.file", web});
+    const auto get = [](const CRawClient& client, const char* credentials) {
+        client.Send(std::string("GET /metrics HTTP/1.1\r\nHost: x\r\nAuthorization: Basic ") + credentials +
+                    "\r\n\r\n");
+        return client.ReadAnswer(kBound);
+    };
+    const char right[] = "cHJvbWV0aGV1czpzM2NyZXQ=";  // prometheus:s3cret
+    const char wrong[] = "cHJvbWV0aGV1czpndWVzcw==";  // prometheus:guess
+    EXPECT_EQ(0u, get(CRawClient(exporter.Port()), right).rfind("HTTP/1.1 200", 0));
+    std::vector<std::unique_ptr<CRawClient>> guesses;
+    for (int i = 0; i < 6; ++i) {
+        guesses.push_back(std::make_unique<CRawClient>(exporter.Port(), "127.0.0.2"));
+        guesses.back()->Send(std::string("GET /metrics HTTP/1.1\r\nHost: x\r\nAuthorization: Basic ") + wrong +
+                             "\r\n\r\n");
+    }
+    EXPECT_EQ(0u, get(CRawClient(exporter.Port()), right).rfind("HTTP/1.1 200", 0));
+    // The second guess waits behind the first one's bcrypt at least.
+    EXPECT_TRUE(guesses[1]->Read(std::chrono::milliseconds(0), nullptr, true).empty());
+    std::map<std::string, int> statuses;
+    for (const auto& guess : guesses)
+        ++statuses[guess->ReadAnswer(kBound).substr(0, 12)];
+    EXPECT_GE(statuses["HTTP/1.1 401"], 4);
+    EXPECT_GE(statuses["HTTP/1.1 503"], 1);
+    EXPECT_EQ(6, statuses["HTTP/1.1 401"] + statuses["HTTP/1.1 503"]);
+    krwtest::RemoveScratchFolder(folder);
 }
 
 // What keeps the exporter from starting is said, with exit status 1 for a

@@ -125,7 +125,9 @@ TEST(ExporterTest, ProbesOfOneAddressShareARetrievalUntilTheExporterStops)
     auto last = probe("127.0.0.2", "60");
     ASSERT_TRUE(agent->WaitLogged("dropped get-next", 2, kBound));
     ASSERT_EQ(0, ::kill(exporter.Pid(), SIGTERM));
-    EXPECT_TRUE(HoldsLine(last.get().body, "krw6180_probe_failure_info{message=\"the exporter is stopping\"} 1"));
+    const CHttpAnswer refused = last.get();
+    EXPECT_EQ(503, refused.status);
+    EXPECT_EQ("the exporter is stopping\n", refused.body);
     EXPECT_EQ(0, krwtest::WaitForExit(exporter.Pid(), kBound));
 }
 

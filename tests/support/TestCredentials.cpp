@@ -46,11 +46,11 @@ void MakeCertificate(std::string* certPem, std::string* keyPem)
     gnutls_x509_privkey_deinit(key);
 }
 
-std::string Bcrypt(const std::string& password)
+std::string Bcrypt(const std::string& password, unsigned long cost)
 {
     char setting[CRYPT_GENSALT_OUTPUT_SIZE];
     crypt_data data{};
-    EXPECT_NE(nullptr, crypt_gensalt_rn("$2b$", 4, nullptr, 0, setting, sizeof setting));
+    EXPECT_NE(nullptr, crypt_gensalt_rn("$2b$", cost, nullptr, 0, setting, sizeof setting));
     const char* hash = crypt_rn(password.c_str(), setting, &data, sizeof data);
     return hash ? hash : "";
 }

@@ -106,6 +106,7 @@ TEST_F(ExporterProbesTest, AProbeEndsAtItsDeadlineButItsRetrievalCountsUntilItRe
     outcomes.clear();
     Probe("10.255.255.1", "default", t0 + seconds(10), &outcomes);
     ASSERT_EQ(1u, outcomes.size());
+    EXPECT_EQ(CProbeOutcome::refused, outcomes[0].kind);
     EXPECT_EQ("too many access points are being probed at once", outcomes[0].report.message);
     // A late report frees its place.
     Report(0);
@@ -120,8 +121,10 @@ TEST_F(ExporterProbesTest, ClosingEndsEveryWaitingProbe)
     Probe("10.0.0.1", "lab", t0 + seconds(10), &outcomes);
     probes.Close("the exporter is stopping");
     ASSERT_EQ(2u, outcomes.size());
-    for (const CProbeOutcome& outcome : outcomes)
+    for (const CProbeOutcome& outcome : outcomes) {
+        EXPECT_EQ(CProbeOutcome::refused, outcome.kind);
         EXPECT_EQ("the exporter is stopping", outcome.report.message);
+    }
     EXPECT_FALSE(probes.Submit({"10.0.0.1", "default", t0, [](const CProbeOutcome&) {}}));
 }
 

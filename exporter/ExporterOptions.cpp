@@ -9,7 +9,8 @@ namespace {
 void AddServerOptions(CLI::App& app, CExporterOptions& o)
 {
     app.add_option("--web.config.file", o.webConfigFile,
-                   "TLS and basic authentication, in the web configuration file format of Prometheus' exporters")
+                   "TLS and basic authentication, in the web configuration file format of Prometheus' exporters; "
+                   "read at the start only")
         ->type_name("PATH");
     app.add_option("--web.max-connections", o.maxConnections,
                    "HTTP connections open at once; more are closed at once (default 4096)")

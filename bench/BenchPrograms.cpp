@@ -23,6 +23,11 @@ std::string Contents(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+double Seconds(const timeval& t)
+{
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
 }  // namespace
 
 CTimed RunAll(const std::vector<std::vector<std::string>>& programs, const std::string& folder)
@@ -42,8 +47,10 @@ CTimed RunAll(const std::vector<std::vector<std::string>>& programs, const std::
     for (pid_t child : children) {
         rusage usage{};
         int status = 0;
-        if (child > 0 && wait4(child, &status, 0, &usage) == child)
+        if (child > 0 && wait4(child, &status, 0, &usage) == child) {
             timed.peakKb = std::max(timed.peakKb, usage.ru_maxrss);
+            timed.cpuSeconds += Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+        }
     }
     timed.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (size_t i = 0; i < programs.size(); ++i) {

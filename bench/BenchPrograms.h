@@ -10,9 +10,10 @@ namespace krwbench {
 // One timed run of one or more programs started at once.
 struct CTimed {
     double seconds = 1e9;
-    long peakKb = 0;     // the largest of the programs' peak resident sizes
-    std::string out;     // their standard output, one after the other
-    std::string errors;  // their standard error, likewise
+    long peakKb = 0;        // the largest of the programs' peak resident sizes
+    double cpuSeconds = 0;  // user and system time of all of them
+    std::string out;        // their standard output, one after the other
+    std::string errors;     // their standard error, likewise
 };
 
 // Runs the programs at once, with TMPDIR the folder (where their outputs go

@@ -9,10 +9,12 @@
 // the host's thread was busy with one message, which is how long a host's
 // windows would stand still. Then the peer, gosnmp-peer (the same requests
 // in Go, a goroutine per access point), against krw6180-clients, both timed
-// as whole programs, their start included, as a user sees them. Goals: N
+// as whole programs, their start included, as a user sees them, and the CPU
+// (user and system) per request of krw6180-clients and of the floor, both
+// whole programs, the least of the three. Goals: N
 // access points within 1.5x of one up to 1,000 at 2 ms, within 1.3x of the
-// floor, at most 0.8x the peer at 200 and 1,000, at most 60 MB at 1,000, and
-// no message longer than 5 ms.
+// floor, at most 0.8x the peer at 200 and 1,000, CPU per request at most
+// 1.3x the floor's, at most 60 MB at 1,000, and no message longer than 5 ms.
 //
 // Usage: latency-bench [AGENTS]   (krw6180-apsim processes the addresses are spread over; default 1)
 
@@ -50,6 +52,8 @@ struct CCase {
     double hostProgramSeconds = 1e9;  // the whole program, its start included
     double peerSeconds = 1e9;         // likewise
     double floorSeconds = 1e9;
+    double hostCpuSeconds = 1e9;  // user and system, the least of the rounds
+    double floorCpuSeconds = 1e9;
     double longestDispatchMs = 0;
     long peakKb = 0;
     int hostRows = 0;
@@ -63,6 +67,7 @@ bool ReadHost(const CTimed& run, CCase& c)
     if (!krwbench::ReadHostRound(run, &round))
         return false;
     c.hostProgramSeconds = std::min(c.hostProgramSeconds, run.seconds);
+    c.hostCpuSeconds = std::min(c.hostCpuSeconds, run.cpuSeconds);
     if (round.seconds < c.hostSeconds) {
         c.hostSeconds = round.seconds;
         c.longestDispatchMs = round.longestDispatchMs;
@@ -76,7 +81,10 @@ void ReadFloor(const CTimed& run, CCase& c)
 {
     int rows = 0;
     double seconds = 0;
-    if (sscanf(run.out.c_str(), "%d %lf", &rows, &seconds) == 2 && seconds < c.floorSeconds) {
+    if (sscanf(run.out.c_str(), "%d %lf", &rows, &seconds) != 2)
+        return;
+    c.floorCpuSeconds = std::min(c.floorCpuSeconds, run.cpuSeconds);
+    if (seconds < c.floorSeconds) {
         c.floorSeconds = seconds;
         c.floorRows = rows;
     }
@@ -118,6 +126,13 @@ CCase Measure(int delayMs, int accessPoints, int processes, const std::string& f
     return c;
 }
 
+// Per access point: the refresh set, then a get-next and a band get for
+// every row and for the step past the table's end.
+double MicrosecondsPerRequest(double cpuSeconds, int accessPoints)
+{
+    return cpuSeconds * 1e6 / (accessPoints * (1 + 2 * (kClients + 1)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -126,8 +141,8 @@ int main(int argc, char** argv)
     const auto folder = krwtest::MakeScratchFolder("krw-latency-bench-");
     printf("client-list retrievals of 20 clients per access point, one round, best of %d, %d krw6180-apsim:\n", kRounds,
            processes);
-    printf("%6s %6s %9s %8s %9s %8s %8s %10s %10s %9s %7s\n", "delay", "APs", "host s", "x 1 AP", "floor s", "x floor",
-           "peak MB", "longest ms", "program s", "peer s", "x peer");
+    printf("%6s %6s %9s %8s %9s %8s %8s %10s %10s %9s %7s %8s %8s %7s\n", "delay", "APs", "host s", "x 1 AP", "floor s",
+           "x floor", "peak MB", "longest ms", "program s", "peer s", "x peer", "host us", "floor us", "x cpu");
     for (int delayMs : {2, 20}) {
         double one = 0;
         for (int accessPoints : {1, 50, 200, 1000}) {
@@ -135,10 +150,13 @@ int main(int argc, char** argv)
             if (accessPoints == 1)
                 one = c.hostSeconds;
             const bool complete = c.hostRows == accessPoints * kClients && c.floorRows == accessPoints * kClients;
-            printf("%4d ms %6d %9.3f %8.2f %9.3f %8.2f %8.1f %10.1f %10.3f %9.3f %7.2f%s%s\n", delayMs, accessPoints,
-                   c.hostSeconds, c.hostSeconds / one, c.floorSeconds, c.hostSeconds / c.floorSeconds,
-                   c.peakKb / 1024.0, c.longestDispatchMs, c.hostProgramSeconds, c.peerSeconds,
-                   c.hostProgramSeconds / c.peerSeconds, complete ? "" : "  (rows missing!)",
+            const double hostUs = MicrosecondsPerRequest(c.hostCpuSeconds, accessPoints);
+            const double floorUs = MicrosecondsPerRequest(c.floorCpuSeconds, accessPoints);
+            printf("%4d ms %6d %9.3f %8.2f %9.3f %8.2f %8.1f %10.1f %10.3f %9.3f %7.2f %8.1f %8.1f %7.2f%s%s\n",
+                   delayMs, accessPoints, c.hostSeconds, c.hostSeconds / one, c.floorSeconds,
+                   c.hostSeconds / c.floorSeconds, c.peakKb / 1024.0, c.longestDispatchMs, c.hostProgramSeconds,
+                   c.peerSeconds, c.hostProgramSeconds / c.peerSeconds, hostUs, floorUs, hostUs / floorUs,
+                   complete ? "" : "  (rows missing!)",
                    !kPeer                 ? "  (no gosnmp peer built)"
                    : c.peerSeconds >= 1e9 ? "  (the peer missed rows)"
                                           : "");

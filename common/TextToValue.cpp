@@ -1,13 +1,13 @@
 #include "common/TextToValue.h"
 
-OctetStr OctetStrFromText(CString strText)
+OctetStr OctetStrFromText(const CString& strText)
 {
     OctetStr value;
     value = static_cast<const char*>(strText);
     return value;
 }
 
-Oid OidFromText(CString strText)
+Oid OidFromText(const CString& strText)
 {
     Oid value;
     value = static_cast<const char*>(strText);

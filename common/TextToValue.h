@@ -4,8 +4,8 @@
 #include "snmplib/SnmpLib.h"
 
 // The bytes of the text up to its first zero byte.
-OctetStr OctetStrFromText(CString strText);
+OctetStr OctetStrFromText(const CString& strText);
 
 // Dotted-decimal text to an object identifier; the library does the parsing
 // and the result is whatever it makes of the text.
-Oid OidFromText(CString strText);
+Oid OidFromText(const CString& strText);

@@ -1,6 +1,6 @@
 #include "snmpfw/SnmpRequest.h"
 
-#include "common/TextToValue.h"
+#include "snmplib/Oid.h"
 
 #include <cstring>
 
@@ -21,5 +21,5 @@ bool CSnmpRequest::IsColumnEnd(const CString& column, const CString& previous, c
     // An agent must answer a get-next with a later identifier (RFC 3416,
     // 4.2.2); one that is not later, compared sub-identifier by sub-identifier,
     // would keep the walk going round.
-    return !previous.IsEmpty() && OidFromText(received) <= OidFromText(previous);
+    return !previous.IsEmpty() && Oid::CompareDotted(received, previous) <= 0;
 }

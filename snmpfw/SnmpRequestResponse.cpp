@@ -3,10 +3,10 @@
 #include "common/QvErrors.h"
 #include "common/QvException.h"
 #include "common/SnmpStatus.h"
-#include "common/TextToValue.h"
 #include "snmplib/SnmpLib.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +33,7 @@ void TakeException(CQVException* e, CSnmpResult& result)
 struct CAnswer {
     int item;
     const Vb* vb;  // null: the response has no binding for it
+    CString column;
     CString received;
     bool ended;  // the column has run past the end of the table
 };
@@ -40,19 +41,15 @@ struct CAnswer {
 // The row a table step delivers, as table readers take it: the lowest
 // instance among the columns that have not ended, compared sub-identifier by
 // sub-identifier. A column whose cell lies beyond it has no cell in this row.
-CString LowestInstance(const std::vector<CAnswer>& answers, const CSnmpVarList& list)
+CString LowestInstance(const std::vector<CAnswer>& answers)
 {
     CString row;
-    Oid lowest;
     for (const CAnswer& answer : answers) {
         if (answer.ended)
             continue;
-        const CString instance = answer.received.Mid(ColumnOidText(list, answer.item).GetLength() + 1);
-        const Oid oid = OidFromText(instance);
-        if (row.IsEmpty() || oid < lowest) {
-            row = instance;
-            lowest = oid;
-        }
+        CString instance = answer.received.Mid(answer.column.GetLength() + 1);
+        if (row.IsEmpty() || Oid::CompareDotted(instance, row) < 0)
+            row = std::move(instance);
     }
     return row;
 }
@@ -161,6 +158,7 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
     // The previous row's place, taken before this response changes any key.
     const CString previousRow = table ? MakeRowInstance(list) : CString();
     std::vector<CAnswer> answers;
+    answers.reserve(static_cast<size_t>(list.count));
     int processed = 0;
     for (int i = 0; i < list.count; ++i) {
         if (!list.IsReadable(i))
@@ -168,18 +166,18 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
         // Bindings answer the readable items in order; an item left without
         // one has no value in this response.
         const Vb* vb = pdu.vb_at(processed++);
-        const CString received = vb != nullptr ? CString(vb->get_printable_oid()) : CString();
+        CString received = vb != nullptr ? CString(vb->get_printable_oid()) : CString();
         if (vb == nullptr && !table)
             continue;
-        const bool ended =
-            vb == nullptr || IsColumnEnd(ColumnOidText(list, i), *list.GetItem(i)->instance, received, list);
-        answers.push_back({i, vb, received, ended});
+        CString column = ColumnOidText(list, i);
+        const bool ended = vb == nullptr || IsColumnEnd(column, *list.GetItem(i)->instance, received, list);
+        answers.push_back({i, vb, std::move(column), std::move(received), ended});
     }
-    const CString row = table ? LowestInstance(answers, list) : CString();
+    const CString row = table ? LowestInstance(answers) : CString();
     int notDone = 0;
     for (const CAnswer& answer : answers) {
         SnmpVarItem* item = list.GetItem(answer.item);
-        const CString column = ColumnOidText(list, answer.item);
+        const CString& column = answer.column;
         if (answer.ended) {
             *item->value = kNotDoneText;
             ++notDone;

@@ -9,6 +9,7 @@
 #include "snmplib/SnmpLib.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -75,7 +76,7 @@ void AddFetchBindings(bool first, CSnmpVarList& list, Pdu& pdu)
         } else {
             vb.set_oid(OidFromText(*item->instance));
         }
-        pdu += vb;
+        pdu += std::move(vb);
     }
 }
 
@@ -145,7 +146,7 @@ void CSnmpRequest::BuildPdu(PduMode mode, Pdu& pdu)
         vb.set_oid(OidFromText(oid));
         vb.set_syntax(static_cast<SmiUINT32>(varList.GetItem(i)->syntax));
         TextToVb(i, vb);
-        pdu += vb;
+        pdu += std::move(vb);
     }
 }
 
@@ -243,11 +244,11 @@ void CSnmpRequest::Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* conte
     Snmp& snmp = SessionSnmp();
     int status = SNMP_CLASS_SUCCESS;
     if (context->set)
-        status = snmp.set(pdu, target, SnmpCallback, context);
+        status = snmp.set(std::move(pdu), target, SnmpCallback, context);
     else if (UsesGetNext(context->list))
-        status = snmp.get_next(pdu, target, SnmpCallback, context);
+        status = snmp.get_next(std::move(pdu), target, SnmpCallback, context);
     else
-        status = snmp.get(pdu, target, SnmpCallback, context);
+        status = snmp.get(std::move(pdu), target, SnmpCallback, context);
     // A send that failed brings no callback: its context goes at once.
     ThrowIfFailed(status);
     pendingContexts.insert(owned.release());

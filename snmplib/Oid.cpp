@@ -2,6 +2,10 @@
 
 #include "snmplib/SequenceCompare.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
 namespace {
 
 // Reads one decimal sub-identifier at p; advances p past it. False when there is
@@ -20,7 +24,57 @@ bool ReadSubid(const char*& p, SmiUINT32& out)
     return true;
 }
 
+// Skips the single leading dot that parse accepts.
+const char* SkipLeadingDot(const char* p)
+{
+    return *p == '.' ? p + 1 : p;
+}
+
+// Whether the whole of dotted would parse.
+bool IsDotted(const char* p)
+{
+    for (p = SkipLeadingDot(p);; ++p) {
+        SmiUINT32 subid = 0;
+        if (!ReadSubid(p, subid))
+            return false;
+        if (*p == '\0')
+            return true;
+        if (*p != '.')
+            return false;
+    }
+}
+
+// Both texts parse: compares them sub-identifier by sub-identifier.
+int CompareParsable(const char* a, const char* b)
+{
+    a = SkipLeadingDot(a);
+    b = SkipLeadingDot(b);
+    while (true) {
+        SmiUINT32 x = 0;
+        SmiUINT32 y = 0;
+        ReadSubid(a, x);
+        ReadSubid(b, y);
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (*a == '\0' || *b == '\0')
+            return *a == *b ? 0 : (*a == '\0' ? -1 : 1);
+        ++a;
+        ++b;
+    }
+}
+
 }  // namespace
+
+int Oid::CompareDotted(const char* a, const char* b)
+{
+    const bool aParses = a != nullptr && IsDotted(a);
+    const bool bParses = b != nullptr && IsDotted(b);
+    // Text that does not parse stands for the empty identifier, which orders
+    // before every other.
+    if (!aParses || !bParses)
+        return aParses == bParses ? 0 : (aParses ? 1 : -1);
+    return CompareParsable(a, b);
+}
 
 bool Oid::parse(const char* dotted, std::vector<SmiUINT32>& out)
 {
@@ -30,6 +84,8 @@ bool Oid::parse(const char* dotted, std::vector<SmiUINT32>& out)
     if (*p == '.')
         ++p;
     std::vector<SmiUINT32> parsed;
+    // One allocation: every sub-identifier but the first follows a dot.
+    parsed.reserve(static_cast<size_t>(std::count(p, p + std::strlen(p), '.')) + 1);
     while (true) {
         SmiUINT32 subid = 0;
         if (!ReadSubid(p, subid))
@@ -109,20 +165,30 @@ void Oid::trim(unsigned long n)
     subids.resize(n >= subids.size() ? 0 : subids.size() - n);
 }
 
-std::string Oid::to_string() const
+void Oid::AppendDotted(std::string& text) const
 {
-    std::string text;
+    // A sub-identifier has ten digits at most.
+    char digits[11];
     for (size_t i = 0; i < subids.size(); ++i) {
         if (i > 0)
             text += '.';
-        text += std::to_string(subids[i]);
+        const auto written = std::to_chars(digits, digits + sizeof digits, subids[i]);
+        text.append(digits, written.ptr);
     }
+}
+
+std::string Oid::to_string() const
+{
+    std::string text;
+    AppendDotted(text);
     return text;
 }
 
 const char* Oid::get_printable() const
 {
-    printable = to_string();
+    // The text's buffer is kept from one call to the next.
+    printable.clear();
+    AppendDotted(printable);
     return printable.c_str();
 }
 

@@ -57,8 +57,12 @@ public:
     // Parses dotted text into sub-identifiers; false (and out untouched) when it does not parse.
     // A single leading dot is accepted.
     static bool parse(const char* dotted, std::vector<SmiUINT32>& out);
+    // Oid(a).compare(Oid(b)) without building either.
+    static int CompareDotted(const char* a, const char* b);
 
 private:
+    void AppendDotted(std::string& text) const;
+
     std::vector<SmiUINT32> subids;
     mutable std::string printable;
 };

@@ -1,17 +1,38 @@
 #include "snmplib/Pdu.h"
 
+#include <utility>
+
 Pdu::Pdu(const Vb* in, int count)
 {
     if (!set_vblist(in, count))
         isValid = false;
 }
 
+bool Pdu::Room()
+{
+    // Room for a request's usual handful at once, instead of growing by
+    // doubling from one.
+    const size_t kFirstCapacity = 8;
+    if (vbs.size() >= PDU_MAX_VBS) {
+        isValid = false;
+        return false;
+    }
+    if (vbs.capacity() == 0)
+        vbs.reserve(kFirstCapacity);
+    return true;
+}
+
 Pdu& Pdu::operator+=(const Vb& vb)
 {
-    if (vbs.size() >= PDU_MAX_VBS)
-        isValid = false;
-    else
+    if (Room())
         vbs.push_back(vb);
+    return *this;
+}
+
+Pdu& Pdu::operator+=(Vb&& vb)
+{
+    if (Room())
+        vbs.push_back(std::move(vb));
     return *this;
 }
 
@@ -69,6 +90,15 @@ bool Pdu::set_vblist(const Vb* in, int count)
     if (count < 0 || count > PDU_MAX_VBS || (in == nullptr && count > 0))
         return false;
     vbs.assign(in, in + count);
+    isValid = true;
+    return true;
+}
+
+bool Pdu::set_vblist(std::vector<Vb>&& in)
+{
+    if (in.size() > PDU_MAX_VBS)
+        return false;
+    vbs = std::move(in);
     isValid = true;
     return true;
 }

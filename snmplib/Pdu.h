@@ -21,6 +21,7 @@ public:
     // Appends a binding. When the Pdu is full nothing is added and the Pdu
     // becomes invalid until clear() or set_vblist().
     Pdu& operator+=(const Vb& vb);
+    Pdu& operator+=(Vb&& vb);
 
     int get_vb_count() const { return static_cast<int>(vbs.size()); }
     // Copies binding index into vb; false (vb untouched) when index is out of range.
@@ -37,6 +38,8 @@ public:
     bool get_vblist(Vb* out, int capacity) const;
     // Replaces all bindings; false (nothing changed) for a count above PDU_MAX_VBS.
     bool set_vblist(const Vb* in, int count);
+    // The same, taking the bindings instead of copying them.
+    bool set_vblist(std::vector<Vb>&& in);
 
     int get_error_status() const { return errorStatus; }
     void set_error_status(int status) { errorStatus = status; }
@@ -69,6 +72,9 @@ public:
     void clear();
 
 private:
+    // Whether another binding fits; the Pdu becomes invalid when not.
+    bool Room();
+
     std::vector<Vb> vbs;
     int errorStatus = 0;
     int errorIndex = 0;

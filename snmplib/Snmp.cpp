@@ -2,6 +2,8 @@
 
 #include "snmplib/netsnmp/NetSnmpEngine.h"
 
+#include <utility>
+
 Snmp::Snmp(int& status, unsigned short port, bool bind_ipv6)
 {
     // Every agent gets a socket of its own on a port the system picks, so a
@@ -32,17 +34,33 @@ int Snmp::set(Pdu& pdu, const SnmpTarget& target)
 
 int Snmp::get(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
 {
-    return CNetSnmpEngine::Instance().SendAsync(this, pdu, target, SNMP_MSG_GET, callback, callback_data);
+    return get(Pdu(pdu), target, callback, callback_data);
+}
+
+int Snmp::get(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
+{
+    return CNetSnmpEngine::Instance().SendAsync(this, std::move(pdu), target, SNMP_MSG_GET, callback, callback_data);
 }
 
 int Snmp::get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
 {
-    return CNetSnmpEngine::Instance().SendAsync(this, pdu, target, SNMP_MSG_GETNEXT, callback, callback_data);
+    return get_next(Pdu(pdu), target, callback, callback_data);
+}
+
+int Snmp::get_next(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
+{
+    return CNetSnmpEngine::Instance().SendAsync(this, std::move(pdu), target, SNMP_MSG_GETNEXT, callback,
+                                                callback_data);
 }
 
 int Snmp::set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
 {
-    return CNetSnmpEngine::Instance().SendAsync(this, pdu, target, SNMP_MSG_SET, callback, callback_data);
+    return set(Pdu(pdu), target, callback, callback_data);
+}
+
+int Snmp::set(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data)
+{
+    return CNetSnmpEngine::Instance().SendAsync(this, std::move(pdu), target, SNMP_MSG_SET, callback, callback_data);
 }
 
 int SNMPProcessPendingEvents()

@@ -48,6 +48,12 @@ public:
     int get(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
     int get_next(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
     int set(Pdu& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
+    // The same, taking pdu instead of copying it when the request goes out;
+    // on any other result pdu is left as it was.
+    int get(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
+    int get_next(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback,
+                 const void* callback_data = nullptr);
+    int set(Pdu&& pdu, const SnmpTarget& target, const snmp_callback callback, const void* callback_data = nullptr);
 };
 
 // Handles the events that are ready on every Snmp object (responses,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "snmplib/Address.h"
 #include "snmplib/OctetStr.h"
@@ -26,6 +27,7 @@ public:
     explicit Vb(const Oid& oid) : vbOid(oid) {}
 
     void set_oid(const Oid& oid) { vbOid = oid; }
+    void set_oid(Oid&& oid) { vbOid = std::move(oid); }
     void get_oid(Oid& oid) const { oid = vbOid; }
     const Oid& get_oid() const { return vbOid; }
     // Dotted text of the identifier. Valid until this binding changes or is destroyed.

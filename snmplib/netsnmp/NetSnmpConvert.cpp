@@ -2,6 +2,7 @@
 
 #include "snmplib/SnmpErrors.h"
 
+#include <utility>
 #include <vector>
 
 static_assert(sizeof(oid) == sizeof(SmiUINT32), "Oid's sub-identifiers are laid out as Net-SNMP's oid");
@@ -172,17 +173,20 @@ netsnmp_pdu* NetSnmpMakePdu(const Pdu& pdu, int command, int* result)
 
 int NetSnmpReadPdu(const netsnmp_pdu& received, Pdu& out)
 {
-    std::vector<Vb> vbs;
-    for (const netsnmp_variable_list* v = received.variables; v; v = v->next_variable) {
-        if (vbs.size() == PDU_MAX_VBS)
+    size_t count = 0;
+    for (const netsnmp_variable_list* v = received.variables; v; v = v->next_variable)
+        if (++count > PDU_MAX_VBS)
             return SNMP_CLASS_INVALID_PDU;
+    std::vector<Vb> vbs;
+    vbs.reserve(count);
+    for (const netsnmp_variable_list* v = received.variables; v; v = v->next_variable) {
         vbs.emplace_back();
         Vb& vb = vbs.back();
         if (v->name)
             vb.set_oid(Oid(reinterpret_cast<const SmiUINT32*>(v->name), v->name_length));
         ReadValue(*v, vb);
     }
-    out.set_vblist(vbs.data(), static_cast<int>(vbs.size()));
+    out.set_vblist(std::move(vbs));
     out.set_error_status(ErrorStatus(received.errstat));
     out.set_error_index(static_cast<int>(received.errindex));
     out.set_request_id(static_cast<unsigned long>(received.reqid));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -93,7 +94,7 @@ CNetSnmpSession* CNetSnmpEngine::SessionFor(const Snmp* owner, const CSessionPar
     return opened ? pool.Add(std::move(opened)) : nullptr;
 }
 
-int CNetSnmpEngine::Prepare(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, bool blocking,
+int CNetSnmpEngine::Prepare(Snmp* owner, const Pdu& pdu, const SnmpTarget& target, int command, bool blocking,
                             CNetSnmpSession** session, netsnmp_pdu** out)
 {
     if (Refuses(owner))
@@ -129,7 +130,7 @@ int CNetSnmpEngine::Start(CRequest request, CNetSnmpSession& session, netsnmp_pd
     return result;
 }
 
-int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, snmp_callback callback,
+int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu&& pdu, const SnmpTarget& target, int command, snmp_callback callback,
                               const void* data)
 {
     if (!callback)
@@ -143,7 +144,7 @@ int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu& pdu, const SnmpTarget& target, i
     request.owner = owner;
     request.callback = callback;
     request.data = const_cast<void*>(data);
-    request.pdu = pdu;
+    request.pdu = std::move(pdu);
     request.target.reset(target.clone());
     std::uint64_t id = 0;
     return Start(std::move(request), *session, out, &id);

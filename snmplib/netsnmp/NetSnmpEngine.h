@@ -42,7 +42,8 @@ public:
     // requests are refused meanwhile.
     void Detach(Snmp* owner);
 
-    int SendAsync(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, snmp_callback callback,
+    // Takes pdu when the request goes out.
+    int SendAsync(Snmp* owner, Pdu&& pdu, const SnmpTarget& target, int command, snmp_callback callback,
                   const void* data);
     int SendBlocking(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command);
 
@@ -74,8 +75,8 @@ private:
 
     void OnRequestEnded(std::uint64_t id, int reason, const netsnmp_pdu* response) override;
 
-    int Prepare(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command, bool blocking, CNetSnmpSession** session,
-                netsnmp_pdu** out);
+    int Prepare(Snmp* owner, const Pdu& pdu, const SnmpTarget& target, int command, bool blocking,
+                CNetSnmpSession** session, netsnmp_pdu** out);
     int Start(CRequest request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id);
     CNetSnmpSession* SessionFor(const Snmp* owner, const CSessionParams& params, int* result);
     bool Refuses(const Snmp* owner) const;

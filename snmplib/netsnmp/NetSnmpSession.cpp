@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <tuple>
 #include <utility>
 
@@ -44,15 +45,30 @@ bool LosesTheEngine(int reason)
 
 }  // namespace
 
-bool CSessionParams::operator<(const CSessionParams& o) const
+bool CSessionParams::operator==(const CSessionParams& o) const
 {
     const CUsmCredentials& a = credentials;
     const CUsmCredentials& b = o.credentials;
-    // Numbers first: most sessions differ in them, and they compare cheaply.
     return std::tie(address, port, version, retries, blocking, securityLevel, a.authProtocol, a.privProtocol,
-                    securityName, engineId, a.userName, a.authPassword, a.privPassword) <
+                    securityName, engineId, a.userName, a.authPassword, a.privPassword) ==
            std::tie(o.address, o.port, o.version, o.retries, o.blocking, o.securityLevel, b.authProtocol,
                     b.privProtocol, o.securityName, o.engineId, b.userName, b.authPassword, b.privPassword);
+}
+
+size_t CSessionParamsHash::operator()(const CSessionParams& p) const
+{
+    size_t seed = 0;
+    // As boost::hash_combine mixes.
+    const auto mix = [&seed](size_t value) { seed ^= value + 0x9e3779b9 + (seed << 6) + (seed >> 2); };
+    mix(p.address);
+    mix(p.port);
+    mix(static_cast<size_t>(p.version));
+    mix(static_cast<size_t>(p.retries));
+    mix(p.blocking);
+    mix(static_cast<size_t>(p.securityLevel));
+    mix(std::hash<std::string>()(p.securityName));
+    mix(std::hash<std::string>()(p.engineId));
+    return seed;
 }
 
 std::string CSessionParams::Peer() const
@@ -157,6 +173,7 @@ CNetSnmpSession::CNetSnmpSession(void* sessionHandle, const CSessionParams& sess
     // blocking for up to all of its attempts.
     info->flags |= SNMP_FLAGS_DONT_PROBE;
     netsnmp_large_fd_set_init(&readable, Socket() + 1);
+    netsnmp_large_fd_set_init(&dueFds, Socket() + 1);
     watched = watch.Add(Socket(), this);
 }
 
@@ -170,6 +187,7 @@ CNetSnmpSession::~CNetSnmpSession()
     watch.Remove(Socket());
     snmp_sess_close(handle);
     netsnmp_large_fd_set_cleanup(&readable);
+    netsnmp_large_fd_set_cleanup(&dueFds);
 }
 
 netsnmp_session* CNetSnmpSession::Info() const
@@ -351,9 +369,11 @@ void CNetSnmpSession::Read()
 {
     const int fd = Socket();
     // Called when the socket is readable; after each datagram it is asked
-    // whether another one waits.
+    // whether another one waits, while an answer is still expected. A stray
+    // one after the last answer keeps the socket readable for the next pass,
+    // which saves a system call per answer where one request is in flight.
     libraryDueKnown = false;
-    for (int i = 0; fd >= 0 && i < kMaxReadsPerPass && (i == 0 || DatagramWaits(fd)); ++i) {
+    for (int i = 0; fd >= 0 && i < kMaxReadsPerPass && (i == 0 || (ExpectsAnswer() && DatagramWaits(fd))); ++i) {
         NETSNMP_LARGE_FD_SET(fd, &readable);
         snmp_sess_read2(handle, &readable);
     }
@@ -395,13 +415,13 @@ CNetSnmpClock::time_point CNetSnmpSession::LibraryDue() const
 {
     if (libraryDueKnown)
         return libraryDue;
-    netsnmp_large_fd_set fds;
-    netsnmp_large_fd_set_init(&fds, Socket() + 1);
     int count = 0;
     int block = 1;
     timeval next{0, 0};
-    snmp_sess_select_info2(handle, &count, &fds, &next, &block);
-    netsnmp_large_fd_set_cleanup(&fds);
+    // The library adds this session's socket, and only it.
+    snmp_sess_select_info2(handle, &count, &dueFds, &next, &block);
+    if (Socket() >= 0)
+        NETSNMP_LARGE_FD_CLR(Socket(), &dueFds);
     libraryDue =
         block ? CNetSnmpClock::time_point::max()
               : CNetSnmpClock::now() + std::chrono::seconds(next.tv_sec) + std::chrono::microseconds(next.tv_usec);

@@ -29,9 +29,15 @@ struct CSessionParams {
     int securityLevel = 0;
     std::string engineId;  // the agent's, when the target names it
 
-    bool operator<(const CSessionParams& other) const;
+    bool operator==(const CSessionParams& other) const;
     // "udp:a.b.c.d:port", as Net-SNMP takes a peer.
     std::string Peer() const;
+};
+
+// Numbers mostly tell sessions apart; the texts are empty for SNMPv1 and
+// SNMPv2c, and equality compares the rest.
+struct CSessionParamsHash {
+    size_t operator()(const CSessionParams& params) const;
 };
 
 // Where a session reports the end of each request it was given.
@@ -108,6 +114,7 @@ private:
     netsnmp_session* Info() const;
     int Socket() const;
     bool IsV3() const { return params.version == SNMP_VERSION_3; }
+    bool ExpectsAnswer() const { return !inFlight.empty() || discovery.Probing(); }
 
     static void* OpenHandle(netsnmp_session& settings);
     static int OnEvent(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic);
@@ -123,7 +130,7 @@ private:
     void EndOverdue(CNetSnmpClock::time_point now);
     void ReleaseSlot(CUsmSlot* slot);
     // Net-SNMP's next retransmission or time-out of this session's requests,
-    // asked of the library once after each change (asking costs an fd set).
+    // asked of the library once after each change.
     CNetSnmpClock::time_point LibraryDue() const;
     int LastError() const;
 
@@ -133,6 +140,8 @@ private:
     CNetSnmpWatch& watch;
     ISessionListener& listener;
     netsnmp_large_fd_set readable;
+    // LibraryDue's, sized once: sizing one afresh clears it bit by bit.
+    mutable netsnmp_large_fd_set dueFds;
     bool watched = false;
 
     CNetSnmpDiscovery discovery;

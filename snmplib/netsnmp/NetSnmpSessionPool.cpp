@@ -28,7 +28,9 @@ CNetSnmpSession* CNetSnmpSessionPool::Find(const CSessionParams& params) const
 
 CNetSnmpSession* CNetSnmpSessionPool::Add(std::unique_ptr<CNetSnmpSession> session)
 {
-    Sweep();
+    // Not a sweep per opening: a thousand agents asked at once would make
+    // that a pass over every session for each of them.
+    CloseIdle();
     CNetSnmpSession* added = session.get();
     sessions[session->Params()] = std::move(session);
     return added;

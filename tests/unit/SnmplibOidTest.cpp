@@ -109,6 +109,19 @@ TEST(SnmplibOid, Ordering)
     EXPECT_EQ(Oid("1.3").nCompare(3, Oid("1.3")), 0);
 }
 
+// Texts compared without being built order as the identifiers they make;
+// one that does not parse stands for the empty identifier.
+TEST(SnmplibOid, DottedTextsCompareAsTheirIdentifiers)
+{
+    const char* const texts[] = {"1.3.6", ".1.3.6", "1.3.7", "1.3.10", "1.3",          "1.3.6.1",        "4294967295",
+                                 "1.3.",  "1..3",   "",      "x",      "1.4294967296", "1.0004294967295"};
+    for (const char* a : texts) {
+        for (const char* b : texts)
+            EXPECT_EQ(Oid::CompareDotted(a, b), Oid(a).compare(Oid(b))) << '"' << a << "\" vs \"" << b << '"';
+        EXPECT_EQ(Oid::CompareDotted(a, nullptr), Oid(a).valid() ? 1 : 0) << a;
+    }
+}
+
 TEST(SnmplibOctetStr, KeepsEveryByte)
 {
     const unsigned char raw[] = {0x00, 0xFF, 0x41, 0x00};

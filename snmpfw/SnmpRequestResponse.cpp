@@ -11,15 +11,17 @@
 
 namespace {
 
-// The agent's address and port from the target: "address/port".
+// The agent's dotted address, and its port when the target names one.
 void ReadAddress(const SnmpTarget& target, CSnmpResult& result)
 {
     GenAddress address;
     target.get_address(address);
-    const CString text(address.get_printable());
-    const int slash = text.Find('/');
-    result.address = slash < 0 ? text : text.Left(slash);
-    result.port = slash < 0 ? 0 : static_cast<unsigned short>(AfxAtoi(text.Mid(slash + 1)));
+    if (address.get_type() == GenAddress::type_invalid)
+        return;
+    // The address alone: a UDP address prints its port too.
+    result.address = address.get_ip_address().IpAddress::get_printable();
+    if (address.get_type() == GenAddress::type_udp)
+        result.port = address.get_udp_address().get_port();
 }
 
 void TakeException(CQVException* e, CSnmpResult& result)
@@ -48,7 +50,8 @@ CString LowestInstance(const std::vector<CAnswer>& answers)
         if (answer.ended)
             continue;
         CString instance = answer.received.Mid(answer.column.GetLength() + 1);
-        if (row.IsEmpty() || Oid::CompareDotted(instance, row) < 0)
+        // The columns of a row mostly answer with the same instance.
+        if (row.IsEmpty() || (instance != row && Oid::CompareDotted(instance, row) < 0))
             row = std::move(instance);
     }
     return row;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 namespace {
 
@@ -24,79 +23,82 @@ bool ReadSubid(const char*& p, SmiUINT32& out)
     return true;
 }
 
-// Skips the single leading dot that parse accepts.
-const char* SkipLeadingDot(const char* p)
+// Parses dotted text (a single leading dot accepted), handing each
+// sub-identifier to add, which returns false to stop. False when the text
+// does not parse or add stopped.
+template <class Add>
+bool ParseDotted(const char* p, Add add)
 {
-    return *p == '.' ? p + 1 : p;
-}
-
-// Whether the whole of dotted would parse.
-bool IsDotted(const char* p)
-{
-    for (p = SkipLeadingDot(p);; ++p) {
+    if (p == nullptr)
+        return false;
+    if (*p == '.')
+        ++p;
+    while (true) {
         SmiUINT32 subid = 0;
-        if (!ReadSubid(p, subid))
+        if (!ReadSubid(p, subid) || !add(subid))
             return false;
         if (*p == '\0')
             return true;
-        if (*p != '.')
+        if (*p++ != '.')
             return false;
     }
 }
 
-// Both texts parse: compares them sub-identifier by sub-identifier.
-int CompareParsable(const char* a, const char* b)
+// Sub-identifiers read without the heap; Net-SNMP's own identifiers are at
+// most this long.
+const size_t kShortOid = 128;
+
+// Parses into at most kShortOid sub-identifiers at out: their count, or 0
+// when the text does not parse, or kShortOid + 1 when it is longer.
+size_t ParseShort(const char* p, SmiUINT32* out)
 {
-    a = SkipLeadingDot(a);
-    b = SkipLeadingDot(b);
-    while (true) {
-        SmiUINT32 x = 0;
-        SmiUINT32 y = 0;
-        ReadSubid(a, x);
-        ReadSubid(b, y);
-        if (x != y)
-            return x < y ? -1 : 1;
-        if (*a == '\0' || *b == '\0')
-            return *a == *b ? 0 : (*a == '\0' ? -1 : 1);
-        ++a;
-        ++b;
-    }
+    size_t n = 0;
+    bool tooLong = false;
+    const bool parsed = ParseDotted(p, [&](SmiUINT32 subid) {
+        tooLong = n == kShortOid;
+        if (!tooLong)
+            out[n++] = subid;
+        return !tooLong;
+    });
+    return tooLong ? kShortOid + 1 : (parsed ? n : 0);
 }
 
 }  // namespace
 
 int Oid::CompareDotted(const char* a, const char* b)
 {
-    const bool aParses = a != nullptr && IsDotted(a);
-    const bool bParses = b != nullptr && IsDotted(b);
-    // Text that does not parse stands for the empty identifier, which orders
-    // before every other.
-    if (!aParses || !bParses)
-        return aParses == bParses ? 0 : (aParses ? 1 : -1);
-    return CompareParsable(a, b);
+    SmiUINT32 x[kShortOid];
+    SmiUINT32 y[kShortOid];
+    const size_t m = ParseShort(a, x);
+    const size_t n = ParseShort(b, y);
+    if (m > kShortOid || n > kShortOid)
+        return Oid(a).compare(Oid(b));
+    // Text that does not parse gives no sub-identifiers: the empty
+    // identifier, which orders before every other.
+    const size_t common = std::min(m, n);
+    for (size_t i = 0; i < common; ++i)
+        if (x[i] != y[i])
+            return x[i] < y[i] ? -1 : 1;
+    return m == n ? 0 : (m < n ? -1 : 1);
 }
 
 bool Oid::parse(const char* dotted, std::vector<SmiUINT32>& out)
 {
-    if (dotted == nullptr)
+    SmiUINT32 subids[kShortOid];
+    const size_t n = ParseShort(dotted, subids);
+    if (n == 0)
         return false;
-    const char* p = dotted;
-    if (*p == '.')
-        ++p;
-    std::vector<SmiUINT32> parsed;
-    // One allocation: every sub-identifier but the first follows a dot.
-    parsed.reserve(static_cast<size_t>(std::count(p, p + std::strlen(p), '.')) + 1);
-    while (true) {
-        SmiUINT32 subid = 0;
-        if (!ReadSubid(p, subid))
-            return false;
-        parsed.push_back(subid);
-        if (*p == '\0')
-            break;
-        if (*p != '.')
-            return false;
-        ++p;
+    if (n <= kShortOid) {
+        // Into the vector's own room when it has enough.
+        out.assign(subids, subids + n);
+        return true;
     }
+    std::vector<SmiUINT32> parsed;
+    if (!ParseDotted(dotted, [&parsed](SmiUINT32 subid) {
+            parsed.push_back(subid);
+            return true;
+        }))
+        return false;
     out.swap(parsed);
     return true;
 }
@@ -167,14 +169,17 @@ void Oid::trim(unsigned long n)
 
 void Oid::AppendDotted(std::string& text) const
 {
-    // A sub-identifier has ten digits at most.
-    char digits[11];
+    // Written in place: a dot and at most ten digits per sub-identifier.
+    const size_t start = text.size();
+    text.resize(start + subids.size() * 11);
+    char* out = &text[start];
+    char* const end = out + subids.size() * 11;
     for (size_t i = 0; i < subids.size(); ++i) {
         if (i > 0)
-            text += '.';
-        const auto written = std::to_chars(digits, digits + sizeof digits, subids[i]);
-        text.append(digits, written.ptr);
+            *out++ = '.';
+        out = std::to_chars(out, end, subids[i]).ptr;
     }
+    text.resize(static_cast<size_t>(out - text.data()));
 }
 
 std::string Oid::to_string() const

@@ -110,16 +110,38 @@ TEST(SnmplibOid, Ordering)
 }
 
 // Texts compared without being built order as the identifiers they make;
-// one that does not parse stands for the empty identifier.
+// one that does not parse stands for the empty identifier. Identifiers
+// longer than 128 sub-identifiers take another way through.
 TEST(SnmplibOid, DottedTextsCompareAsTheirIdentifiers)
 {
-    const char* const texts[] = {"1.3.6", ".1.3.6", "1.3.7", "1.3.10", "1.3",          "1.3.6.1",        "4294967295",
-                                 "1.3.",  "1..3",   "",      "x",      "1.4294967296", "1.0004294967295"};
+    std::string longer = "1";
+    for (int i = 0; i < 129; ++i)
+        longer += ".7";
+    const std::string longerLast = longer + ".8";
+    const std::string longerBad = longer + ".x";
+    const char* const texts[] = {"1.3.6",
+                                 ".1.3.6",
+                                 "1.3.7",
+                                 "1.3.10",
+                                 "1.3",
+                                 "1.3.6.1",
+                                 "4294967295",
+                                 "1.3.",
+                                 "1..3",
+                                 "",
+                                 "x",
+                                 "1.4294967296",
+                                 "1.0004294967295",
+                                 longer.c_str(),
+                                 longerLast.c_str(),
+                                 longerBad.c_str()};
     for (const char* a : texts) {
         for (const char* b : texts)
             EXPECT_EQ(Oid::CompareDotted(a, b), Oid(a).compare(Oid(b))) << '"' << a << "\" vs \"" << b << '"';
         EXPECT_EQ(Oid::CompareDotted(a, nullptr), Oid(a).valid() ? 1 : 0) << a;
     }
+    EXPECT_EQ(Oid(longer).len(), 130UL);
+    EXPECT_FALSE(Oid(longerBad).valid());
 }
 
 TEST(SnmplibOctetStr, KeepsEveryByte)

@@ -5,6 +5,7 @@
 #include "common/SnmpStatus.h"
 #include "snmplib/SnmpLib.h"
 
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,6 +41,14 @@ struct CAnswer {
     bool ended;  // the column has run past the end of the table
 };
 
+// What follows the column and its dot in the identifier received, as
+// received.Mid(column length + 1) would give it, without a copy.
+const char* InstancePart(const CAnswer& answer)
+{
+    const int at = answer.column.GetLength() + 1;
+    return at <= answer.received.GetLength() ? static_cast<const char*>(answer.received) + at : "";
+}
+
 // The row a table step delivers, as table readers take it: the lowest
 // instance among the columns that have not ended, compared sub-identifier by
 // sub-identifier. A column whose cell lies beyond it has no cell in this row.
@@ -49,10 +58,10 @@ CString LowestInstance(const std::vector<CAnswer>& answers)
     for (const CAnswer& answer : answers) {
         if (answer.ended)
             continue;
-        CString instance = answer.received.Mid(answer.column.GetLength() + 1);
+        const char* instance = InstancePart(answer);
         // The columns of a row mostly answer with the same instance.
-        if (row.IsEmpty() || (instance != row && Oid::CompareDotted(instance, row) < 0))
-            row = std::move(instance);
+        if (row.IsEmpty() || (std::strcmp(instance, row) != 0 && Oid::CompareDotted(instance, row) < 0))
+            row = instance;
     }
     return row;
 }
@@ -178,7 +187,7 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
     }
     const CString row = table ? LowestInstance(answers) : CString();
     int notDone = 0;
-    for (const CAnswer& answer : answers) {
+    for (CAnswer& answer : answers) {
         SnmpVarItem* item = list.GetItem(answer.item);
         const CString& column = answer.column;
         if (answer.ended) {
@@ -190,14 +199,14 @@ CSnmpRequest::Outcome CSnmpRequest::ApplyRow(Pdu& pdu, CSnmpVarList& list)
                 *item->instance = column + "." + previousRow;
             else if (item->instance->IsEmpty())
                 *item->instance = column;
-        } else if (table && answer.received.Mid(column.GetLength() + 1) != row) {
+        } else if (table && std::strcmp(InstancePart(answer), row) != 0) {
             // The column has no cell in this row: its next cell, beyond the
             // row, is asked for again from the row's place.
             item->value->Empty();
             *item->instance = column + "." + row;
         } else {
             VbToText(answer.item, *answer.vb, list);
-            *item->instance = answer.received;
+            *item->instance = std::move(answer.received);
         }
     }
     if (notDone == processed)

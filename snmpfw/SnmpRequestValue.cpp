@@ -32,7 +32,7 @@ bool ReadNumberText(int syntax, const Vb& vb, CString& text)
         int v = 0;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
-        text.Format("%d", v);
+        text = DecimalText(v);
         return true;
     }
     case SYNTAX_COUNTER64: {
@@ -54,7 +54,7 @@ bool ReadNumberText(int syntax, const Vb& vb, CString& text)
         unsigned int v = 0;
         if (vb.get_value(v) != SNMP_CLASS_SUCCESS)
             return false;
-        text.Format("%u", v);
+        text = DecimalText(v);
         return true;
     }
     }
@@ -195,7 +195,7 @@ void CSnmpRequest::VbToText(int index, const Vb& vb, CSnmpVarList& list)
     const bool read = ReadValueText(item->syntax, vb, text);
     if (!read)
         text = kNullValueText;
-    const bool printableEmpty = *vb.get_printable_value() == '\0';
+    const bool printableEmpty = vb.printable_value_empty();
     if (IsHexSyntax(item->syntax)) {
         if (!read && printableEmpty)
             text.Empty();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,14 @@ CString DottedText(const Oid& oid, unsigned long first, unsigned long count)
     if (count == 0 || first >= oid.len())
         return CString();
     return CString(Oid(oid.data() + first, count).get_printable());
+}
+
+CString DecimalText(long long value)
+{
+    // Without a format to read: a value is shown for every cell of a row.
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    return CString(digits, static_cast<int>(written.ptr - digits));
 }
 
 CString Counter64Text(const Counter64& value)

@@ -18,6 +18,9 @@ OctetStr DateAndTimeOctets(const CString& text);
 // Sub-identifiers first to first + count - 1 of oid as dotted decimal text.
 CString DottedText(const Oid& oid, unsigned long first, unsigned long count);
 
+// What "%lld" prints: the decimal digits, with a minus sign when negative.
+CString DecimalText(long long value);
+
 // The exact decimal digits of a Counter64, all 64 bits. The way back reads
 // a number as strtoull does, a larger one giving 2^64 - 1; a negative number
 // gives 0.

@@ -84,21 +84,23 @@ const char* OctetStr::get_printable() const
         if (!IsPrintableOctet(c))
             return get_printable_hex();
     }
-    printable.assign(octets.begin(), octets.end());
-    return printable.c_str();
+    std::string& text = printable.Text();
+    text.assign(octets.begin(), octets.end());
+    return text.c_str();
 }
 
 const char* OctetStr::get_printable_hex() const
 {
-    printable.clear();
-    printable.reserve(octets.size() * 3);
+    std::string& text = printable.Text();
+    text.clear();
+    text.reserve(octets.size() * 3);
     for (size_t i = 0; i < octets.size(); ++i) {
         if (i > 0)
-            printable += ' ';
-        printable += kUpperHexDigits[octets[i] >> 4];
-        printable += kUpperHexDigits[octets[i] & 0x0F];
+            text += ' ';
+        text += kUpperHexDigits[octets[i] >> 4];
+        text += kUpperHexDigits[octets[i] & 0x0F];
     }
-    return printable.c_str();
+    return text.c_str();
 }
 
 OctetStr OctetStr::from_hex_string(const OctetStr& hex)

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "snmplib/PrintableText.h"
+
 // An octet string: any bytes, embedded zeros included.
 class OctetStr {
 public:
@@ -53,5 +55,5 @@ public:
 
 private:
     std::vector<unsigned char> octets;
-    mutable std::string printable;
+    CPrintableText printable;
 };

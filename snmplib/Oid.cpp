@@ -192,9 +192,10 @@ std::string Oid::to_string() const
 const char* Oid::get_printable() const
 {
     // The text's buffer is kept from one call to the next.
-    printable.clear();
-    AppendDotted(printable);
-    return printable.c_str();
+    std::string& text = printable.Text();
+    text.clear();
+    AppendDotted(text);
+    return text.c_str();
 }
 
 int Oid::nCompare(unsigned long n, const Oid& other) const

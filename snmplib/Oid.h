@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "snmplib/PrintableText.h"
 #include "snmplib/SmiSyntax.h"
 
 // An object identifier: a sequence of 32-bit sub-identifiers.
@@ -64,5 +65,5 @@ private:
     void AppendDotted(std::string& text) const;
 
     std::vector<SmiUINT32> subids;
-    mutable std::string printable;
+    CPrintableText printable;
 };

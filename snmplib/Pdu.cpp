@@ -1,5 +1,6 @@
 #include "snmplib/Pdu.h"
 
+#include <algorithm>
 #include <utility>
 
 Pdu::Pdu(const Vb* in, int count)
@@ -11,8 +12,9 @@ Pdu::Pdu(const Vb* in, int count)
 bool Pdu::Room()
 {
     // Room for a request's usual handful at once, instead of growing by
-    // doubling from one.
-    const size_t kFirstCapacity = 8;
+    // doubling from one; below 1 KiB, from which glibc's malloc sorts its
+    // freed chunks before it allocates.
+    const size_t kFirstCapacity = std::max<size_t>(1, 1000 / sizeof(Vb));
     if (vbs.size() >= PDU_MAX_VBS) {
         isValid = false;
         return false;

@@ -280,20 +280,36 @@ SmiUINT32 Vb::get_exception_status() const
 
 const char* Vb::get_printable_value() const
 {
-    printable.clear();
+    std::string& text = printable.Text();
+    text.clear();
     if (!valueValid)
-        return printable.c_str();
+        return text.c_str();
     if (syntax == sNMP_SYNTAX_INT32)
-        printable = std::to_string(static_cast<long long>(number));
+        text = std::to_string(static_cast<long long>(number));
     else if (syntax == sNMP_SYNTAX_TIMETICKS)
-        printable = TimeTicks(static_cast<unsigned long>(number)).get_printable();
+        text = TimeTicks(static_cast<unsigned long>(number)).get_printable();
     else if (IsInteger32(syntax) || syntax == sNMP_SYNTAX_CNTR64)
-        printable = std::to_string(number);
+        text = std::to_string(number);
     else if (IsOctets(syntax))
-        printable = octets.get_printable();
+        text = octets.get_printable();
     else if (syntax == sNMP_SYNTAX_IPADDR)
-        printable = IpAddressText(octets);
+        text = IpAddressText(octets);
     else if (syntax == sNMP_SYNTAX_OID)
-        printable = oidValue.to_string();
-    return printable.c_str();
+        text = oidValue.to_string();
+    return text.c_str();
+}
+
+bool Vb::printable_value_empty() const
+{
+    if (!valueValid)
+        return true;
+    if (IsInteger32(syntax) || syntax == sNMP_SYNTAX_CNTR64)
+        return false;
+    if (IsOctets(syntax))
+        return octets.len() == 0;
+    if (syntax == sNMP_SYNTAX_IPADDR)
+        return IpAddressText(octets).empty();
+    if (syntax == sNMP_SYNTAX_OID)
+        return oidValue.len() == 0;
+    return true;
 }

@@ -6,6 +6,7 @@
 #include "snmplib/Address.h"
 #include "snmplib/OctetStr.h"
 #include "snmplib/Oid.h"
+#include "snmplib/PrintableText.h"
 #include "snmplib/SmiSyntax.h"
 #include "snmplib/SmiValues.h"
 #include "snmplib/SnmpErrors.h"
@@ -82,6 +83,8 @@ public:
     // Text of the value: empty for null, for the three exceptions and for an
     // empty octet string. Valid until this binding changes or is destroyed.
     const char* get_printable_value() const;
+    // Whether that text is empty, without making it.
+    bool printable_value_empty() const;
 
     // True when the identifier is valid and the value (if any) is well-formed.
     bool valid() const { return vbOid.valid() && valueValid; }
@@ -98,5 +101,5 @@ private:
     OctetStr octets;                // octet syntaxes and IpAddress (four octets)
     Oid oidValue;
     bool valueValid = true;
-    mutable std::string printable;
+    CPrintableText printable;
 };

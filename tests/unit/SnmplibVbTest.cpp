@@ -205,6 +205,30 @@ TEST(SnmplibVb, PrintableValueIsEmptyForNoValue)
     EXPECT_STREQ(IntegerVb(0).get_printable_value(), "0");
     vb.set_exception_status(0x42);
     EXPECT_EQ(vb.get_syntax(), static_cast<SmiUINT32>(sNMP_SYNTAX_NULL));
+
+    // Whether the text is empty is told without making it, alike for every kind of value.
+    std::vector<Vb> values{IntegerVb(0), OctetsVb(""), OctetsVb("ab"), vb};
+    for (SmiUINT32 e : exceptions) {
+        values.push_back(IntegerVb(1));
+        values.back().set_exception_status(e);
+    }
+    const unsigned char zero = 0;
+    values.emplace_back(Oid("1.3"));
+    values.back().set_value(&zero, 1);
+    const auto add = [&values](const auto& value) {
+        values.emplace_back(Oid("1.3"));
+        values.back().set_value(value);
+    };
+    add(TimeTicks(0));
+    add(Counter64(0));
+    add(Gauge32(0));
+    add(IpAddress("192.0.2.1"));
+    add(IpAddress("not an address"));
+    add(Oid("1.3.6"));
+    add(Oid());
+    add(Oid("1..2"));
+    for (const Vb& value : values)
+        EXPECT_EQ(value.printable_value_empty(), *value.get_printable_value() == '\0') << value.get_syntax();
 }
 
 TEST(SnmplibVb, SetSyntaxKeepsCompatibleValues)

@@ -49,7 +49,8 @@ bool ParseDotted(const char* p, Add add)
 const size_t kShortOid = 128;
 
 // Parses into at most kShortOid sub-identifiers at out: their count, or 0
-// when the text does not parse, or kShortOid + 1 when it is longer.
+// when the text does not parse within them, or kShortOid + 1 when it goes on
+// past them (whether the rest parses is not known then).
 size_t ParseShort(const char* p, SmiUINT32* out)
 {
     size_t n = 0;

@@ -117,16 +117,18 @@ int CNetSnmpEngine::Prepare(Snmp* owner, const Pdu& pdu, const SnmpTarget& targe
     return SNMP_CLASS_SUCCESS;
 }
 
-int CNetSnmpEngine::Start(CRequest request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id)
+int CNetSnmpEngine::Start(CRequest& request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id)
 {
     *id = ++lastId;
     const unsigned long timeout = request.target->get_timeout();
-    requests.emplace(*id, std::move(request));
+    auto started = requests.emplace(*id, std::move(request)).first;
     const int result = session.Send(*id, out, timeout);
-    if (result != SNMP_CLASS_SUCCESS)
-        requests.erase(*id);
-    else
+    if (result != SNMP_CLASS_SUCCESS) {
+        request = std::move(started->second);
+        requests.erase(started);
+    } else {
         NoteNextEvent(session, CNetSnmpClock::now());
+    }
     return result;
 }
 
@@ -137,7 +139,7 @@ int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu&& pdu, const SnmpTarget& target, 
         return SNMP_CLASS_INVALID_CALLBACK;
     CNetSnmpSession* session = nullptr;
     netsnmp_pdu* out = nullptr;
-    const int result = Prepare(owner, pdu, target, command, false, &session, &out);
+    int result = Prepare(owner, pdu, target, command, false, &session, &out);
     if (result != SNMP_CLASS_SUCCESS)
         return result;
     CRequest request;
@@ -147,7 +149,11 @@ int CNetSnmpEngine::SendAsync(Snmp* owner, Pdu&& pdu, const SnmpTarget& target, 
     request.pdu = std::move(pdu);
     request.target.reset(target.clone());
     std::uint64_t id = 0;
-    return Start(std::move(request), *session, out, &id);
+    result = Start(request, *session, out, &id);
+    // What did not go out leaves the caller's PDU as it was.
+    if (result != SNMP_CLASS_SUCCESS)
+        pdu = std::move(request.pdu);
+    return result;
 }
 
 int CNetSnmpEngine::SendBlocking(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command)
@@ -165,7 +171,7 @@ int CNetSnmpEngine::SendBlocking(Snmp* owner, Pdu& pdu, const SnmpTarget& target
     const auto deadline =
         CNetSnmpClock::now() + RequestBudget(target.get_timeout(), target.get_retry()) + kBlockingGrace;
     std::uint64_t id = 0;
-    result = Start(std::move(request), *session, out, &id);
+    result = Start(request, *session, out, &id);
     if (result != SNMP_CLASS_SUCCESS)
         return result;
     const CRequest& waiting = requests.at(id);

@@ -42,7 +42,7 @@ public:
     // requests are refused meanwhile.
     void Detach(Snmp* owner);
 
-    // Takes pdu when the request goes out.
+    // Takes pdu when the request goes out; otherwise leaves it as it was.
     int SendAsync(Snmp* owner, Pdu&& pdu, const SnmpTarget& target, int command, snmp_callback callback,
                   const void* data);
     int SendBlocking(Snmp* owner, Pdu& pdu, const SnmpTarget& target, int command);
@@ -77,7 +77,8 @@ private:
 
     int Prepare(Snmp* owner, const Pdu& pdu, const SnmpTarget& target, int command, bool blocking,
                 CNetSnmpSession** session, netsnmp_pdu** out);
-    int Start(CRequest request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id);
+    // Takes request; gives it back when it could not be sent.
+    int Start(CRequest& request, CNetSnmpSession& session, netsnmp_pdu* out, std::uint64_t* id);
     CNetSnmpSession* SessionFor(const Snmp* owner, const CSessionParams& params, int* result);
     bool Refuses(const Snmp* owner) const;
     void EndAll(Snmp* owner);

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <tuple>
 #include <utility>
 
@@ -45,30 +44,15 @@ bool LosesTheEngine(int reason)
 
 }  // namespace
 
-bool CSessionParams::operator==(const CSessionParams& o) const
+bool CSessionParams::operator<(const CSessionParams& o) const
 {
     const CUsmCredentials& a = credentials;
     const CUsmCredentials& b = o.credentials;
+    // Numbers first: most sessions differ in them, and they compare cheaply.
     return std::tie(address, port, version, retries, blocking, securityLevel, a.authProtocol, a.privProtocol,
-                    securityName, engineId, a.userName, a.authPassword, a.privPassword) ==
+                    securityName, engineId, a.userName, a.authPassword, a.privPassword) <
            std::tie(o.address, o.port, o.version, o.retries, o.blocking, o.securityLevel, b.authProtocol,
                     b.privProtocol, o.securityName, o.engineId, b.userName, b.authPassword, b.privPassword);
-}
-
-size_t CSessionParamsHash::operator()(const CSessionParams& p) const
-{
-    size_t seed = 0;
-    // As boost::hash_combine mixes.
-    const auto mix = [&seed](size_t value) { seed ^= value + 0x9e3779b9 + (seed << 6) + (seed >> 2); };
-    mix(p.address);
-    mix(p.port);
-    mix(static_cast<size_t>(p.version));
-    mix(static_cast<size_t>(p.retries));
-    mix(p.blocking);
-    mix(static_cast<size_t>(p.securityLevel));
-    mix(std::hash<std::string>()(p.securityName));
-    mix(std::hash<std::string>()(p.engineId));
-    return seed;
 }
 
 std::string CSessionParams::Peer() const

@@ -29,15 +29,9 @@ struct CSessionParams {
     int securityLevel = 0;
     std::string engineId;  // the agent's, when the target names it
 
-    bool operator==(const CSessionParams& other) const;
+    bool operator<(const CSessionParams& other) const;
     // "udp:a.b.c.d:port", as Net-SNMP takes a peer.
     std::string Peer() const;
-};
-
-// Numbers mostly tell sessions apart; the texts are empty for SNMPv1 and
-// SNMPv2c, and equality compares the rest.
-struct CSessionParamsHash {
-    size_t operator()(const CSessionParams& params) const;
 };
 
 // Where a session reports the end of each request it was given.

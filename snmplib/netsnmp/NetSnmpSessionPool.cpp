@@ -28,9 +28,7 @@ CNetSnmpSession* CNetSnmpSessionPool::Find(const CSessionParams& params) const
 
 CNetSnmpSession* CNetSnmpSessionPool::Add(std::unique_ptr<CNetSnmpSession> session)
 {
-    // Not a sweep per opening: a thousand agents asked at once would make
-    // that a pass over every session for each of them.
-    CloseIdle();
+    Sweep();
     CNetSnmpSession* added = session.get();
     sessions[session->Params()] = std::move(session);
     return added;

@@ -3,8 +3,8 @@
 #include "snmplib/netsnmp/NetSnmpSession.h"
 
 #include <functional>
+#include <map>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 // The Net-SNMP sessions of one Snmp object: opened when a request needs one,
@@ -34,7 +34,7 @@ public:
 private:
     void CloseOldestIdle(size_t count, CNetSnmpClock::time_point usedBefore);
 
-    std::unordered_map<CSessionParams, std::unique_ptr<CNetSnmpSession>, CSessionParamsHash> sessions;
+    std::map<CSessionParams, std::unique_ptr<CNetSnmpSession>> sessions;
     std::vector<std::unique_ptr<CNetSnmpSession>> retired;
     CNetSnmpClock::time_point nextSweep;
 };

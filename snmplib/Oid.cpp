@@ -66,6 +66,11 @@ size_t ParseShort(const char* p, SmiUINT32* out)
 
 }  // namespace
 
+bool Oid::IsDotted(const char* dotted)
+{
+    return ParseDotted(dotted, [](SmiUINT32) { return true; });
+}
+
 int Oid::CompareDotted(const char* a, const char* b)
 {
     SmiUINT32 x[kShortOid];

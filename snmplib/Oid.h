@@ -58,6 +58,8 @@ public:
     // Parses dotted text into sub-identifiers; false (and out untouched) when it does not parse.
     // A single leading dot is accepted.
     static bool parse(const char* dotted, std::vector<SmiUINT32>& out);
+    // Whether the text parses, without building it.
+    static bool IsDotted(const char* dotted);
     // Oid(a).compare(Oid(b)), without building either unless one is longer
     // than 128 sub-identifiers.
     static int CompareDotted(const char* a, const char* b);

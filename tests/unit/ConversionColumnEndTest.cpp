@@ -23,6 +23,11 @@ TEST(ConversionColumnEnd, TableColumnsEndWhenTheWalkLeavesThem)
         {"1.3.6.1.2.1.2.2.1.2.7", "1.3.6.1.2.1.2.2.1.2.5", true},    // went back: the walk would go round
         {"1.3.6.1.2.1.2.2.1.2.9", "1.3.6.1.2.1.2.2.1.2.10", false},  // later as OIDs, earlier as text
         {"1.3.6.1.2.1.2.2.1.2.10", "1.3.6.1.2.1.2.2.1.2.9", true},
+        // Identifiers that do not parse order as the empty one, before all others.
+        {"1.3.6.1.2.1.2.2.1.2.6", "1.3.6.1.2.1.2.2.1.2..7", true},
+        {"1.3.6.1.2.1.2.2.1.2.6", "1.3.6.1.2.1.2.2.1.2.", true},
+        {"1.3.6.1.2.1.2.2.1.2..6", "1.3.6.1.2.1.2.2.1.2.7", false},
+        {"1.3.6.1.2.1.2.2.1.3.1", "1.3.6.1.2.1.2.2.1.2.7", true},  // the previous place in another column
     };
     for (int itemType : {MVT_FMV, MVT_UMV}) {
         CSnmpVarList list;
@@ -31,6 +36,17 @@ TEST(ConversionColumnEnd, TableColumnsEndWhenTheWalkLeavesThem)
         for (const auto& c : cases)
             EXPECT_EQ(c.end, request.IsColumnEnd(column, c.previous, c.received, list)) << c.received;
     }
+}
+
+// A column whose text is no identifier makes every identifier in it the
+// empty one: none is later than the one before.
+TEST(ConversionColumnEnd, NothingIsLaterInAColumnThatDoesNotParse)
+{
+    CSnmpVarList list;
+    list.itemType = MVT_FMV;
+    CSnmpRequest request;
+    EXPECT_TRUE(request.IsColumnEnd("1..3", "1..3.4", "1..3.5", list));
+    EXPECT_FALSE(request.IsColumnEnd("1..3", "", "1..3.5", list));
 }
 
 TEST(ConversionColumnEnd, SingleInstanceListsNeverEnd)

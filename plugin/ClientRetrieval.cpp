@@ -74,9 +74,9 @@ void ContinueWalk(DWORD walk, CClientWalk& record)
         return;
     }
     SharedRequest->targetParams = record.target;
-    SharedRequest->varList = std::move(record.row);
     try {
-        SharedRequest->AsyncGet(OnClientRow, FALSE, walk);
+        // The step takes the row: no copy of it.
+        SharedRequest->AsyncGet(std::move(record.row), OnClientRow, FALSE, walk);
     } catch (CQVException* e) {
         FailWalk(walk, e->GetText());
         e->Delete();
@@ -127,10 +127,9 @@ void StartBandRead(DWORD walk, const CClientWalk& record)
         FinishRow(walk, CString());
         return;
     }
-    SharedRequest->varList = CSnmpVarList(kApBandDefinitions, MVT_SV, 0);
     SharedRequest->targetParams = record.target;
     try {
-        SharedRequest->AsyncGet(OnBandRead, TRUE, walk);
+        SharedRequest->AsyncGet(CSnmpVarList(kApBandDefinitions, MVT_SV, 0), OnBandRead, TRUE, walk);
     } catch (CQVException* e) {
         e->Delete();
         FinishRow(walk, CString());
@@ -186,8 +185,7 @@ void OnRefreshDone(CSnmpResult* result, CSnmpVarList*, DWORD walk)
     record->target.address = result->address;
     try {
         SharedRequest->targetParams = record->target;
-        SharedRequest->varList = CSnmpVarList(kClientTableDefinitions, MVT_UMV, 0);
-        SharedRequest->AsyncGet(OnClientRow, TRUE, walk);
+        SharedRequest->AsyncGet(CSnmpVarList(kClientTableDefinitions, MVT_UMV, 0), OnClientRow, TRUE, walk);
     } catch (CQVException* e) {
         RemoveClientWalk(walk);
         ReportToHost(1, e->GetText(), result->address, 0, nullptr, context);

@@ -4,6 +4,7 @@
 #include "snmpfw/SnmpTargetParams.h"
 #include "snmpfw/SnmpVarList.h"
 
+#include <memory>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -122,6 +123,10 @@ public:
     // Asynchronous fetch; the response reaches the callback. A failure to
     // send is thrown, and then no callback follows.
     void AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD userData);
+    // The same for list instead of varList, which stays as it is. The step
+    // takes the list, so that a caller handing each row of a walk back needs
+    // no copy of it; the completion's list is the one taken.
+    void AsyncGet(CSnmpVarList&& list, SnmpCompletionCallback callback, BOOL first, DWORD userData);
     // Asynchronous set of the list's settable items, or of those the index
     // list names ("0,2"), with the values given for them.
     void AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,
@@ -173,6 +178,8 @@ private:
     // Sends a table step once more, as the context says: its target, its
     // list, its callback.
     void AskAgain(const CSnmpRequestContext& context);
+    // The targets, the PDU and the send of a fetch step as its context says.
+    void SendFetch(std::unique_ptr<CSnmpRequestContext> context);
     void Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* context);
     void WaitForOutstanding();
     void Settle(CSnmpRequestContext& context);

@@ -211,16 +211,32 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
          new CSnmpRequestContext{this, varList, true, callback, userData, false, {}, targetParams, first != FALSE});
 }
 
+void CSnmpRequest::AsyncGet(CSnmpVarList&& list, SnmpCompletionCallback callback, BOOL first, DWORD userData)
+{
+    if (!valid)
+        return;
+    if (first)
+        ReopenColumns(list);
+    SendFetch(std::make_unique<CSnmpRequestContext>(
+        CSnmpRequestContext{this, std::move(list), true, callback, userData, false, {}, targetParams, first != FALSE}));
+}
+
 void CSnmpRequest::AskAgain(const CSnmpRequestContext& context)
 {
-    auto again = std::make_unique<CSnmpRequestContext>(context);
+    SendFetch(std::make_unique<CSnmpRequestContext>(context));
+}
+
+void CSnmpRequest::SendFetch(std::unique_ptr<CSnmpRequestContext> context)
+{
     CTarget communityTarget;
     UTarget userTarget;
     Pdu pdu;
-    SnmpTarget& target = FillTargets(again->target, communityTarget, userTarget);
-    SetPduSecurity(again->target, pdu);
-    AddFetchBindings(again->first, again->list, pdu);
-    Send(pdu, target, again.release());
+    SnmpTarget& target = FillTargets(context->target, communityTarget, userTarget);
+    SetPduSecurity(context->target, pdu);
+    AddFetchBindings(context->first, context->list, pdu);
+    if (context->list.itemType > MVT_UMV)
+        ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
+    Send(pdu, target, context.release());
 }
 
 void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 // The request engine against agents: krw6180-apsim (three sample clients
@@ -41,6 +42,7 @@ struct CWalk {
     std::vector<std::string> lastInstances;
     CSnmpRequest* request = nullptr;
     unsigned short port = 0;  // when set, each step goes there: walks that share a request object
+    bool taking = false;      // each step takes the row delivered instead of the object's list
 };
 
 // The walks in progress, by the userData of their requests.
@@ -77,6 +79,10 @@ void OnStep(CSnmpResult* result, CSnmpVarList* list, DWORD which)
         return;
     }
     walk.rows.push_back(Values(*list));
+    if (walk.taking) {
+        walk.request->AsyncGet(std::move(*list), OnStep, FALSE, which);
+        return;
+    }
     walk.request->varList = *list;
     if (walk.port != 0)
         walk.request->targetParams.port = walk.port;
@@ -199,6 +205,17 @@ TEST_F(RequestEngineTest, WalksDeliverEveryRowAndEndAfterTheLast)
         EXPECT_EQ(std::vector<std::string>(2, kNotDoneText), walk.last);
         ClientTable(agent->Port(), c.version);
         EXPECT_EQ(walk.rows, WalkBlocking());
+        // Steps that take the rows they are given leave the object's list alone.
+        const std::vector<std::vector<std::string>> rows = walk.rows;
+        ClientTable(agent->Port(), c.version);
+        const std::vector<std::string> listBefore = Values(request->varList);
+        walk = CWalk();
+        walk.request = request.get();
+        walk.taking = true;
+        request->AsyncGet(CSnmpVarList(request->varList), OnStep, TRUE, 0);
+        ASSERT_TRUE(krwtest::RunMessagesUntil([this] { return walk.done; }, kGenerousMs));
+        EXPECT_EQ(rows, walk.rows);
+        EXPECT_EQ(listBefore, Values(request->varList));
     }
 }
 

@@ -4,7 +4,6 @@
 #include "snmpfw/SnmpTargetParams.h"
 #include "snmpfw/SnmpVarList.h"
 
-#include <memory>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -40,7 +39,7 @@ class CSnmpRequest;
 // What an asynchronous request carries from its send to its completion.
 struct CSnmpRequestContext {
     CSnmpRequest* request;  // not owned; null once the request object is gone
-    CSnmpVarList list;      // a copy of the request's list, taken when sent
+    CSnmpVarList list;      // the list sent: a copy of the request's list, or the one handed over
     bool apply;             // whether a successful response goes into the list
     SnmpCompletionCallback callback;
     DWORD userData;
@@ -123,9 +122,10 @@ public:
     // Asynchronous fetch; the response reaches the callback. A failure to
     // send is thrown, and then no callback follows.
     void AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD userData);
-    // The same for list instead of varList, which stays as it is. The step
-    // takes the list, so that a caller handing each row of a walk back needs
-    // no copy of it; the completion's list is the one taken.
+    // The same for list instead of varList, which stays as it is. Once the
+    // step is handed to the session the list is taken, sent or not: a caller
+    // handing each row of a walk back needs no copy of it, and the
+    // completion's list is the one taken.
     void AsyncGet(CSnmpVarList&& list, SnmpCompletionCallback callback, BOOL first, DWORD userData);
     // Asynchronous set of the list's settable items, or of those the index
     // list names ("0,2"), with the values given for them.
@@ -168,8 +168,8 @@ public:
     int outstanding;
 
 private:
-    // Get and AsyncGet: the targets and the PDU of a fetch.
-    SnmpTarget& PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu);
+    // Get and AsyncGet: the targets and the PDU of a fetch of list.
+    SnmpTarget& PrepareFetch(BOOL first, CSnmpVarList& list, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu);
     // AsyncSet: the targets and the PDU of a set of the chosen items, and the
     // items sent; the list is as it was afterwards, built or not.
     SnmpTarget& PrepareSet(const CString& indexList, CStringList* values, CTarget& communityTarget, UTarget& userTarget,
@@ -178,8 +178,6 @@ private:
     // Sends a table step once more, as the context says: its target, its
     // list, its callback.
     void AskAgain(const CSnmpRequestContext& context);
-    // The targets, the PDU and the send of a fetch step as its context says.
-    void SendFetch(std::unique_ptr<CSnmpRequestContext> context);
     void Send(Pdu& pdu, SnmpTarget& target, CSnmpRequestContext* context);
     void WaitForOutstanding();
     void Settle(CSnmpRequestContext& context);

@@ -155,11 +155,13 @@ bool CSnmpRequest::UsesGetNext(const CSnmpVarList& list) const
     return IsTableList(list) || (list.itemType == MVT_SV && useGetNext);
 }
 
-SnmpTarget& CSnmpRequest::PrepareFetch(BOOL first, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu)
+SnmpTarget& CSnmpRequest::PrepareFetch(BOOL first, CSnmpVarList& list, CTarget& communityTarget, UTarget& userTarget,
+                                       Pdu& pdu)
 {
     SnmpTarget& target = BuildTarget(communityTarget, userTarget);
-    BuildPdu(first ? PDU_FIRST_FETCH : PDU_CONTINUATION, pdu);
-    if (varList.itemType > MVT_UMV)
+    SetPduSecurity(targetParams, pdu);
+    AddFetchBindings(first != FALSE, list, pdu);
+    if (list.itemType > MVT_UMV)
         ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
     return target;
 }
@@ -175,7 +177,7 @@ BOOL CSnmpRequest::Get(BOOL first)
         CTarget communityTarget;
         UTarget userTarget;
         Pdu pdu;
-        SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
+        SnmpTarget& target = PrepareFetch(first, varList, communityTarget, userTarget, pdu);
         Snmp& snmp = SessionSnmp();
         const int status = UsesGetNext(varList) ? snmp.get_next(pdu, target) : snmp.get(pdu, target);
         int code = 0;
@@ -206,7 +208,7 @@ void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD u
     CTarget communityTarget;
     UTarget userTarget;
     Pdu pdu;
-    SnmpTarget& target = PrepareFetch(first, communityTarget, userTarget, pdu);
+    SnmpTarget& target = PrepareFetch(first, varList, communityTarget, userTarget, pdu);
     Send(pdu, target,
          new CSnmpRequestContext{this, varList, true, callback, userData, false, {}, targetParams, first != FALSE});
 }
@@ -217,26 +219,32 @@ void CSnmpRequest::AsyncGet(CSnmpVarList&& list, SnmpCompletionCallback callback
         return;
     if (first)
         ReopenColumns(list);
-    SendFetch(std::make_unique<CSnmpRequestContext>(
-        CSnmpRequestContext{this, std::move(list), true, callback, userData, false, {}, targetParams, first != FALSE}));
+    CTarget communityTarget;
+    UTarget userTarget;
+    Pdu pdu;
+    SnmpTarget& target = PrepareFetch(first, list, communityTarget, userTarget, pdu);
+    Send(pdu, target,
+         new CSnmpRequestContext{this,
+                                 std::move(list),
+                                 true,
+                                 callback,
+                                 userData,
+                                 false,
+                                 {},
+                                 targetParams,
+                                 first != FALSE});
 }
 
 void CSnmpRequest::AskAgain(const CSnmpRequestContext& context)
 {
-    SendFetch(std::make_unique<CSnmpRequestContext>(context));
-}
-
-void CSnmpRequest::SendFetch(std::unique_ptr<CSnmpRequestContext> context)
-{
+    auto again = std::make_unique<CSnmpRequestContext>(context);
     CTarget communityTarget;
     UTarget userTarget;
     Pdu pdu;
-    SnmpTarget& target = FillTargets(context->target, communityTarget, userTarget);
-    SetPduSecurity(context->target, pdu);
-    AddFetchBindings(context->first, context->list, pdu);
-    if (context->list.itemType > MVT_UMV)
-        ThrowQVException(QV_ERR_BAD_ITEM_TYPE);
-    Send(pdu, target, context.release());
+    SnmpTarget& target = FillTargets(again->target, communityTarget, userTarget);
+    SetPduSecurity(again->target, pdu);
+    AddFetchBindings(again->first, again->list, pdu);
+    Send(pdu, target, again.release());
 }
 
 void CSnmpRequest::AsyncSet(SnmpCompletionCallback callback, BOOL apply, const CString& indexList, CStringList* values,

@@ -168,6 +168,9 @@ public:
     int outstanding;
 
 private:
+    // Both AsyncGets: the fetch of list, its context holding the list
+    // taken or a copy of it.
+    void StartFetch(CSnmpVarList& list, bool take, SnmpCompletionCallback callback, BOOL first, DWORD userData);
     // Get and AsyncGet: the targets and the PDU of a fetch of list.
     SnmpTarget& PrepareFetch(BOOL first, CSnmpVarList& list, CTarget& communityTarget, UTarget& userTarget, Pdu& pdu);
     // AsyncSet: the targets and the PDU of a set of the chosen items, and the

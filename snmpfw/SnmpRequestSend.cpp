@@ -201,31 +201,29 @@ BOOL CSnmpRequest::Get(BOOL first)
 
 void CSnmpRequest::AsyncGet(SnmpCompletionCallback callback, BOOL first, DWORD userData)
 {
-    if (!valid)
-        return;
-    if (first)
-        ReopenColumns(varList);
-    CTarget communityTarget;
-    UTarget userTarget;
-    Pdu pdu;
-    SnmpTarget& target = PrepareFetch(first, varList, communityTarget, userTarget, pdu);
-    Send(pdu, target,
-         new CSnmpRequestContext{this, varList, true, callback, userData, false, {}, targetParams, first != FALSE});
+    if (valid)
+        StartFetch(varList, false, callback, first, userData);
 }
 
 void CSnmpRequest::AsyncGet(CSnmpVarList&& list, SnmpCompletionCallback callback, BOOL first, DWORD userData)
 {
-    if (!valid)
-        return;
+    if (valid)
+        StartFetch(list, true, callback, first, userData);
+}
+
+void CSnmpRequest::StartFetch(CSnmpVarList& list, bool take, SnmpCompletionCallback callback, BOOL first,
+                              DWORD userData)
+{
     if (first)
         ReopenColumns(list);
     CTarget communityTarget;
     UTarget userTarget;
     Pdu pdu;
     SnmpTarget& target = PrepareFetch(first, list, communityTarget, userTarget, pdu);
+    // The context's list is the one sent, as the fetch has left it.
     Send(pdu, target,
          new CSnmpRequestContext{this,
-                                 std::move(list),
+                                 take ? std::move(list) : CSnmpVarList(list),
                                  true,
                                  callback,
                                  userData,
